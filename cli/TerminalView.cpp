@@ -1,0 +1,92 @@
+#include "cli/TerminalView.h"
+
+#include <csignal>
+#include <cstdio>
+
+#include <atomic>
+
+namespace htmlimglist {
+namespace {
+
+std::atomic<bool> gAbortCommand{false};
+std::atomic<bool> gInterrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void OnInterrupt(int) {
+    gAbortCommand.store(true);
+    gInterrupted.store(true);
+}
+
+}  // namespace
+
+TerminalView::TerminalView(bool showProgress) : showProgress_(showProgress) {}
+
+TerminalView::~TerminalView() { ClearProgress(); }
+
+void TerminalView::CatchInterrupt() {
+    gAbortCommand.store(false);
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool TerminalView::Interrupted() const { return gInterrupted.load(); }
+
+bool TerminalView::Pump() { return gAbortCommand.exchange(false); }
+
+void TerminalView::ShowStatus(std::string_view fileName, int32_t, int32_t, std::string_view) {
+    currentName_ = fileName;
+    DrawProgress(false);
+}
+
+void TerminalView::StartGauge(int32_t maxValue) {
+    gaugeMax_ = maxValue;
+    gaugeValue_ = 0;
+    DrawProgress(true);
+}
+
+void TerminalView::SetGaugeProgress(int32_t value) {
+    gaugeValue_ = value;
+    DrawProgress(gaugeValue_ == gaugeMax_);
+}
+
+void TerminalView::DrawProgress(bool force) {
+    if (!showProgress_) return;
+    auto now = std::chrono::steady_clock::now();
+    if (!force && now - lastDraw_ < std::chrono::milliseconds(100)) return;
+    lastDraw_ = now;
+    std::string name = currentName_.size() > 60 ? "..." + currentName_.substr(currentName_.size() - 57) : currentName_;
+    std::fprintf(stderr, "\r\033[K%d/%d %s", gaugeValue_, gaugeMax_, name.c_str());
+    std::fflush(stderr);
+    progressShown_ = true;
+}
+
+void TerminalView::ClearProgress() {
+    if (!progressShown_) return;
+    std::fprintf(stderr, "\r\033[K");
+    std::fflush(stderr);
+    progressShown_ = false;
+}
+
+void TerminalView::ShowMessage(std::string_view text) {
+    ClearProgress();
+    std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
+}
+
+void TerminalView::PageWritten(const std::string& path, bool saved) {
+    ClearProgress();
+    currentName_.clear();
+    if (!saved) {
+        failed_ = true;
+        std::fprintf(stderr, "htmlimglist-cli: could not write the page %s\n", path.c_str());
+    }
+}
+
+void TerminalView::FolderUnreadable(const std::string& folder) {
+    ClearProgress();
+    failed_ = true;
+    std::fprintf(stderr, "htmlimglist-cli: cannot read the folder %s\n", folder.c_str());
+}
+
+}  // namespace htmlimglist

@@ -1,0 +1,144 @@
+#include "listgen/ChGetImgSize.h"
+
+#include <cstring>
+
+namespace htmlimglist {
+namespace {
+
+// A read cursor over a ProbeSource with file-like semantics: seeking past the
+// end is allowed (the next read then returns nothing), seeking before the
+// start fails.
+class Cursor {
+public:
+    explicit Cursor(ProbeSource& source) : source_(source) {}
+
+    std::size_t Read(void* buffer, std::size_t n) {
+        std::size_t got = source_.ReadAt(position_, buffer, n);
+        position_ += int64_t(got);
+        return got;
+    }
+    bool ReadExactly(void* buffer, std::size_t n) { return Read(buffer, n) == n; }
+    bool SeekTo(int64_t offset) {
+        if (offset < 0) return false;
+        position_ = offset;
+        return true;
+    }
+    bool SeekFromEnd(int64_t back) { return SeekTo(source_.Size() - back); }
+    bool Skip(int64_t n) { return SeekTo(position_ + n); }
+    int64_t Position() const { return position_; }
+
+private:
+    ProbeSource& source_;
+    int64_t position_ = 0;
+};
+
+constexpr unsigned char kEndOfImage[2] = {0xFF, 0xD9};
+constexpr unsigned char kStartOfImage[2] = {0xFF, 0xD8};
+constexpr unsigned char kGifTrailer[2] = {0x00, 0x3B};
+constexpr char kLoopExtension1[] = "\x21\xFF\x0BNETSCAPE2.0";
+constexpr char kLoopExtension2[] = "\x21\xFF\x0B" "ANIMEXTS1.0";
+constexpr int kLoopExtensionLength = 14;
+constexpr int kGifSearchBytes = 1024;
+
+bool LastTwoBytesAre(Cursor& cursor, const unsigned char (&expected)[2]) {
+    unsigned char tail[2];
+    return cursor.SeekFromEnd(2) && cursor.ReadExactly(tail, 2) && std::memcmp(tail, expected, 2) == 0;
+}
+
+int32_t BigEndian16(const unsigned char* p) { return (p[0] << 8) | p[1]; }
+int32_t LittleEndian16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+
+// Walks the segments from SOI to the first SOF0/SOF1/SOF2. Every other marker
+// (SOI, RSTn and the other frame headers included) is taken to carry a length,
+// so a lossless or arithmetic-coded file is walked into its scan data and
+// ends there with false.
+bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32_t& height) {
+    if (!LastTwoBytesAre(cursor, kEndOfImage)) return false;
+    unsigned char soi[2];
+    if (!cursor.SeekTo(0) || !cursor.ReadExactly(soi, 2) || std::memcmp(soi, kStartOfImage, 2) != 0) return false;
+    jpegType[0] = '\0';
+
+    for (;;) {
+        unsigned char marker[2];
+        if (!cursor.ReadExactly(marker, 2) || marker[0] != 0xFF) return false;
+        switch (marker[1]) {
+            case 0xE0:  // APP0
+            case 0xE1: {  // APP1: remember its identifier, then skip it
+                int64_t at = cursor.Position();
+                unsigned char head[10];
+                if (!cursor.ReadExactly(head, 10)) return false;
+                std::size_t n = 0;
+                while (n < 8 && head[2 + n] != 0) ++n;
+                std::memcpy(jpegType, head + 2, n);
+                jpegType[n] = '\0';
+                if (!cursor.SeekTo(at)) return false;
+                break;
+            }
+            case 0xC0:  // SOF0 baseline
+            case 0xC1:  // SOF1 extended sequential
+            case 0xC2: {  // SOF2 progressive
+                unsigned char frame[7];  // length, precision, height, width
+                if (!cursor.ReadExactly(frame, 7)) return false;
+                height = BigEndian16(frame + 3);
+                width = BigEndian16(frame + 5);
+                if (marker[1] == 0xC1) std::strcat(jpegType, "1");
+                if (marker[1] == 0xC2) std::strcat(jpegType, "2");
+                return true;
+            }
+            default:
+                break;
+        }
+        unsigned char length[2];
+        if (!cursor.ReadExactly(length, 2)) return false;
+        int32_t segmentLength = BigEndian16(length);
+        if (segmentLength < 2 || !cursor.Skip(segmentLength - 2)) return false;
+    }
+}
+
+}  // namespace
+
+bool ChGetImgSize::GetJpegSize(ProbeSource& source, int32_t& width, int32_t& height) {
+    AnimationId[0] = '\0';
+    Cursor cursor(source);
+    return ScanJpegMarkers(cursor, JpegType, width, height);
+}
+
+bool ChGetImgSize::GetGifSize(ProbeSource& source, int32_t& width, int32_t& height) {
+    Cursor cursor(source);
+    AnimationId[0] = '\0';
+    unsigned char head[10];
+    if (!cursor.ReadExactly(head, 10) || std::memcmp(head, "GIF", 3) != 0) return false;
+    std::memcpy(GifVersion, head, 6);
+    GifVersion[6] = '\0';
+    width = LittleEndian16(head + 6);
+    height = LittleEndian16(head + 8);
+
+    // The loop extension is looked for only near the start; the bound keeps
+    // the last 14 bytes read out of the search.
+    unsigned char rest[kGifSearchBytes];
+    int n = int(cursor.Read(rest, sizeof rest));
+    for (int i = 0; i < n - kLoopExtensionLength; ++i) {
+        if (std::memcmp(rest + i, kLoopExtension1, kLoopExtensionLength) == 0 ||
+            std::memcmp(rest + i, kLoopExtension2, kLoopExtensionLength) == 0) {
+            std::memcpy(AnimationId, rest + i + 3, 11);
+            AnimationId[11] = '\0';
+            break;
+        }
+    }
+    return LastTwoBytesAre(cursor, kGifTrailer);
+}
+
+bool ChGetImgSize::GetJpegSize(const std::string& fileName, int32_t& width, int32_t& height) {
+    AnimationId[0] = '\0';
+    FileProbeSource file;
+    if (!file.Open(fileName)) return false;
+    return GetJpegSize(file, width, height);
+}
+
+bool ChGetImgSize::GetGifSize(const std::string& fileName, int32_t& width, int32_t& height) {
+    FileProbeSource file;
+    if (!file.Open(fileName)) return false;
+    return GetGifSize(file, width, height);
+}
+
+}  // namespace htmlimglist

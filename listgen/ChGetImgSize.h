@@ -1,0 +1,35 @@
+// Recognises JPEG and GIF files by their bytes alone and reads their pixel
+// size, a short type text and, for GIF, the animation loop mark. Reads a few
+// header bytes and the last two bytes; never decodes pixels.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "listgen/ProbeSource.h"
+
+namespace htmlimglist {
+
+class ChGetImgSize {
+public:
+    // Identifier of the last APP0/APP1 segment before the frame header (at
+    // most 8 bytes, "JFIF", "Exif"), then "1" for SOF1 or "2" for SOF2.
+    char JpegType[20] = {};
+    // The first six bytes of a GIF file ("GIF89a").
+    char GifVersion[20] = {};
+    // "NETSCAPE2.0" or "ANIMEXTS1.0" when a GIF carries a loop extension.
+    char AnimationId[20] = {};
+
+    // Each returns true when the file is of its kind, with width and height
+    // (0 to 65535) set. A file that is not regular or cannot be read gives
+    // false. After false the out-parameters and texts are not meaningful.
+    bool GetJpegSize(const std::string& fileName, int32_t& width, int32_t& height);
+    bool GetGifSize(const std::string& fileName, int32_t& width, int32_t& height);
+
+    // The same probes on bytes already at hand; the writer opens each file
+    // once and runs both probes on it.
+    bool GetJpegSize(ProbeSource& source, int32_t& width, int32_t& height);
+    bool GetGifSize(ProbeSource& source, int32_t& width, int32_t& height);
+};
+
+}  // namespace htmlimglist

@@ -1,0 +1,198 @@
+#include "listgen/FolderListWriter.h"
+
+#include <vector>
+
+#include "listgen/FitImageSize.h"
+#include "platform/Directory.h"
+#include "platform/Path.h"
+#include "platform/Text.h"
+#include "platform/TextEncoding.h"
+
+namespace htmlimglist {
+
+// One recognised image of the folder, as its cell needs it.
+struct FolderListWriter::Image {
+    const DirEntry& file;
+    ImageKind kind;
+    int32_t width;
+    int32_t height;
+};
+
+FolderListWriter::FolderListWriter(const GenerationOptions& options, RunView& view)
+    : options_(options), view_(view), reducedImages_(&noReducedImages_) {}
+
+void FolderListWriter::SetReducedImageMaker(ReducedImageMaker* maker) {
+    reducedImages_ = maker != nullptr ? maker : &noReducedImages_;
+}
+
+void FolderListWriter::Insert(LineEntry* before, std::string_view text) {
+    // A line that cannot be added for want of memory is simply missing.
+    lines_.InsertLine(before, text);
+}
+
+void FolderListWriter::LayFrame() {
+    lines_.ClearLines();
+    LineEntry* last = nullptr;
+    auto append = [&](std::string_view text) {
+        LineEntry* added = lines_.AppendLine(text, last);
+        if (added != nullptr) last = added;
+        return added;
+    };
+    append("<html>");
+    append("<head>");
+    append("   <meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
+    append("   <meta name=\"GENERATOR\" content=\"Rokuza Ver2.00\">");
+    append("</head>");
+    append("<body>");
+    state_.TableEntry = append("<table BORDER CELLSPACING=0 CELLPADDING=0 >");
+    state_.TableEndEntry = append("</table>");
+    state_.BottomEntry = append("&nbsp;");
+    append("</body>");
+    append("</html>");
+    state_.ColumnIndex = 0;
+}
+
+void FolderListWriter::AddFolderLines(bool reduced) {
+    const std::string folderName = NameAfterLastSeparator(selectedFolder_);
+    if (selectedFolder_.find('/') != std::string::npos) {
+        Insert(state_.TableEntry, "Folder Name: " + PageText(folderName));
+    }
+    if (!options_.NextPrevIndex) return;
+
+    const int64_t n = LeadingNumber(folderName);
+    const std::string listName = PageUrl(options_.HTMLListName);
+    const bool twoLevel = options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList && !reduced;
+    std::string line;
+    const long long prev = n - 1, next = n + 1;
+    if (n > 0 && twoLevel) {
+        line = Format("<br><a href=\"../../%05lld/%05lld/%s\">Prev</a> / <a href=\"../../%05lld/%05lld/%s\">Next</a>",
+                      prev, prev, listName.c_str(), next, next, listName.c_str());
+    } else if (n > 0) {
+        line = Format("<br><a href=\"../%05lld/%s\">Prev</a> / <a href=\"../%05lld/%s\">Next</a>", prev,
+                      listName.c_str(), next, listName.c_str());
+    } else if (twoLevel) {
+        line = Format("<br><a href=\"../../%05lld/%05lld/%s\">Next</a>", next, next, listName.c_str());
+    } else {
+        line = Format("<br><a href=\"../%05lld/%s\">Next</a>", next, listName.c_str());
+    }
+    if (options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList && reduced) {
+        line += " / <a href=\"" + PageUrl(folderName) + "/" + listName + "\">Large</a>";
+    }
+    Insert(state_.TableEntry, line);
+    Insert(state_.BottomEntry, line);
+}
+
+void FolderListWriter::AddCell(bool reduced, int32_t columns, int32_t maxSize, const Image& image) {
+    if (state_.ColumnIndex == 0) {
+        Insert(state_.TableEndEntry, "<tr>");
+        state_.RowEntry = lines_.InsertLine(state_.TableEndEntry, "</tr>");
+    }
+
+    const std::string& name = image.file.name;
+    const std::string sizeText = FormatThousands(image.file.size);
+    view_.ShowStatus(name, image.width, image.height, sizeText);
+
+    LineEntry* row = state_.RowEntry;
+    Insert(row, "<td>");
+    Insert(row, "<center>");
+    std::string number = Format("(%d) ", state_.ImageNumber);
+    if (options_.ImageInfo) {
+        number += EscapeHtmlText(image.kind == ImageKind::Gif ? probe_.GifVersion : probe_.JpegType);
+    }
+    Insert(row, number);
+    if (options_.ImageInfo && probe_.AnimationId[0] != '\0') Insert(row, "<br>Animation");
+
+    const FittedSize fit = FitImageSize(image.width, image.height, maxSize,
+                                        options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
+    const std::string src = PageUrl(name);
+    if (reduced || fit.unscaled) {
+        Insert(row, "<br><img SRC=\"" + src + "\" NOSAVE>");
+    } else {
+        Insert(row, Format("<br><img SRC=\"%s\" NOSAVE height=%d width=%d>", src.c_str(), fit.height, fit.width));
+    }
+
+    const std::string displayName = LowerAscii(name);
+    view_.ShowTitle(displayName);
+
+    if (reduced) {
+        const std::string source = JoinPath(selectedFolder_, name);
+        const std::string dest = JoinPath(state_.ParentFolder, name);
+        // At the root the parent folder is the folder itself: never write a
+        // reduced copy over its own source.
+        if (dest != source && (options_.ImageSurelyCreate || KindOfPath(dest) == PathKind::Missing)) {
+            reducedImages_->MakeReducedImage(image.kind, source, fit.width, fit.height, dest);
+        }
+        Insert(row, "<br><a href=\"" + PageUrl(state_.SubFolderName) + "/" + src + "\">" +
+                        PageText(displayName) + "</a>");
+    } else {
+        Insert(row, "<br><a href=\"" + src + "\">" + PageText(displayName) + "</a>");
+    }
+
+    if (options_.DisplayImageSize) Insert(row, Format("<br>(%dx%d)", image.width, image.height));
+    if (options_.DisplayFileSize) Insert(row, "<br>" + sizeText + "Byte");
+    if (options_.DisplayDateTime) {
+        const FileDateTime& d = state_.FileDate;
+        std::string line = Format("<br>%d/%d/%d", d.year, d.month, d.day);
+        if (options_.DisplayTime) line += Format("<br>%02d:%02d:%02d", d.hour, d.minute, d.second);
+        Insert(row, line);
+    }
+    Insert(row, "</center>");
+    Insert(row, "</td>");
+    ++state_.ImageNumber;
+
+    ++state_.ColumnIndex;
+    if (state_.ColumnIndex >= columns) state_.ColumnIndex = 0;
+}
+
+void FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) {
+    state_.AbortRequested = false;
+    state_.ImageNumber = 1;
+    if (reduced) state_.SubFolderName = NameAfterLastSeparator(selectedFolder_);
+    state_.ParentFolder = CutAtLastSeparator(selectedFolder_);
+    lastPagePath_ = JoinPath(reduced ? state_.ParentFolder : selectedFolder_, options_.HTMLListName);
+    lastPageSaved_ = false;
+
+    std::vector<DirEntry> files;
+    if (!ListFolder(selectedFolder_, FolderEntries::FilesOnly, files)) {
+        // Writing an empty page here would replace a good one because of a
+        // passing fault (permissions, a vanished network folder).
+        view_.FolderUnreadable(selectedFolder_);
+        view_.PageWritten(lastPagePath_, false);
+        return;
+    }
+
+    LayFrame();
+    AddFolderLines(reduced);
+
+    const int32_t count = int32_t(std::min<std::size_t>(files.size(), INT32_MAX));
+    view_.StartGauge(count);
+
+    int32_t index = 0;
+    FileProbeSource source;
+    for (; index < count; ++index) {
+        if (view_.Pump()) state_.AbortRequested = true;
+
+        const DirEntry& file = files[std::size_t(index)];
+        Image image{file, ImageKind::Jpeg, 0, 0};
+        if (!source.Open(JoinPath(selectedFolder_, file.name))) continue;
+        if (!probe_.GetJpegSize(source, image.width, image.height)) {
+            if (!probe_.GetGifSize(source, image.width, image.height)) continue;
+            image.kind = ImageKind::Gif;
+        }
+        source.Close();
+
+        state_.FileDate = LocalFileDateTime(file.mtime);
+        AddCell(reduced, columns, maxSize, image);
+        view_.SetGaugeProgress(index);
+        if (state_.AbortRequested) break;
+    }
+    source.Close();
+    view_.SetGaugeProgress(index);
+
+    lastPageSaved_ = lines_.SaveLines(lastPagePath_);
+    lines_.ClearLines();
+    state_.TableEntry = state_.TableEndEntry = state_.RowEntry = state_.BottomEntry = nullptr;
+    view_.PageWritten(lastPagePath_, lastPageSaved_);
+}
+
+}  // namespace htmlimglist

@@ -1,0 +1,80 @@
+// Makes the HTML page of one folder: every file the header probe recognises
+// as JPEG or GIF gets a cell in a bordered table, a fixed number per row.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "listgen/ChGetImgSize.h"
+#include "listgen/GenerationOptions.h"
+#include "listgen/LineListStr.h"
+#include "listgen/ReducedImageMaker.h"
+#include "listgen/RunView.h"
+#include "platform/FileTime.h"
+
+namespace htmlimglist {
+
+// The writer's state; every field a page uses is set again at its start.
+struct RunState {
+    int32_t ImageNumber = 1;      // number printed in the next cell
+    int32_t ColumnIndex = 0;      // cells already in the current row
+    bool AbortRequested = false;  // seen at the pump; tested after every cell
+    std::string ParentFolder;     // selected folder cut at its last "/"
+    std::string SubFolderName;    // selected folder's own name (reduced lists)
+    LineEntry* TableEntry = nullptr;
+    LineEntry* TableEndEntry = nullptr;
+    LineEntry* RowEntry = nullptr;
+    LineEntry* BottomEntry = nullptr;
+    FileDateTime FileDate;
+};
+
+// Names for MakeList's first argument.
+inline constexpr bool kReducedList = true;
+inline constexpr bool kFullSizeList = false;
+
+class FolderListWriter {
+public:
+    FolderListWriter(const GenerationOptions& options, RunView& view);
+
+    // The folder to list: an absolute path without a trailing "/" (the root
+    // is "/").
+    void SetSelectedFolder(const std::string& path) { selectedFolder_ = path; }
+    const std::string& SelectedFolder() const { return selectedFolder_; }
+
+    // Where reduced copies come from; by default none are made.
+    void SetReducedImageMaker(ReducedImageMaker* maker);
+
+    // Writes one page. Full-size mode puts it into the selected folder;
+    // reduced mode puts it, and a reduced copy of every image, into the
+    // parent folder. Afterwards State().AbortRequested tells whether the
+    // user aborted; the page is saved either way.
+    void MakeList(bool reduced, int32_t columns, int32_t maxSize);
+
+    RunState& State() { return state_; }
+    const RunState& State() const { return state_; }
+
+    // Path of the page the last MakeList wrote, and whether it was written.
+    const std::string& LastPagePath() const { return lastPagePath_; }
+    bool LastPageSaved() const { return lastPageSaved_; }
+
+private:
+    struct Image;
+
+    void LayFrame();
+    void AddFolderLines(bool reduced);
+    void AddCell(bool reduced, int32_t columns, int32_t maxSize, const Image& image);
+    void Insert(LineEntry* before, std::string_view text);
+
+    const GenerationOptions& options_;
+    RunView& view_;
+    ReducedImageMaker* reducedImages_;
+    NoReducedImages noReducedImages_;
+    ChGetImgSize probe_;
+    std::string selectedFolder_;
+    RunState state_;
+    TLineListStr lines_;
+    std::string lastPagePath_;
+    bool lastPageSaved_ = false;
+};
+
+}  // namespace htmlimglist

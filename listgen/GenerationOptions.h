@@ -1,0 +1,73 @@
+// The creation conditions every run reads: page name, sizes and column counts
+// of the two kinds of list, and the switches that add lines to each cell or
+// change how a run proceeds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace htmlimglist {
+
+// Longest page name the record holds (it stood in a 260-byte buffer with its
+// terminating zero).
+inline constexpr std::size_t kMaxListNameBytes = 259;
+
+struct GenerationOptions {
+    std::string HTMLListName = "index.html";
+    int32_t MaxPixel = 200;
+    int32_t MaxColumn = 6;
+    bool MakeSmallImage = false;
+    bool NextPrevIndex = false;
+    bool DisplayImageSize = true;
+    bool DisplayFileSize = false;
+    bool ZoomImage = false;
+    bool ContinueMaked = false;
+    bool ImageSurelyCreate = false;
+    bool ImageInfo = false;
+    bool MakeSmallImageAndOrgImageList = true;
+    int32_t SubImageColmn = 2;
+    int32_t SubImageMaxSize = 640;
+    bool DisplayDateTime = false;
+    bool DisplayTime = false;
+
+    bool operator==(const GenerationOptions&) const = default;
+};
+
+enum class OptionType { Text, Number, Switch };
+
+// One row per field, in the order the settings file reads and writes them.
+// Loading, storing, the command line's --set and the settings dialog all walk
+// this table, so a field is declared exactly once.
+struct OptionField {
+    const char* name;
+    OptionType type;
+    const char* defaultText;
+    std::string GenerationOptions::*text = nullptr;
+    int32_t GenerationOptions::*number = nullptr;
+    bool GenerationOptions::*flag = nullptr;
+};
+
+std::span<const OptionField> OptionFields();
+
+// The row whose name matches (ASCII case-insensitively), or null.
+const OptionField* FindOptionField(std::string_view name);
+
+// The field's current value in the text form the settings file uses:
+// the name itself, a decimal number, or "0"/"1".
+std::string OptionValueText(const GenerationOptions& options, const OptionField& field);
+
+// Sets a field from text given on a command line. Numbers must be decimal
+// integers that fit 32 bits; switches take 0/1 (any decimal integer, non-zero
+// is on) or true/false, yes/no, on/off; the name may not exceed the record's
+// buffer. Returns false with a message and leaves the record unchanged when
+// the text is refused.
+bool SetOptionFromText(GenerationOptions& options, const OptionField& field,
+                       std::string_view text, std::string& error);
+
+// Parses a whole decimal int32 ("-12", "+7"; no blanks, no trailing text).
+bool ParseDecimalInt32(std::string_view text, int32_t& value);
+
+}  // namespace htmlimglist

@@ -1,0 +1,44 @@
+// What a run shows or asks of its front end. The core reports here and never
+// touches a widget; the window, the command line and the tests each give
+// their own implementation. Texts are UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace htmlimglist {
+
+class RunView {
+public:
+    virtual ~RunView() = default;
+
+    // Called once per file before the file is looked at: the front end's
+    // chance to handle input. Returns true when the abort command was given
+    // since the last call.
+    virtual bool Pump() { return false; }
+
+    // The file whose cell is being written: name, pixel size, size text.
+    virtual void ShowStatus(std::string_view /*fileName*/, int32_t /*width*/, int32_t /*height*/,
+                            std::string_view /*fileSizeText*/) {}
+    // The title panel: the lower-cased display name.
+    virtual void ShowTitle(std::string_view /*displayName*/) {}
+    // The gauge: progress 0 of maxValue files, then the file index reached.
+    virtual void StartGauge(int32_t /*maxValue*/) {}
+    virtual void SetGaugeProgress(int32_t /*value*/) {}
+    // A continuous run moved on to another folder.
+    virtual void SelectedFolderChanged(const std::string& /*path*/) {}
+
+    // Every message of a run is preceded by BringToFront (the window raises
+    // itself) and then shown with an OK button.
+    virtual void BringToFront() {}
+    virtual void ShowMessage(std::string_view /*text*/) {}
+
+    // A page was written, or could not be (the window stays silent about it;
+    // the command line reports it).
+    virtual void PageWritten(const std::string& /*path*/, bool /*saved*/) {}
+    // The folder to list could not be read; no page was written for it.
+    virtual void FolderUnreadable(const std::string& /*folder*/) {}
+};
+
+}  // namespace htmlimglist
