@@ -1,0 +1,32 @@
+#include "listgen/SettingsFile.h"
+
+namespace htmlimglist {
+
+void LoadFromProfile(GenerationOptions& options, TProfile& profile) {
+    for (const OptionField& field : OptionFields()) {
+        profile.SetEntry(field.name);
+        profile.SetDefaultText(field.defaultText);
+        switch (field.type) {
+            case OptionType::Text: options.*field.text = profile.GetText(); break;
+            case OptionType::Number: options.*field.number = profile.GetValue(); break;
+            case OptionType::Switch: options.*field.flag = profile.GetValue() != 0; break;
+        }
+    }
+}
+
+bool SaveToProfile(const GenerationOptions& options, TProfile& profile) {
+    bool allWritten = true;
+    for (const OptionField& field : OptionFields()) {
+        profile.SetEntry(field.name);
+        bool written = false;
+        switch (field.type) {
+            case OptionType::Text: written = profile.SetText(options.*field.text); break;
+            case OptionType::Number: written = profile.SetValue(options.*field.number); break;
+            case OptionType::Switch: written = profile.SetValue(options.*field.flag ? 1 : 0); break;
+        }
+        allWritten = allWritten && written;
+    }
+    return allWritten;
+}
+
+}  // namespace htmlimglist

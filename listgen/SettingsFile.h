@@ -1,0 +1,27 @@
+// Moving the sixteen creation conditions between the option record and the
+// settings file, through the profile store.
+#pragma once
+
+#include "listgen/GenerationOptions.h"
+#include "profile/TProfile.h"
+
+namespace htmlimglist {
+
+// The one section of the settings file.
+inline constexpr const char* kSettingsSection = "Parameters";
+
+// Reads every field of OptionFields(), in order, from the profile's file and
+// section: the entry is the field's name and the default text its default.
+// HTMLListName takes the entry's text as it is (present but empty gives an
+// empty name); numbers take the profile's Value; a switch is on when that
+// value is not 0. The profile is left pointing at the last field, with that
+// field's default text still set.
+void LoadFromProfile(GenerationOptions& options, TProfile& profile);
+
+// Writes every field of OptionFields(), in order: HTMLListName as its text,
+// numbers in decimal, switches as "0" or "1". Returns false when the file
+// refused any of the writes (the remaining fields are still written); the
+// settings dialog ignores this, the command line reports it.
+bool SaveToProfile(const GenerationOptions& options, TProfile& profile);
+
+}  // namespace htmlimglist
