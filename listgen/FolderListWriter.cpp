@@ -189,7 +189,7 @@ void FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) 
     source.Close();
     view_.SetGaugeProgress(index);
 
-    lastPageSaved_ = lines_.SaveLines(lastPagePath_);
+    lastPageSaved_ = pageSaver_ ? pageSaver_(lastPagePath_, lines_.Text()) : lines_.SaveLines(lastPagePath_);
     lines_.ClearLines();
     state_.TableEntry = state_.TableEndEntry = state_.RowEntry = state_.BottomEntry = nullptr;
     view_.PageWritten(lastPagePath_, lastPageSaved_);

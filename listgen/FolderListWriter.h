@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "listgen/ChGetImgSize.h"
@@ -50,6 +51,11 @@ public:
     // user aborted; the page is saved either way.
     void MakeList(bool reduced, int32_t columns, int32_t maxSize);
 
+    // Replaces where finished pages go (tests keep them in memory); by
+    // default SaveLines writes them to their files.
+    using PageSaver = std::function<bool(const std::string& path, const std::string& text)>;
+    void SetPageSaver(PageSaver saver) { pageSaver_ = std::move(saver); }
+
     RunState& State() { return state_; }
     const RunState& State() const { return state_; }
 
@@ -73,6 +79,7 @@ private:
     std::string selectedFolder_;
     RunState state_;
     TLineListStr lines_;
+    PageSaver pageSaver_;
     std::string lastPagePath_;
     bool lastPageSaved_ = false;
 };

@@ -10,7 +10,9 @@
 namespace htmlimglist {
 namespace {
 
-unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
+// Letters fold to capitals, as on the file system the catalogues first came
+// from: "_x" sorts after "a" and "Z", not before them.
+unsigned char FoldAscii(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
 
 }  // namespace
 

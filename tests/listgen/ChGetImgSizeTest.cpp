@@ -1,1 +1,170 @@
+#include "listgen/ChGetImgSize.h"
 
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "support/Fixtures.h"
+#include "support/TempDir.h"
+
+namespace htmlimglist {
+namespace {
+
+using namespace test;
+using namespace std::string_literals;
+
+struct JpegCase {
+    const char* what;
+    std::string bytes;
+    bool accepted;
+    int width, height;
+    const char* type;
+};
+
+TEST(ChGetImgSizeTest, JpegMarkerWalk) {
+    const std::string scan("\x11\x22", 2);
+    const JpegCase cases[] = {
+        {"baseline with JFIF", JpegSoi() + JpegApp(0, "JFIF") + JpegSof(0, 640, 480) + scan + JpegEoi(), true, 640,
+         480, "JFIF"},
+        {"progressive with only Exif", JpegSoi() + JpegApp(1, "Exif") + JpegSof(2, 100, 50) + scan + JpegEoi(), true,
+         100, 50, "Exif2"},
+        {"the later APP segment wins",
+         JpegSoi() + JpegApp(0, "JFIF") + JpegApp(1, "Exif") + JpegSof(0, 1, 2) + JpegEoi(), true, 1, 2, "Exif"},
+        {"SOF1 without APP segments", JpegSoi() + JpegSof(1, 65535, 3) + JpegEoi(), true, 65535, 3, "1"},
+        {"identifier cut at 8 bytes", JpegSoi() + JpegApp(0, "ABCDEFGHIJ") + JpegSof(0, 5, 5) + JpegEoi(), true, 5,
+         5, "ABCDEFGH"},
+        {"other segments skipped by their length",
+         JpegSoi() + JpegSegment(0xDB, std::string(64, '\1')) + JpegSegment(0xFE, "comment") + JpegSof(0, 9, 8) +
+             JpegEoi(),
+         true, 9, 8, ""},
+        {"SOI inside is taken as carrying a length", JpegSoi() + "\xFF\xD8\x00\x02"s + JpegSof(0, 7, 6) + JpegEoi(),
+         true, 7, 6, ""},
+        {"one byte after EOI", JpegSoi() + JpegSof(0, 640, 480) + JpegEoi() + "x", false, 0, 0, ""},
+        {"lossless SOF3 only: walked into the scan", JpegSoi() + JpegSof(3, 640, 480) + "\x01\x02" + JpegEoi(),
+         false, 0, 0, ""},
+        {"segment length 0", JpegSoi() + "\xFF\xDB" + std::string("\x00\x00", 2) + JpegEoi(), false, 0, 0, ""},
+        {"segment length 1", JpegSoi() + "\xFF\xDB" + std::string("\x00\x01", 2) + JpegEoi(), false, 0, 0, ""},
+        {"marker without FF", JpegSoi() + "\x12\x34" + JpegSof(0, 1, 1) + JpegEoi(), false, 0, 0, ""},
+        {"truncated frame header", JpegSoi() + "\xFF\xC0\x00\x11\x08"s + JpegEoi(), false, 0, 0, ""},
+        {"truncated APP segment", JpegSoi() + "\xFF\xE0\x00\x10JF"s + JpegEoi(), false, 0, 0, ""},
+        {"no SOI", "\xFF\xD9" + JpegSof(0, 1, 1) + JpegEoi(), false, 0, 0, ""},
+        {"length runs past the end", JpegSoi() + "\xFF\xDB\x7F\xFF" + JpegEoi(), false, 0, 0, ""},
+        {"empty", "", false, 0, 0, ""},
+        {"one byte", "\xFF", false, 0, 0, ""},
+        {"just EOI", JpegEoi(), false, 0, 0, ""},
+    };
+    for (const JpegCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ChGetImgSize probe;
+        std::strcpy(probe.AnimationId, "stale");
+        MemoryProbeSource source(c.bytes);
+        int32_t w = -1, h = -1;
+        EXPECT_EQ(probe.GetJpegSize(source, w, h), c.accepted);
+        EXPECT_STREQ(probe.AnimationId, "");
+        if (c.accepted) {
+            EXPECT_EQ(w, c.width);
+            EXPECT_EQ(h, c.height);
+            EXPECT_STREQ(probe.JpegType, c.type);
+        }
+    }
+}
+
+struct GifCase {
+    const char* what;
+    std::string bytes;
+    bool accepted;
+    const char* animation;
+};
+
+TEST(ChGetImgSizeTest, GifHeaderAndLoopSearch) {
+    const std::string globalTable(6, '\0');
+    auto gifAt = [](std::size_t loopOffset, const std::string& id = "NETSCAPE2.0") {
+        // Filler so that the extension starts loopOffset bytes into the file
+        // (the header is 13 bytes), then enough bytes after it to be searched.
+        return SmallGif(2, 2, std::string(loopOffset - 13, 'z') + LoopExtension(id) + std::string(64, 'z'));
+    };
+    const GifCase cases[] = {
+        {"loop extension after the colour table", SmallGif(2, 2, globalTable + LoopExtension()), true, "NETSCAPE2.0"},
+        {"second form", SmallGif(2, 2, LoopExtension("ANIMEXTS1.0")), true, "ANIMEXTS1.0"},
+        {"no extension", SmallGif(2, 2, globalTable), true, ""},
+        {"extension starting at offset 1019 is seen", gifAt(1019), true, "NETSCAPE2.0"},
+        {"extension starting at offset 1020 is not", gifAt(1020), true, ""},
+        {"extension running into the last byte read is not seen",
+         "GIF89a" + std::string("\x02\x00\x02\x00", 4) + LoopExtension().substr(0, 14), false, ""},
+        {"no trailer", SmallGif(2, 2, LoopExtension()) + "x", false, "NETSCAPE2.0"},
+        {"87a", SmallGif(2, 2, "", "GIF87a"), true, ""},
+        {"not GIF", "GIX89a" + std::string(20, '\0') + std::string("\x00\x3B", 2), false, ""},
+        {"nine bytes", "GIF89a\x01\x00\x01"s, false, ""},
+    };
+    for (const GifCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ChGetImgSize probe;
+        MemoryProbeSource source(c.bytes);
+        int32_t w = -1, h = -1;
+        EXPECT_EQ(probe.GetGifSize(source, w, h), c.accepted);
+        if (c.bytes.size() >= 10 && c.bytes.compare(0, 3, "GIF") == 0) {
+            EXPECT_STREQ(probe.AnimationId, c.animation);
+            EXPECT_EQ(w, 2);  // filled before the trailer test, also on false
+            EXPECT_EQ(h, 2);
+        }
+    }
+}
+
+TEST(ChGetImgSizeTest, GifVersionAndLittleEndianSize) {
+    ChGetImgSize probe;
+    std::string bytes = SmallGif(0x1234, 0x0201, "", "GIF87a");
+    MemoryProbeSource source(bytes);
+    int32_t w, h;
+    ASSERT_TRUE(probe.GetGifSize(source, w, h));
+    EXPECT_EQ(w, 0x1234);
+    EXPECT_EQ(h, 0x0201);
+    EXPECT_STREQ(probe.GifVersion, "GIF87a");
+}
+
+TEST(ChGetImgSizeTest, FilesAreRecognisedByContentNotName) {
+    TempDir dir;
+    WriteFile(dir / "really-a-jpeg.gif", SmallJpeg(30, 20));
+    WriteFile(dir / "really-a-gif.jpg", SmallGif(3, 4));
+    WriteFile(dir / "empty.jpg", "");
+    ChGetImgSize probe;
+    int32_t w, h;
+    EXPECT_TRUE(probe.GetJpegSize(dir / "really-a-jpeg.gif", w, h));
+    EXPECT_EQ(w, 30);
+    EXPECT_FALSE(probe.GetGifSize(dir / "really-a-jpeg.gif", w, h));
+    EXPECT_FALSE(probe.GetJpegSize(dir / "really-a-gif.jpg", w, h));
+    EXPECT_TRUE(probe.GetGifSize(dir / "really-a-gif.jpg", w, h));
+    EXPECT_EQ(h, 4);
+    EXPECT_FALSE(probe.GetJpegSize(dir / "empty.jpg", w, h));
+    EXPECT_FALSE(probe.GetGifSize(dir / "empty.jpg", w, h));
+    EXPECT_FALSE(probe.GetJpegSize(dir / "missing.jpg", w, h));
+}
+
+TEST(ChGetImgSizeTest, NeverOpensWhatIsNotARegularFile) {
+    TempDir dir;
+    ASSERT_EQ(mkfifo((dir / "fifo.jpg").c_str(), 0600), 0);
+    ChGetImgSize probe;
+    int32_t w, h;
+    // Opening a FIFO without a writer would block a plain open.
+    EXPECT_FALSE(probe.GetJpegSize(dir / "fifo.jpg", w, h));
+    EXPECT_FALSE(probe.GetGifSize(dir / "fifo.jpg", w, h));
+    EXPECT_FALSE(probe.GetJpegSize(dir.path(), w, h));
+}
+
+TEST(ChGetImgSizeTest, LargeFileWalkedAcrossReadWindows) {
+    // Segments that straddle the file reader's window edges must be read whole.
+    std::string bytes = JpegSoi();
+    for (int i = 0; i < 300; ++i) bytes += JpegSegment(0xFE, std::string(size_t(37 + i % 13), 'c'));
+    bytes += JpegApp(1, "Exif") + JpegSof(2, 4000, 3000) + std::string(100000, '\x55') + JpegEoi();
+    TempDir dir;
+    WriteFile(dir / "big.jpg", bytes);
+    ChGetImgSize probe;
+    int32_t w, h;
+    ASSERT_TRUE(probe.GetJpegSize(dir / "big.jpg", w, h));
+    EXPECT_EQ(w, 4000);
+    EXPECT_EQ(h, 3000);
+    EXPECT_STREQ(probe.JpegType, "Exif2");
+}
+
+}  // namespace
+}  // namespace htmlimglist

@@ -1,1 +1,58 @@
+#include "listgen/GenerationOptions.h"
 
+#include <gtest/gtest.h>
+
+namespace htmlimglist {
+namespace {
+
+TEST(GenerationOptionsTest, TableListsTheSixteenFieldsInOrderWithTheirDefaults) {
+    std::vector<std::string> names;
+    GenerationOptions defaults;
+    for (const OptionField& f : OptionFields()) {
+        names.push_back(f.name);
+        EXPECT_EQ(OptionValueText(defaults, f), f.defaultText) << f.name;
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "HTMLListName", "MaxPixel", "MaxColumn", "MakeSmallImage", "NextPrevIndex",
+                         "DisplayImageSize", "DisplayFileSize", "ZoomImage", "ContinueMaked", "ImageSurelyCreate",
+                         "ImageInfo", "MakeSmallImageAndOrgImageList", "SubImageColmn", "SubImageMaxSize",
+                         "DisplayDateTime", "DisplayTime"}));
+}
+
+struct SetCase {
+    const char* name;
+    const char* text;
+    bool accepted;
+    const char* stored;  // OptionValueText afterwards
+};
+
+TEST(GenerationOptionsTest, SetFromText) {
+    const SetCase cases[] = {
+        {"MaxColumn", "4", true, "4"},         {"maxcolumn", "-3", true, "-3"},
+        {"MaxPixel", "+640", true, "640"},     {"MaxPixel", "12abc", false, "200"},
+        {"MaxPixel", "", false, "200"},        {"MaxPixel", " 5", false, "200"},
+        {"MaxPixel", "2147483648", false, "200"}, {"MaxPixel", "0x10", false, "200"},
+        {"DisplayFileSize", "1", true, "1"},   {"DisplayImageSize", "0", true, "0"},
+        {"ZoomImage", "-1", true, "1"},        {"ZoomImage", "Yes", true, "1"},
+        {"DisplayImageSize", "off", true, "0"}, {"ZoomImage", "maybe", false, "0"},
+        {"HTMLListName", "list.htm", true, "list.htm"}, {"HTMLListName", "", true, ""},
+    };
+    for (const SetCase& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + "=" + c.text);
+        GenerationOptions options;
+        const OptionField* field = FindOptionField(c.name);
+        ASSERT_NE(field, nullptr);
+        std::string error;
+        EXPECT_EQ(SetOptionFromText(options, *field, c.text, error), c.accepted);
+        EXPECT_EQ(error.empty(), c.accepted);
+        EXPECT_EQ(OptionValueText(options, *field), c.stored);
+    }
+    EXPECT_EQ(FindOptionField("NoSuchField"), nullptr);
+    GenerationOptions options;
+    std::string error;
+    EXPECT_FALSE(SetOptionFromText(options, *FindOptionField("HTMLListName"), std::string(260, 'x'), error));
+    EXPECT_TRUE(SetOptionFromText(options, *FindOptionField("HTMLListName"), std::string(259, 'x'), error));
+}
+
+}  // namespace
+}  // namespace htmlimglist
