@@ -92,7 +92,9 @@ std::string_view ValueOf(const Line& line) {
 }
 
 // Where a key stands, or where it would go: the key's own line, or else the
-// line after the last non-blank line of the first matching section.
+// line after the last entry of the first matching section (after its header
+// when it has none), so that blank lines and comments that lead into the
+// next section stay with it.
 struct Location {
     std::optional<std::size_t> keyLine;
     std::optional<std::size_t> sectionEnd;
@@ -115,7 +117,7 @@ Location Locate(const std::vector<Line>& lines, std::string_view section, std::s
             where.keyLine = i;
             return where;
         }
-        if (firstSection && !TrimBlanks(line.body).empty()) where.sectionEnd = i + 1;
+        if (firstSection && line.kind == LineKind::Key) where.sectionEnd = i + 1;
     }
     return where;
 }

@@ -1,0 +1,71 @@
+#include "listgen/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include "support/TempDir.h"
+
+namespace htmlimglist {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    SettingsFileTest() {
+        profile.SetFileName(file);
+        profile.SetSection(kSettingsSection);
+    }
+    GenerationOptions Load() {
+        // Start from values no default has, so every field must be read.
+        GenerationOptions options{"stale", -9, -9, true, true, false, true, true, true,
+                                  true,    true, false, -9, -9, true, true};
+        LoadFromProfile(options, profile);
+        return options;
+    }
+    TempDir dir;
+    const std::string file = dir / "tool.INI";
+    TProfile profile;
+};
+
+TEST_F(SettingsFileTest, NoFileGivesTheDefaults) { EXPECT_EQ(Load(), GenerationOptions()); }
+
+TEST_F(SettingsFileTest, ConvertsEntriesTheWayTheProfileReadsThem) {
+    struct Case {
+        const char *line, *field, *expected;
+    } cases[] = {
+        {"MaxColumn=abc", "MaxColumn", "0"},    {"MaxColumn=yEs", "MaxColumn", "1"},
+        {"MaxColumn=", "MaxColumn", "0"},       {"MaxPixel=$100", "MaxPixel", "256"},
+        {"ZoomImage=-1", "ZoomImage", "1"},     {"ZoomImage=True", "ZoomImage", "1"},
+        {"DisplayImageSize=", "DisplayImageSize", "0"},
+        {"HTMLListName=", "HTMLListName", ""},
+        {"htmllistname = \"a b.html\"", "HTMLListName", "a b.html"},
+    };
+    for (const Case& c : cases) {
+        WriteFile(file, std::string("[Parameters]\r\n") + c.line + "\r\n");
+        EXPECT_EQ(OptionValueText(Load(), *FindOptionField(c.field)), c.expected) << c.line;
+    }
+}
+
+TEST_F(SettingsFileTest, SavesEveryFieldInOrderAndKeepsOtherEntries) {
+    WriteFile(file, "[Parameters]\r\nWindowLeft=10\r\nZoomImage=-1\r\n");
+    GenerationOptions o = Load();
+    ASSERT_TRUE(o.ZoomImage);
+    o.HTMLListName = "list.html";
+    o.MaxPixel = -3;
+    ASSERT_TRUE(SaveToProfile(o, profile));
+    EXPECT_EQ(ReadFile(file),
+              "[Parameters]\r\nWindowLeft=10\r\nZoomImage=1\r\nHTMLListName=list.html\r\n"
+              "MaxPixel=-3\r\nMaxColumn=6\r\nMakeSmallImage=0\r\nNextPrevIndex=0\r\n"
+              "DisplayImageSize=1\r\nDisplayFileSize=0\r\nContinueMaked=0\r\n"
+              "ImageSurelyCreate=0\r\nImageInfo=0\r\nMakeSmallImageAndOrgImageList=1\r\n"
+              "SubImageColmn=2\r\nSubImageMaxSize=640\r\nDisplayDateTime=0\r\nDisplayTime=0\r\n");
+    EXPECT_EQ(Load(), o);
+
+    profile.SetFileName(dir.Make("folder.INI"));
+    EXPECT_FALSE(SaveToProfile(o, profile));
+}
+
+}  // namespace
+}  // namespace htmlimglist
