@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# End-to-end checks of htmlimglist-cli: exit statuses, refusals before anything
+# is written, the pages of a single run. Usage: cli_test.sh CLI SAMPLES_DIR
+set -u
+cli=$1
+samples=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+    local what=$1; shift
+    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+
+mkdir -p "$work/album"
+cp -r "$samples" "$work/album/photos"
+folder="$work/album/photos"
+
+"$cli" --set NoSuch=1 "$folder" 2>"$work/err"; rc=$?
+check "unknown condition refused with status 2" test $rc -eq 2
+check "unknown condition named in the message" grep -q "NoSuch" "$work/err"
+"$cli" --set MaxColumn=abc "$folder" 2>/dev/null; rc=$?
+check "non-numeric number refused with status 2" test $rc -eq 2
+"$cli" --set MaxColumn "$folder" 2>/dev/null; rc=$?
+check "--set without = refused" test $rc -eq 2
+check "nothing written by refused runs" test ! -e "$folder/index.html"
+"$cli" "$folder/readme.txt" 2>/dev/null; rc=$?
+check "a file is not a folder" test $rc -eq 2
+"$cli" 2>/dev/null; rc=$?
+check "no folder given" test $rc -eq 2
+
+"$cli" --set MaxColumn=4 --set DisplayFileSize=1 "$folder" 2>"$work/err"; rc=$?
+check "plain run succeeds" test $rc -eq 0
+check "quiet without a terminal" test ! -s "$work/err"
+check "page written" test -s "$folder/index.html"
+check "four cells in the first row" test "$(grep -c '^<td>' "$folder/index.html")" -eq 6
+check "rows of four" test "$(grep -c '^<tr>' "$folder/index.html")" -eq 2
+check "file sizes shown" grep -q 'Byte' "$folder/index.html"
+check "CR LF line ends" test "$(tr -cd '\r' < "$folder/index.html" | wc -c)" -eq "$(wc -l < "$folder/index.html")"
+
+rm "$folder/index.html"
+"$cli" --quiet --set MakeSmallImage=1 "$folder"; rc=$?
+check "reduced run succeeds" test $rc -eq 0
+check "reduced list in the parent" grep -q 'href="photos/P1010001.JPG"' "$work/album/index.html"
+check "list of full-size images in the folder" test "$(grep -c '^<tr>' "$folder/index.html")" -eq 3
+
+"$cli" --set HTMLListName=missing/index.html "$folder" 2>"$work/err"; rc=$?
+check "unwritable page gives status 1" test $rc -eq 1
+check "unwritable page reported" grep -q "could not write the page" "$work/err"
+
+[ $failures -eq 0 ]
