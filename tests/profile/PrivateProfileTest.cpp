@@ -29,7 +29,8 @@ TEST(PrivateProfile, ReadsEntriesAsUsersWriteThem) {
                     "NoEquals\r\nDup=first\r\nDup=second\nLf=yes\nLong=" + std::string(300, 'n') +
                     "\nZero=ab" + std::string(1, '\0') + "cd");
     struct Case {
-        std::string_view section, key, expected;
+        std::string_view section, key;
+        std::string expected;
     } cases[] = {
         {"Parameters", "MaxPixel", "300"},  // case and blanks ignored
         {"other", "maxPixel", "999"},
