@@ -1,0 +1,255 @@
+// The LZW decoder of GIF image data (GIF89a section 22 and appendix F): a
+// pull decoder that reads codes, and sub-blocks, only as far as the pixel
+// loop asks for values.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "gif/GIFException.h"
+#include "gif/GIFStreamReading.h"
+#include "gif/GIFSubImage.h"
+
+namespace htmlimglist {
+
+using namespace gifread;
+
+namespace {
+
+constexpr int kTableSize = 4096;  // codes are at most 12 bits wide
+constexpr int kStackSize = 8192;
+constexpr int kMaxMinCodeSize = 12;
+constexpr int NO_DATA = -1;  // the data ran out
+constexpr int END = -2;      // the end code was met
+
+// Interlaced rows come in four passes (GIF89a appendix E).
+constexpr int kPassStart[4] = {0, 4, 2, 1};
+constexpr int kPassStep[4] = {8, 8, 4, 2};
+
+// Everything the decoder uses, in one fixed-size record: nothing is
+// allocated while decoding.
+struct DecoderState {
+    TGIFStream* stream;
+    const TGIFSubImage* frame;
+    int MinCodeSize;
+    int ClearCode;
+    int EndCode;
+    int CodeSize;
+    int CodeLimit;
+    int NextCode;
+    int FirstCode;
+    int OldCode;
+    int Prefix[kTableSize];
+    int Suffix[kTableSize];
+    int Stack[kStackSize];
+    int StackTop;  // number of values on the stack
+    // Two bytes carried over from the previous sub-block, then up to 255 of
+    // the current one (the spare byte keeps a 3-byte fetch in bounds).
+    uint8_t Buffer[258];
+    int CurBit;
+    int LastBit;
+    int LastByte;
+    bool Done;           // the zero-length terminator sub-block has been read
+    bool ZeroBlockSeen;  // the same event, for the end-code step
+    bool ForceClear;     // the next ReadCode answers ClearCode without reading
+    bool Ended;          // the end code has been handled
+};
+
+int ReadCode(DecoderState& s, int width) {
+    if (s.ForceClear) {
+        // Every frame starts as after a clear code, whether or not its data
+        // begins with one.
+        s.ForceClear = false;
+        return s.ClearCode;
+    }
+    if (s.CurBit + width >= s.LastBit) {
+        if (s.Done) {
+            if (s.CurBit >= s.LastBit) s.frame->Warning(TGIFSeverity::gsWarning, gifmsg::kUnderrun);
+            return NO_DATA;
+        }
+        // Keep the last two bytes: a code may straddle two sub-blocks.
+        s.Buffer[0] = s.Buffer[s.LastByte - 2];
+        s.Buffer[1] = s.Buffer[s.LastByte - 1];
+        uint8_t size = 0;
+        if (!ReadByte(*s.stream, size)) return NO_DATA;
+        int count = size;
+        if (count == 0) {
+            s.ZeroBlockSeen = true;
+            s.Done = true;
+        } else {
+            int64_t left = BytesLeft(*s.stream);
+            if (left < count) {
+                // Decode what there is; the rest of the frame keeps the fill.
+                s.frame->Warning(TGIFSeverity::gsWarning, gifmsg::kPrematureEnd);
+                count = static_cast<int>(std::max<int64_t>(left, 0));
+            }
+            if (count > 0) ReadExact(*s.stream, s.Buffer + 2, static_cast<std::size_t>(count));
+        }
+        s.LastByte = count + 2;
+        s.CurBit = s.CurBit - s.LastBit + 16;
+        s.LastBit = (count + 2) * 8;
+    }
+    // Codes are packed least significant bit first; a code of up to 13 bits
+    // spans at most three bytes.
+    int at = s.CurBit >> 3;
+    uint32_t bits = s.Buffer[at];
+    int last = (s.CurBit + width) >> 3;
+    if (last > at) bits |= uint32_t{s.Buffer[at + 1]} << 8;
+    if (last > at + 1) bits |= uint32_t{s.Buffer[at + 2]} << 16;
+    int code = static_cast<int>((bits >> (s.CurBit & 7)) & ((1u << width) - 1));
+    s.CurBit += width;
+    return code;
+}
+
+inline void Push(DecoderState& s, int value) {
+    // Valid data never stacks more than 4097 values; a damaged table can
+    // hold a loop that the self-reference test misses.
+    if (s.StackTop >= kStackSize) GIFError(gifmsg::kCircularEntry);
+    s.Stack[s.StackTop++] = value;
+}
+
+int DecodeNext(DecoderState& s) {
+    if (s.Ended) return END;
+    int code = ReadCode(s, s.CodeSize);
+    while (code >= 0) {
+        if (code == s.ClearCode) {
+            for (int i = 0; i < s.ClearCode; ++i) {
+                s.Prefix[i] = 0;
+                s.Suffix[i] = i;
+            }
+            std::fill(s.Prefix + s.ClearCode, s.Prefix + kTableSize, 0);
+            std::fill(s.Suffix + s.ClearCode, s.Suffix + kTableSize, 0);
+            s.CodeSize = s.MinCodeSize + 1;
+            s.CodeLimit = 2 * s.ClearCode;
+            s.NextCode = s.ClearCode + 2;
+            s.StackTop = 0;
+            do {
+                code = ReadCode(s, s.CodeSize);
+            } while (code == s.ClearCode);
+            // The first code after a clear stands for itself.
+            s.FirstCode = code;
+            s.OldCode = code;
+            return code;
+        }
+        if (code == s.EndCode) {
+            s.Ended = true;
+            if (s.ZeroBlockSeen) return END;
+            // Step over what is left of the frame's data, up to its terminator.
+            SkipSubBlocks(*s.stream);
+            return END;
+        }
+        int incode = code;
+        if (code >= s.NextCode) {
+            // Not yet in the table: the previous string plus its own first value.
+            Push(s, s.FirstCode);
+            code = s.OldCode;
+        }
+        while (code >= s.ClearCode) {
+            // Only a minimum code size of 12 (codes of 13 bits) can get here
+            // with a code past the table.
+            if (code >= kTableSize) GIFError(gifmsg::kBadData);
+            Push(s, s.Suffix[code]);
+            if (s.Prefix[code] == code) GIFError(gifmsg::kCircularEntry);
+            code = s.Prefix[code];
+        }
+        s.FirstCode = s.Suffix[code];
+        Push(s, s.FirstCode);
+        if (s.NextCode < kTableSize) {
+            s.Prefix[s.NextCode] = s.OldCode;
+            s.Suffix[s.NextCode] = s.FirstCode;
+            ++s.NextCode;
+            if (s.NextCode >= s.CodeLimit && s.CodeLimit < kTableSize) {
+                s.CodeLimit *= 2;
+                ++s.CodeSize;
+            }
+        }
+        s.OldCode = incode;
+        if (s.StackTop > 0) return s.Stack[--s.StackTop];
+        code = ReadCode(s, s.CodeSize);
+    }
+    return code;
+}
+
+inline int ReadPixel(DecoderState& s) {
+    if (s.StackTop > 0) return s.Stack[--s.StackTop];
+    return DecodeNext(s);
+}
+
+}  // namespace
+
+void TGIFSubImage::Decompress(TGIFStream& stream) {
+    NewImage();
+    fill_ = transparent_ ? TransparentIndex() : 0;
+
+    uint8_t minCodeSize = 0;
+    if (!ReadByte(stream, minCodeSize)) return;  // no data: the frame keeps the fill
+    // Above 12 the clear code would lie past the 4096-entry table.
+    if (minCodeSize > kMaxMinCodeSize) GIFError(gifmsg::kBadData);
+
+    auto state = std::make_unique<DecoderState>();
+    DecoderState& s = *state;
+    s.stream = &stream;
+    s.frame = this;
+    s.MinCodeSize = minCodeSize;
+    s.ClearCode = 1 << minCodeSize;
+    s.EndCode = s.ClearCode + 1;
+    s.CodeSize = minCodeSize + 1;
+    s.CodeLimit = 2 * s.ClearCode;
+    s.NextCode = s.ClearCode + 2;
+    s.FirstCode = s.OldCode = 0;
+    s.StackTop = 0;
+    std::memset(s.Buffer, 0, sizeof s.Buffer);
+    s.CurBit = 0;
+    s.LastBit = 0;
+    s.LastByte = 2;
+    s.Done = s.ZeroBlockSeen = s.Ended = false;
+    s.ForceClear = true;
+
+    const std::size_t width = static_cast<std::size_t>(Width());
+    const std::size_t total = static_cast<std::size_t>(GetDataSize());
+    // The pixel memory grows with the pixels that really arrive, doubling,
+    // up to the frame's size; unreached pixels read as the fill.
+    auto store = [&](std::size_t at, int value) {
+        if (at >= data_.size()) {
+            std::size_t grown = std::min(total, std::max({at + 1, 2 * data_.size(), std::size_t{256}}));
+            data_.resize(grown, fill_);
+        }
+        data_[at] = static_cast<uint8_t>(value);
+    };
+    auto decodeRow = [&](std::size_t row) {
+        std::size_t at = row * width;
+        for (std::size_t x = 0; x < width; ++x) {
+            int value = ReadPixel(s);
+            if (value < 0) return false;
+            store(at + x, value);
+        }
+        return true;
+    };
+
+    try {
+        std::size_t height = static_cast<std::size_t>(Height());
+        if (total > 0) {
+            if (GetInterlaced()) {
+                bool more = true;
+                for (int pass = 0; pass < 4 && more; ++pass)
+                    for (std::size_t row = kPassStart[pass]; row < height && more; row += kPassStep[pass])
+                        more = decodeRow(row);
+            } else {
+                for (std::size_t row = 0; row < height; ++row)
+                    if (!decodeRow(row)) break;
+            }
+        }
+    } catch (...) {
+        // The extra read below still runs on the way out; an error of its own
+        // does not replace the first one.
+        try {
+            ReadPixel(s);
+        } catch (...) {
+        }
+        throw;
+    }
+    // One read more: for data that ends with an end code after the last
+    // pixel, this meets the end code and moves past the frame's terminator.
+    ReadPixel(s);
+}
+
+}  // namespace htmlimglist

@@ -1,0 +1,61 @@
+// An ordered list of owned stream items, and its two kinds: the frames of an
+// image and the extensions of one frame.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gif/GIFItem.h"
+
+namespace htmlimglist {
+
+class TGIFSubImage;
+class TGIFExtension;
+
+class TGIFList : public TPersistent {
+public:
+    explicit TGIFList(TGIFImage* image) : image_(image) {}
+    ~TGIFList() override { Clear(); }
+    TGIFList(const TGIFList&) = delete;
+    TGIFList& operator=(const TGIFList&) = delete;
+
+    TGIFImage* Image() const { return image_; }
+    int Count() const { return static_cast<int>(items_.size()); }
+    TGIFItem& Item(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+
+    void Add(std::unique_ptr<TGIFItem> item) { items_.push_back(std::move(item)); }
+    // Takes the item out of the list and frees it.
+    void Delete(int index);
+    // Deletes from the front until the list is empty.
+    void Clear();
+
+    virtual void Warning(TGIFSeverity severity, const std::string& message) const;
+    virtual void LoadFromStream(TGIFStream& stream, TPersistent* parent) = 0;
+
+private:
+    TGIFImage* image_;
+    std::vector<std::unique_ptr<TGIFItem>> items_;
+};
+
+// The frames of an image, in stream order.
+class TGIFImageList final : public TGIFList {
+public:
+    using TGIFList::TGIFList;
+    TGIFSubImage& SubImage(int index) const;
+    // Reads frames up to the trailer, a byte that starts no block, or the end
+    // of the stream. parent is the image.
+    void LoadFromStream(TGIFStream& stream, TPersistent* parent) override;
+};
+
+// The extensions of one frame, in stream order.
+class TGIFExtensionList final : public TGIFList {
+public:
+    using TGIFList::TGIFList;
+    TGIFExtension& Extension(int index) const;
+    // Reads the extensions that precede an image descriptor. parent is the
+    // frame.
+    void LoadFromStream(TGIFStream& stream, TPersistent* parent) override;
+};
+
+}  // namespace htmlimglist
