@@ -12,18 +12,26 @@ std::string UsageText() {
         "\n"
         "Options:\n"
         "  --set NAME=VALUE   set one creation condition for this run (repeatable)\n"
+        "  --settings FILE    read the conditions from FILE instead of the settings\n"
+        "                     file the window uses\n"
+        "  --save             store the conditions, with every --set applied, into\n"
+        "                     the settings file (FOLDER may then be left out)\n"
         "  -q, --quiet        no progress on stderr\n"
         "  -h, --help         show this help\n"
         "      --version      show the version\n"
         "\n"
-        "Conditions (NAME, default):\n";
+        "Conditions (NAME = default):\n";
     for (const OptionField& f : OptionFields()) {
         text += "  " + std::string(f.name) + " = " + f.defaultText + "\n";
     }
     text +=
         "\n"
-        "Exit status: 0 done, 1 a page could not be written, 2 bad command line,\n"
-        "130 interrupted (the page being made is saved with the cells so far).\n";
+        "With ContinueMaked=1 the run walks the numbered folders (00005, 00006, ...)\n"
+        "from FOLDER on until the next one is missing.\n"
+        "\n"
+        "Exit status: 0 done, 1 a page or the settings could not be written or the\n"
+        "run could not start, 2 bad command line, 130 interrupted (the page being\n"
+        "made is saved with the cells so far).\n";
     return text;
 }
 
@@ -53,10 +61,28 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options,
                 return false;
             }
             std::string why;
-            if (!SetOptionFromText(options.generation, *field, assignment.substr(eq + 1), why)) {
+            GenerationOptions probe;
+            if (!SetOptionFromText(probe, *field, assignment.substr(eq + 1), why)) {
                 error = "--set: " + why;
                 return false;
             }
+            options.overrides.emplace_back(field, assignment.substr(eq + 1));
+        } else if (arg == "--settings" || arg.rfind("--settings=", 0) == 0) {
+            if (arg == "--settings") {
+                if (i + 1 >= args.size()) {
+                    error = "--settings needs a FILE";
+                    return false;
+                }
+                options.settingsFile = args[++i];
+            } else {
+                options.settingsFile = arg.substr(11);
+            }
+            if (options.settingsFile.empty()) {
+                error = "--settings needs a FILE";
+                return false;
+            }
+        } else if (arg == "--save") {
+            options.save = true;
         } else if (arg == "-q" || arg == "--quiet") {
             options.quiet = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -74,12 +100,24 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options,
         }
     }
     if (options.help || options.version) return true;
+    if (positional.empty() && options.save) return true;
     if (positional.size() != 1) {
         error = positional.empty() ? "no FOLDER given" : "give exactly one FOLDER";
         return false;
     }
     options.folder = positional.front();
     return true;
+}
+
+}  // namespace htmlimglist
+
+namespace htmlimglist {
+
+void ApplyOverrides(const CliOptions& cli, GenerationOptions& options) {
+    for (const auto& [field, text] : cli.overrides) {
+        std::string unused;
+        SetOptionFromText(options, *field, text, unused);  // checked while parsing
+    }
 }
 
 }  // namespace htmlimglist

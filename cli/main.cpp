@@ -1,6 +1,7 @@
 // htmlimglist-cli: the runs of the desktop tool without a window.
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,49 +10,84 @@
 #include "cli/TerminalView.h"
 #include "listgen/FolderListWriter.h"
 #include "listgen/RunDriver.h"
+#include "listgen/SettingsFile.h"
 #include "platform/Directory.h"
+#include "platform/ExecutablePath.h"
 #include "platform/Path.h"
+#include "profile/TProfile.h"
 
 using namespace htmlimglist;
 
 namespace {
 
 constexpr int kExitOk = 0;
-constexpr int kExitPageFailed = 1;
+constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
+
+int Fail(int status, const std::string& message) {
+    std::fprintf(stderr, "htmlimglist-cli: %s\n", message.c_str());
+    return status;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    CliOptions options;
+    CliOptions cli;
     std::string error;
-    if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::fprintf(stderr, "htmlimglist-cli: %s\nTry 'htmlimglist-cli --help'.\n", error.c_str());
-        return kExitUsage;
+    if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), cli, error)) {
+        return Fail(kExitUsage, error + "\nTry 'htmlimglist-cli --help'.");
     }
-    if (options.help) {
+    if (cli.help) {
         std::fputs(UsageText().c_str(), stdout);
         return kExitOk;
     }
-    if (options.version) {
+    if (cli.version) {
         std::puts("htmlimglist-cli 0.1.0");
         return kExitOk;
     }
 
-    const std::string folder = AbsolutePath(options.folder);
-    if (KindOfPath(folder) != PathKind::Folder) {
-        std::fprintf(stderr, "htmlimglist-cli: %s is not a folder\n", options.folder.c_str());
-        return kExitUsage;
+    std::string folder;
+    if (!cli.folder.empty()) {
+        folder = AbsolutePath(cli.folder);
+        if (KindOfPath(folder) != PathKind::Folder) return Fail(kExitUsage, cli.folder + " is not a folder");
     }
 
-    TerminalView view(!options.quiet && isatty(STDERR_FILENO));
+    // The same settings file as the window, unless another is named.
+    std::string settingsPath = cli.settingsFile;
+    if (settingsPath.empty()) {
+        PathResult location = SettingsFilePath();
+        if (!location.ok()) return Fail(kExitFailed, "settings file: " + location.error);
+        settingsPath = location.path;
+    } else if (settingsPath.size() >= PATH_MAX) {
+        return Fail(kExitUsage, "--settings: the path is longer than the system allows");
+    }
+    TProfile profile;
+    profile.SetFileName(settingsPath);
+    profile.SetSection(kSettingsSection);
+    GenerationOptions options;
+    LoadFromProfile(options, profile);
+    ApplyOverrides(cli, options);
+
+    if (cli.save && !SaveToProfile(options, profile)) {
+        return Fail(kExitFailed, "could not store the settings in " + settingsPath);
+    }
+    if (folder.empty()) return kExitOk;
+
+    TerminalView view(!cli.quiet && isatty(STDERR_FILENO));
     view.CatchInterrupt();
-    FolderListWriter writer(options.generation, view);
+    FolderListWriter writer(options, view);
     writer.SetSelectedFolder(folder);
-    RunDriver driver(options.generation, writer);
-    driver.RunSingle();
+    RunDriver driver(options, writer, view, profile);
+    const RunOutcome outcome = driver.StartRun();
 
     if (view.Interrupted()) return kExitInterrupted;
-    return view.AnyFailure() ? kExitPageFailed : kExitOk;
+    switch (outcome) {
+        case RunOutcome::Done:
+        case RunOutcome::SeriesEnded:
+        case RunOutcome::Aborted:
+            return view.AnyFailure() ? kExitFailed : kExitOk;
+        default:
+            return kExitFailed;
+    }
 }

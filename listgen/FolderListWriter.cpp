@@ -170,7 +170,8 @@ void FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) 
     int32_t index = 0;
     FileProbeSource source;
     for (; index < count; ++index) {
-        if (view_.Pump()) state_.AbortRequested = true;
+        const bool viewAbort = view_.Pump();
+        if (abortCommand_.exchange(false) || viewAbort) state_.AbortRequested = true;
 
         const DirEntry& file = files[std::size_t(index)];
         Image image{file, ImageKind::Jpeg, 0, 0};

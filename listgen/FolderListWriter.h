@@ -2,6 +2,7 @@
 // as JPEG or GIF gets a cell in a bordered table, a fixed number per row.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -56,6 +57,13 @@ public:
     using PageSaver = std::function<bool(const std::string& path, const std::string& text)>;
     void SetPageSaver(PageSaver saver) { pageSaver_ = std::move(saver); }
 
+    // The abort command: safe to call from any thread at any time. The writer
+    // takes it at its once-per-file pump, like an abort given through the
+    // view's Pump, and ends the page after the next cell.
+    void RequestAbort() { abortCommand_.store(true); }
+    // Forgets an abort command given while no run was active.
+    void ClearAbortCommand() { abortCommand_.store(false); }
+
     RunState& State() { return state_; }
     const RunState& State() const { return state_; }
 
@@ -80,6 +88,7 @@ private:
     RunState state_;
     TLineListStr lines_;
     PageSaver pageSaver_;
+    std::atomic<bool> abortCommand_{false};
     std::string lastPagePath_;
     bool lastPageSaved_ = false;
 };

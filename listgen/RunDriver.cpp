@@ -1,12 +1,122 @@
 #include "listgen/RunDriver.h"
 
-namespace htmlimglist {
+#include <climits>
 
-void RunDriver::RunSingle() {
+#include "platform/Directory.h"
+#include "platform/Path.h"
+#include "platform/Text.h"
+
+namespace htmlimglist {
+namespace {
+
+// Something of that name exists for the series when the search would find
+// it: a folder, or a regular file (dot names never occur: the names are
+// numbers).
+bool SeriesEntryExists(const std::string& path) {
+    PathKind kind = KindOfPath(path);
+    return kind == PathKind::Folder || kind == PathKind::File;
+}
+
+}  // namespace
+
+RunDriver::RunDriver(const GenerationOptions& options, FolderListWriter& writer, RunView& view, TProfile& profile)
+    : options_(options), writer_(writer), view_(view), profile_(profile) {}
+
+void RunDriver::Message(const std::string& text) {
+    view_.BringToFront();
+    view_.ShowMessage(text);
+}
+
+void RunDriver::Abort() { writer_.RequestAbort(); }
+
+RunOutcome RunDriver::StartRun() {
+    bool expected = false;
+    if (!running_.compare_exchange_strong(expected, true)) return RunOutcome::Busy;
+    writer_.ClearAbortCommand();
+    view_.RunStateChanged(true);
+    RunOutcome outcome = options_.ContinueMaked ? RunContinuous() : RunSingle();
+    view_.RunStateChanged(false);
+    running_.store(false);
+    return outcome;
+}
+
+RunOutcome RunDriver::RunSingle() {
     writer_.MakeList(options_.MakeSmallImage, options_.MaxColumn, options_.MaxPixel);
-    if (!writer_.State().AbortRequested && options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList) {
+    if (writer_.State().AbortRequested) return RunOutcome::Aborted;
+    if (options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList) {
         writer_.MakeList(kFullSizeList, options_.SubImageColmn, options_.SubImageMaxSize);
+        if (writer_.State().AbortRequested) return RunOutcome::Aborted;
     }
+    return RunOutcome::Done;
+}
+
+bool RunDriver::SelectFolder(const std::string& path, RunOutcome& failure) {
+    if (path.size() >= PATH_MAX) {
+        Message(Format(kMessagePathTooLong, path.c_str()));
+        failure = RunOutcome::PathTooLong;
+        return false;
+    }
+    if (KindOfPath(path) != PathKind::Folder) {
+        Message(Format(kMessageNotAFolder, path.c_str()));
+        failure = RunOutcome::NotAFolder;
+        return false;
+    }
+    writer_.SetSelectedFolder(path);
+    view_.SelectedFolderChanged(path);
+    return true;
+}
+
+void RunDriver::StoreRunDir(const std::string& path) {
+    // The store holds at most 255 bytes: a longer path cut short would name
+    // some other folder, so it is recorded as unknown instead.
+    profile_.SetEntry("RunDir");
+    profile_.SetText(path.size() <= TProfile::kMaxTextBytes ? path : std::string());
+}
+
+RunOutcome RunDriver::RunContinuous() {
+    const std::string selected = writer_.SelectedFolder();
+    int64_t n = LeadingNumber(NameAfterLastSeparator(selected));
+    const std::string parent = CutAtLastSeparator(selected);
+    const bool twoLevels = options_.MakeSmallImage;
+
+    if (PathDepth(selected) < (twoLevels ? 2 : 1)) {
+        Message(twoLevels ? kMessageTooShallowTwoLevels : kMessageTooShallow);
+        return RunOutcome::TooShallow;
+    }
+    const std::string base = twoLevels ? CutAtLastSeparator(parent) : parent;
+
+    for (;; ++n) {
+        const long long number = n;
+        const std::string path = twoLevels ? Format("%s/%05lld/%05lld", base.c_str(), number, number)
+                                           : Format("%s/%05lld", base.c_str(), number);
+        if (path.size() < PATH_MAX && !SeriesEntryExists(path)) {
+            Message(Format(kMessageSeriesEnd, path.c_str()));
+            return RunOutcome::SeriesEnded;
+        }
+        RunOutcome failure;
+        if (!SelectFolder(path, failure)) return failure;
+        StoreRunDir(path);
+
+        if (twoLevels) {
+            writer_.MakeList(kReducedList, options_.MaxColumn, options_.MaxPixel);
+            if (writer_.State().AbortRequested) return RunOutcome::Aborted;
+            if (options_.MakeSmallImageAndOrgImageList) {
+                writer_.MakeList(kFullSizeList, options_.SubImageColmn, options_.SubImageMaxSize);
+                if (writer_.State().AbortRequested) return RunOutcome::Aborted;
+            }
+        } else {
+            writer_.MakeList(kFullSizeList, options_.MaxColumn, options_.MaxPixel);
+            if (writer_.State().AbortRequested) return RunOutcome::Aborted;
+        }
+    }
+}
+
+RunOutcome RunDriver::DropFolder(const std::string& path) {
+    view_.BringToFront();
+    if (Running()) return RunOutcome::Busy;
+    RunOutcome failure;
+    if (!SelectFolder(path, failure)) return failure;
+    return StartRun();
 }
 
 }  // namespace htmlimglist

@@ -1,24 +1,79 @@
-// Turns a request into calls of the folder list writer.
+// Turns a request into calls of the folder list writer: one folder, or a
+// series of numbered folders ("%05d") walked upward from the selected one
+// until the next is missing, one level deep, or two levels deep when reduced
+// images are made (base/00005/00005 holding the full-size images).
 #pragma once
+
+#include <string>
 
 #include "listgen/FolderListWriter.h"
 #include "listgen/GenerationOptions.h"
+#include "listgen/RunView.h"
+#include "profile/TProfile.h"
 
 namespace htmlimglist {
 
+// How a run ended.
+enum class RunOutcome {
+    Done,          // a single run made its pages
+    SeriesEnded,   // a continuous run reached the first missing folder
+    Aborted,       // the abort command stopped it
+    TooShallow,    // the selected path is too shallow for a continuous run
+    NotAFolder,    // what should be listed is not a folder
+    PathTooLong,   // a built path exceeds what the platform allows
+    Busy,          // another run is active; nothing was done
+};
+
+// The messages a run shows, in the tool's own words.
+inline constexpr const char* kMessageTooShallowTwoLevels =
+    "ﾊﾟｽの階層が少な過ぎます.\n2階層以上深く設定して下さい.";
+inline constexpr const char* kMessageTooShallow = "ﾊﾟｽの階層が少な過ぎます.";
+inline constexpr const char* kMessageSeriesEnd = "5桁数値ﾊﾟｽが見つかりませんでした.\n%s\n連続作成を終了します.";
+inline constexpr const char* kMessageNotAFolder = "ﾌｫﾙﾀﾞではありません.\n%s";
+inline constexpr const char* kMessagePathTooLong = "ﾊﾟｽが長過ぎます.\n%s";
+
 class RunDriver {
 public:
-    RunDriver(const GenerationOptions& options, FolderListWriter& writer)
-        : options_(options), writer_(writer) {}
+    // profile is the settings store pointed at the settings file and its
+    // section; continuous runs record the folder they work on there under
+    // RunDir.
+    RunDriver(const GenerationOptions& options, FolderListWriter& writer, RunView& view, TProfile& profile);
 
-    // The pages of the selected folder: the main list, then, unless the user
-    // aborted it, the list of full-size images when reduced images are made
-    // and that list is wanted.
-    void RunSingle();
+    // One run with the options as they stand: RunContinuous when
+    // ContinueMaked is on, RunSingle otherwise. The view hears
+    // RunStateChanged(true) before and (false) after. Refused with Busy while
+    // a run is active. An abort command given while idle is forgotten.
+    RunOutcome StartRun();
+
+    // The pages of the selected folder: the main list, then, unless aborted,
+    // the list of full-size images when reduced images are made and that list
+    // is wanted. Shows no message.
+    RunOutcome RunSingle();
+
+    // The series starting at the number read from the selected folder's name.
+    RunOutcome RunContinuous();
+
+    // A folder dropped on the window: it becomes the selected folder, then
+    // StartRun with the options as they stand. Something that is not a folder
+    // ends here with a message and nothing is written.
+    RunOutcome DropFolder(const std::string& path);
+
+    // The abort command; callable from any thread. Without an active run it
+    // has no effect on the next one.
+    void Abort();
+
+    bool Running() const { return running_.load(); }
 
 private:
+    bool SelectFolder(const std::string& path, RunOutcome& failure);
+    void StoreRunDir(const std::string& path);
+    void Message(const std::string& text);
+
     const GenerationOptions& options_;
     FolderListWriter& writer_;
+    RunView& view_;
+    TProfile& profile_;
+    std::atomic<bool> running_{false};
 };
 
 }  // namespace htmlimglist

@@ -26,8 +26,11 @@ public:
     // The gauge: progress 0 of maxValue files, then the file index reached.
     virtual void StartGauge(int32_t /*maxValue*/) {}
     virtual void SetGaugeProgress(int32_t /*value*/) {}
-    // A continuous run moved on to another folder.
+    // The selected folder changed: a continuous run moved on, or a folder
+    // was dropped.
     virtual void SelectedFolderChanged(const std::string& /*path*/) {}
+    // A run began (true) or ended (false): the abort controls follow it.
+    virtual void RunStateChanged(bool /*running*/) {}
 
     // Every message of a run is preceded by BringToFront (the window raises
     // itself) and then shown with an OK button.

@@ -5,6 +5,8 @@ set -u
 cli=$1
 samples=$2
 work=$(mktemp -d)
+# Runs never touch the settings file beside the build's executable.
+export HTMLIMGLIST_INI="$work/settings.INI"
 trap 'rm -rf "$work"' EXIT
 failures=0
 check() {  # check DESCRIPTION COMMAND...
@@ -47,5 +49,29 @@ check "list of full-size images in the folder" test "$(grep -c '^<tr>' "$folder/
 "$cli" --set HTMLListName=missing/index.html "$folder" 2>"$work/err"; rc=$?
 check "unwritable page gives status 1" test $rc -eq 1
 check "unwritable page reported" grep -q "could not write the page" "$work/err"
+
+# Settings: another file by name, --save storing the merged conditions.
+printf '[Parameters]\r\nMaxColumn=2\r\n' > "$work/other.INI"
+rm -f "$folder/index.html"
+"$cli" -q --settings "$work/other.INI" "$folder"; rc=$?
+check "run with --settings" test $rc -eq 0
+check "columns from the named settings file" test "$(grep -c '^<tr>' "$folder/index.html")" -eq 3
+"$cli" --set MaxColumn=3 --set ZoomImage=-1 --save; rc=$?
+check "--save without a folder" test $rc -eq 0
+check "saved into the default settings file" grep -q $'^MaxColumn=3\r$' "$work/settings.INI"
+check "switches saved as 1" grep -q $'^ZoomImage=1\r$' "$work/settings.INI"
+check "all sixteen entries saved" test "$(grep -c '=' "$work/settings.INI")" -eq 16
+
+# A continuous run over numbered folders.
+mkdir -p "$work/series"
+for n in 00001 00002; do cp -r "$samples" "$work/series/$n"; done
+"$cli" -q --set ContinueMaked=1 "$work/series/00001" 2>"$work/err"; rc=$?
+check "continuous run ends normally" test $rc -eq 0
+check "both folders listed" test -s "$work/series/00002/index.html"
+check "end message names the missing folder" grep -q "$work/series/00003" "$work/err"
+check "end message in the tool's words" grep -q "連続作成を終了します." "$work/err"
+check "RunDir recorded" grep -q "^RunDir=$work/series/00002" "$work/settings.INI"
+"$cli" -q --set ContinueMaked=1 --set MakeSmallImage=1 "$work/series/00001" 2>"$work/err"; rc=$?
+check "two-level run looks one level up from an outer folder" grep -q "$work/00001/00001" "$work/err"
 
 [ $failures -eq 0 ]

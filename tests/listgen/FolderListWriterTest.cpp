@@ -12,7 +12,6 @@
 
 #include "platform/AtomicFile.h"
 
-#include "listgen/RunDriver.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
 
@@ -310,30 +309,6 @@ TEST_F(FolderListWriterTest, AbortWhileTheThirdImageIsWrittenStillWritesTheFourt
     EXPECT_TRUE(state.AbortRequested);
     // the gauge stops at the fourth image's file index
     EXPECT_EQ(view.progress.back(), 4);
-}
-
-TEST_F(FolderListWriterTest, SingleRunSkipsTheSecondListAfterAnAbort) {
-    std::string folder = dir.Make("run/sel");
-    for (int i = 1; i <= 3; ++i) WriteFile(folder + "/i" + std::to_string(i) + ".jpg", SmallJpeg(10, 10));
-    options.MakeSmallImage = true;
-    FolderListWriter writer(options, view);
-    writer.SetSelectedFolder(folder);
-    RunDriver driver(options, writer);
-    driver.RunSingle();
-    EXPECT_TRUE(FileExists(dir / "run/index.html"));
-    EXPECT_TRUE(FileExists(folder + "/index.html"));
-
-    TempDir other;
-    std::string folder2 = other.Make("run/sel");
-    for (int i = 1; i <= 3; ++i) WriteFile(folder2 + "/i" + std::to_string(i) + ".jpg", SmallJpeg(10, 10));
-    RecordingView aborting;
-    aborting.abortAtImage = 1;
-    FolderListWriter writer2(options, aborting);
-    writer2.SetSelectedFolder(folder2);
-    RunDriver driver2(options, writer2);
-    driver2.RunSingle();
-    EXPECT_TRUE(FileExists(other / "run/index.html"));
-    EXPECT_FALSE(FileExists(folder2 + "/index.html"));
 }
 
 TEST_F(FolderListWriterTest, ReducedListGoesToTheParentAndLinksToTheFullSizeImages) {

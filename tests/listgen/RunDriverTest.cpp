@@ -1,0 +1,207 @@
+#include "listgen/RunDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "listgen/SettingsFile.h"
+#include "platform/PrivateProfile.h"
+#include "support/Fixtures.h"
+#include "support/TempDir.h"
+
+namespace htmlimglist {
+namespace {
+
+using namespace test;
+
+class RecordingView : public RunView {
+public:
+    int abortAtPage = 0;  // abort at the first pump of this page (1-based)
+    std::vector<std::string> events;
+    std::vector<std::string> messages;
+    std::vector<std::string> folders;
+    int pages = 0;
+
+    bool Pump() override { return pages + 1 == abortAtPage; }
+    void SelectedFolderChanged(const std::string& path) override { folders.push_back(path); }
+    void BringToFront() override { events.push_back("front"); }
+    void ShowMessage(std::string_view text) override {
+        events.push_back("message");
+        messages.emplace_back(text);
+    }
+    void RunStateChanged(bool running) override { events.push_back(running ? "start" : "end"); }
+    void PageWritten(const std::string&, bool) override { ++pages; }
+};
+
+class RunDriverTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    GenerationOptions options;
+    RecordingView view;
+    TProfile profile;
+
+    void SetUp() override {
+        profile.SetFileName(dir / "settings.INI");
+        profile.SetSection(kSettingsSection);
+    }
+
+    std::string Folder(const std::string& relative, int images = 2) {
+        std::string folder = dir.Make(relative);
+        for (int i = 1; i <= images; ++i) WriteFile(folder + "/p" + std::to_string(i) + ".jpg", SmallJpeg(40, 30));
+        return folder;
+    }
+
+    RunOutcome Start(const std::string& selected) {
+        FolderListWriter writer(options, view);
+        writer.SetSelectedFolder(selected);
+        RunDriver driver(options, writer, view, profile);
+        return driver.StartRun();
+    }
+
+    std::string RunDir() {
+        return ReadPrivateProfileString(kSettingsSection, "RunDir", "<none>", kProfileBufferSize, dir / "settings.INI");
+    }
+};
+
+TEST_F(RunDriverTest, SingleRunWritesBothListsButNoRunDirAndNoMessage) {
+    std::string folder = Folder("album/sel");
+    options.MakeSmallImage = true;
+    EXPECT_EQ(Start(folder), RunOutcome::Done);
+    EXPECT_TRUE(FileExists(dir / "album/index.html"));
+    EXPECT_TRUE(FileExists(folder + "/index.html"));
+    EXPECT_EQ(view.events, (std::vector<std::string>{"start", "end"}));
+    EXPECT_EQ(RunDir(), "<none>");
+}
+
+TEST_F(RunDriverTest, AbortDuringTheReducedListSkipsTheFullSizeList) {
+    std::string folder = Folder("album/sel", 3);
+    options.MakeSmallImage = true;
+    view.abortAtPage = 1;
+    EXPECT_EQ(Start(folder), RunOutcome::Aborted);
+    EXPECT_TRUE(FileExists(dir / "album/index.html"));  // partial page is saved
+    EXPECT_FALSE(FileExists(folder + "/index.html"));
+}
+
+TEST_F(RunDriverTest, AbortGivenWhileIdleDoesNotReachTheNextRun) {
+    std::string folder = Folder("idle");
+    FolderListWriter writer(options, view);
+    writer.SetSelectedFolder(folder);
+    RunDriver driver(options, writer, view, profile);
+    driver.Abort();
+    EXPECT_EQ(driver.StartRun(), RunOutcome::Done);
+    EXPECT_FALSE(writer.State().AbortRequested);
+}
+
+TEST_F(RunDriverTest, OneLevelSeriesRunsUntilTheNextFolderIsMissing) {
+    for (const char* n : {"00005", "00006", "00007"}) Folder(std::string("pics/") + n);
+    Folder("pics/00009");  // beyond the gap: never reached
+    options.ContinueMaked = true;
+    EXPECT_EQ(Start(dir / "pics/00005"), RunOutcome::SeriesEnded);
+    for (const char* n : {"00005", "00006", "00007"}) EXPECT_TRUE(FileExists(dir / "pics/" + n + "/index.html")) << n;
+    EXPECT_FALSE(FileExists(dir / "pics/00009/index.html"));
+    EXPECT_EQ(RunDir(), dir / "pics/00007");
+    EXPECT_EQ(view.folders.back(), dir / "pics/00007");
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0], "5桁数値ﾊﾟｽが見つかりませんでした.\n" + (dir / "pics/00008") + "\n連続作成を終了します.");
+    EXPECT_EQ(view.events, (std::vector<std::string>{"start", "front", "message", "end"}));
+}
+
+TEST_F(RunDriverTest, SeriesStartsAtTheNumberOfTheSelectedName) {
+    Folder("pics/00005");
+    std::string five = Folder("pics/5", 1);
+    options.ContinueMaked = true;
+    EXPECT_EQ(Start(five), RunOutcome::SeriesEnded);
+    EXPECT_TRUE(FileExists(dir / "pics/00005/index.html"));
+    EXPECT_FALSE(FileExists(five + "/index.html"));
+
+    // a selected folder whose series start does not exist ends at once
+    view.messages.clear();
+    std::string lone = Folder("other/7", 1);
+    EXPECT_EQ(Start(lone), RunOutcome::SeriesEnded);
+    EXPECT_EQ(view.messages.at(0), "5桁数値ﾊﾟｽが見つかりませんでした.\n" + (dir / "other/00007") + "\n連続作成を終了します.");
+    EXPECT_FALSE(FileExists(lone + "/index.html"));
+}
+
+TEST_F(RunDriverTest, TwoLevelSeriesEndsAtTheFirstMissingInnerFolder) {
+    Folder("pics/00005/00005");
+    Folder("pics/00006/00006");
+    dir.Make("pics/00007");  // outer folder without its inner one
+    options.ContinueMaked = options.MakeSmallImage = true;
+    EXPECT_EQ(Start(dir / "pics/00005/00005"), RunOutcome::SeriesEnded);
+    for (const char* n : {"00005", "00006"}) {
+        std::string outer = dir / "pics/" + n;
+        EXPECT_TRUE(FileExists(outer + "/index.html")) << n;  // the reduced list
+        EXPECT_TRUE(FileExists(outer + "/" + n + "/index.html")) << n;  // the full-size list
+    }
+    EXPECT_FALSE(FileExists(dir / "pics/00007/index.html"));
+    EXPECT_EQ(view.messages.at(0), "5桁数値ﾊﾟｽが見つかりませんでした.\n" + (dir / "pics/00007/00007") + "\n連続作成を終了します.");
+    EXPECT_EQ(RunDir(), dir / "pics/00006/00006");
+
+    // selecting the outer folder looks one level too high
+    view.messages.clear();
+    EXPECT_EQ(Start(dir / "pics/00005"), RunOutcome::SeriesEnded);
+    EXPECT_EQ(view.messages.at(0), "5桁数値ﾊﾟｽが見つかりませんでした.\n" + dir.path() + "/00005/00005\n連続作成を終了します.");
+}
+
+TEST_F(RunDriverTest, AbortInAContinuousRunStopsTheSeries) {
+    Folder("pics/00001/00001");
+    Folder("pics/00002/00002");
+    options.ContinueMaked = options.MakeSmallImage = true;
+    view.abortAtPage = 2;  // during the first folder's full-size list
+    EXPECT_EQ(Start(dir / "pics/00001/00001"), RunOutcome::Aborted);
+    EXPECT_TRUE(FileExists(dir / "pics/00001/00001/index.html"));
+    EXPECT_FALSE(FileExists(dir / "pics/00002/index.html"));
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(RunDriverTest, TooShallowPathsShowTheirMessageBeforeAnyPage) {
+    options.ContinueMaked = options.MakeSmallImage = true;
+    EXPECT_EQ(Start("/htmlimglist-no-such-folder-00001"), RunOutcome::TooShallow);
+    options.MakeSmallImage = false;
+    EXPECT_EQ(Start(""), RunOutcome::TooShallow);
+    EXPECT_EQ(view.messages, (std::vector<std::string>{"ﾊﾟｽの階層が少な過ぎます.\n2階層以上深く設定して下さい.",
+                                                       "ﾊﾟｽの階層が少な過ぎます."}));
+    EXPECT_EQ(RunDir(), "<none>");
+}
+
+TEST_F(RunDriverTest, AFileNamedLikeTheNextFolderEndsTheRunWithoutWriting) {
+    Folder("pics/00001");
+    WriteFile(dir / "pics/00002", "a file, not a folder");
+    options.ContinueMaked = true;
+    EXPECT_EQ(Start(dir / "pics/00001"), RunOutcome::NotAFolder);
+    EXPECT_EQ(view.messages.back(), "ﾌｫﾙﾀﾞではありません.\n" + (dir / "pics/00002"));
+    EXPECT_EQ(ReadFile(dir / "pics/00002"), "a file, not a folder");
+    EXPECT_EQ(RunDir(), dir / "pics/00001");
+}
+
+TEST_F(RunDriverTest, DroppedFolderRunsWithTheCurrentOptionsAndADroppedFileDoesNot) {
+    std::string folder = Folder("drop/here");
+    WriteFile(dir / "drop/file.jpg", SmallJpeg(1, 1));
+    FolderListWriter writer(options, view);
+    writer.SetSelectedFolder(dir / "drop");
+    RunDriver driver(options, writer, view, profile);
+
+    EXPECT_EQ(driver.DropFolder(dir / "drop/file.jpg"), RunOutcome::NotAFolder);
+    EXPECT_EQ(writer.SelectedFolder(), dir / "drop");
+    EXPECT_FALSE(FileExists(dir / "drop/index.html"));
+
+    view.events.clear();
+    EXPECT_EQ(driver.DropFolder(folder), RunOutcome::Done);
+    EXPECT_EQ(writer.SelectedFolder(), folder);
+    EXPECT_TRUE(FileExists(folder + "/index.html"));
+    EXPECT_EQ(view.events, (std::vector<std::string>{"front", "start", "end"}));
+}
+
+TEST_F(RunDriverTest, OverlongSeriesPathIsRefusedNotCut) {
+    // A series whose next path exceeds the platform's limit is refused by
+    // name rather than cut into some other folder's path.
+    options.ContinueMaked = true;
+    std::string parent = dir.path() + "/" + std::string(PATH_MAX, 'x');
+    EXPECT_EQ(Start(parent + "/00001"), RunOutcome::PathTooLong);
+    EXPECT_EQ(view.messages.back(), "ﾊﾟｽが長過ぎます.\n" + parent + "/00001");
+    EXPECT_EQ(RunDir(), "<none>");
+}
+
+}  // namespace
+}  // namespace htmlimglist
