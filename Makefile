@@ -23,7 +23,7 @@ run: build
 	./scripts/run-main $(BUILD_DIR)
 
 bench: build
-	$(BUILD_DIR)/bench/htmlimglist-bench
+	$(BUILD_DIR)/bin/htmlimglist-bench
 
 clean:
 	rm -rf $(BUILD_DIR)

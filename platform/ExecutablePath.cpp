@@ -112,7 +112,9 @@ PathResult SettingsFilePath() {
     if (input.overridePath.empty()) {
         PathResult executable = ExecutablePath();
         if (!executable.ok()) return executable;
-        input.executable = executable.path;
+        // The window and the command-line tool are installed side by side
+        // and share the window's settings file.
+        input.executable = JoinPath(CutAtLastSeparator(executable.path), kWindowProgramName);
         input.xdgConfigHome = Environment("XDG_CONFIG_HOME");
         input.home = HomeFolder();
     }

@@ -41,8 +41,13 @@ struct SettingsLocationInput {
 // rather than cut into some other file's path.
 PathResult ResolveSettingsFilePath(const SettingsLocationInput& input);
 
-// ResolveSettingsFilePath for this process: its executable, HTMLIMGLIST_INI,
-// XDG_CONFIG_HOME and HOME (or the password database's home folder).
+// File name of the desktop window's executable; the command-line tool lies
+// beside it.
+inline constexpr const char* kWindowProgramName = "htmlimglist";
+
+// ResolveSettingsFilePath for this process: the window's executable in this
+// executable's folder, HTMLIMGLIST_INI, XDG_CONFIG_HOME and HOME (or the
+// password database's home folder).
 PathResult SettingsFilePath();
 
 }  // namespace htmlimglist
