@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Bitmap.h"
+
 namespace htmlimglist {
 
 class RunView {
@@ -26,6 +28,8 @@ public:
     // The gauge: progress 0 of maxValue files, then the file index reached.
     virtual void StartGauge(int32_t /*maxValue*/) {}
     virtual void SetGaugeProgress(int32_t /*value*/) {}
+    // The preview: the reduced image just made, at its reduced size.
+    virtual void ShowPreview(const Bitmap& /*picture*/) {}
     // The selected folder changed: a continuous run moved on, or a folder
     // was dropped.
     virtual void SelectedFolderChanged(const std::string& /*path*/) {}
