@@ -54,6 +54,33 @@ struct DecoderState {
     bool Ended;          // the end code has been handled
 };
 
+// Reads the next data sub-block into Buffer behind the two bytes carried
+// over from the one before. False when the stream has ended.
+bool ReadSubBlock(DecoderState& s) {
+    // Keep the last two bytes: a code may straddle two sub-blocks.
+    s.Buffer[0] = s.Buffer[s.LastByte - 2];
+    s.Buffer[1] = s.Buffer[s.LastByte - 1];
+    uint8_t size = 0;
+    if (!ReadByte(*s.stream, size)) return false;
+    int count = size;
+    if (count == 0) {
+        s.ZeroBlockSeen = true;
+        s.Done = true;
+    } else {
+        int64_t left = BytesLeft(*s.stream);
+        if (left < count) {
+            // Decode what there is; the rest of the frame keeps the fill.
+            s.frame->Warning(TGIFSeverity::gsWarning, gifmsg::kPrematureEnd);
+            count = static_cast<int>(std::max<int64_t>(left, 0));
+        }
+        if (count > 0) ReadExact(*s.stream, s.Buffer + 2, static_cast<std::size_t>(count));
+    }
+    s.LastByte = count + 2;
+    s.CurBit = s.CurBit - s.LastBit + 16;
+    s.LastBit = (count + 2) * 8;
+    return true;
+}
+
 int ReadCode(DecoderState& s, int width) {
     if (s.ForceClear) {
         // Every frame starts as after a clear code, whether or not its data
@@ -66,27 +93,12 @@ int ReadCode(DecoderState& s, int width) {
             if (s.CurBit >= s.LastBit) s.frame->Warning(TGIFSeverity::gsWarning, gifmsg::kUnderrun);
             return NO_DATA;
         }
-        // Keep the last two bytes: a code may straddle two sub-blocks.
-        s.Buffer[0] = s.Buffer[s.LastByte - 2];
-        s.Buffer[1] = s.Buffer[s.LastByte - 1];
-        uint8_t size = 0;
-        if (!ReadByte(*s.stream, size)) return NO_DATA;
-        int count = size;
-        if (count == 0) {
-            s.ZeroBlockSeen = true;
-            s.Done = true;
-        } else {
-            int64_t left = BytesLeft(*s.stream);
-            if (left < count) {
-                // Decode what there is; the rest of the frame keeps the fill.
-                s.frame->Warning(TGIFSeverity::gsWarning, gifmsg::kPrematureEnd);
-                count = static_cast<int>(std::max<int64_t>(left, 0));
-            }
-            if (count > 0) ReadExact(*s.stream, s.Buffer + 2, static_cast<std::size_t>(count));
+        if (!ReadSubBlock(s)) return NO_DATA;
+        // Sub-blocks may be as short as one byte (GIF89a section 15), shorter
+        // than what is left of the code: read on until the code is whole.
+        while (!s.Done && s.CurBit + width > s.LastBit) {
+            if (!ReadSubBlock(s)) return NO_DATA;
         }
-        s.LastByte = count + 2;
-        s.CurBit = s.CurBit - s.LastBit + 16;
-        s.LastBit = (count + 2) * 8;
     }
     // Codes are packed least significant bit first; a code of up to 13 bits
     // spans at most three bytes.
