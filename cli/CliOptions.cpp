@@ -16,6 +16,8 @@ std::string UsageText() {
         "                     file the window uses\n"
         "  --save             store the conditions, with every --set applied, into\n"
         "                     the settings file (FOLDER may then be left out)\n"
+        "  -j, --jobs N       worker threads that make reduced images (default: one\n"
+        "                     per core); the files written are the same for any N\n"
         "  -q, --quiet        no progress on stderr\n"
         "  -h, --help         show this help\n"
         "      --version      show the version\n"
@@ -81,6 +83,19 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options,
                 error = "--settings needs a FILE";
                 return false;
             }
+        } else if (arg == "-j" || arg == "--jobs" || arg.rfind("--jobs=", 0) == 0) {
+            std::string value;
+            if (arg.rfind("--jobs=", 0) == 0) {
+                value = arg.substr(7);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            }
+            int32_t jobs = 0;
+            if (!ParseDecimalInt32(value, jobs) || jobs < 1 || jobs > 256) {
+                error = "--jobs needs a number from 1 to 256";
+                return false;
+            }
+            options.jobs = jobs;
         } else if (arg == "--save") {
             options.save = true;
         } else if (arg == "-q" || arg == "--quiet") {

@@ -14,6 +14,7 @@ struct CliOptions {
     std::vector<std::pair<const OptionField*, std::string>> overrides;
     std::string settingsFile;  // --settings FILE; empty: the window's file
     bool save = false;         // --save: store the merged options
+    int jobs = 0;              // --jobs N: worker threads; 0: one per core
     std::string folder;
     bool quiet = false;
     bool help = false;

@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
     view.CatchInterrupt();
     FolderListWriter writer(options, view);
     writer.SetSelectedFolder(folder);
+    if (cli.jobs > 0) writer.SetReducedImageJobs(cli.jobs);
     RunDriver driver(options, writer, view, profile);
     const RunOutcome outcome = driver.StartRun();
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "listgen/FitImageSize.h"
+#include "listgen/ReducedImagePipeline.h"
 #include "platform/Directory.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
@@ -13,16 +14,64 @@ namespace htmlimglist {
 // One recognised image of the folder, as its cell needs it.
 struct FolderListWriter::Image {
     const DirEntry& file;
-    ImageKind kind;
-    int32_t width;
-    int32_t height;
+    const Probed& probed;
 };
 
 FolderListWriter::FolderListWriter(const GenerationOptions& options, RunView& view)
-    : options_(options), view_(view), reducedImages_(&noReducedImages_) {}
+    : options_(options), view_(view) {
+    SetReducedImageJobs(DefaultJobs());
+}
 
 void FolderListWriter::SetReducedImageMaker(ReducedImageMaker* maker) {
-    reducedImages_ = maker != nullptr ? maker : &noReducedImages_;
+    reducedImages_ = maker != nullptr ? maker : pipeline_.get();
+}
+
+void FolderListWriter::SetReducedImageJobs(int jobs) {
+    const bool usingPipeline = reducedImages_ == nullptr || reducedImages_ == pipeline_.get();
+    pipeline_ = std::make_unique<ReducedImagePipeline>(view_, jobs);
+    if (usingPipeline) reducedImages_ = pipeline_.get();
+}
+
+const FolderListWriter::Probed& FolderListWriter::ProbeAt(std::size_t index, bool reduced, int32_t maxSize) {
+    Probed& p = probed_[index];
+    if (p.known) return p;
+    p.known = true;
+    const DirEntry& file = files_[index];
+    const std::string path = JoinPath(selectedFolder_, file.name);
+    if (!source_.Open(path)) return p;
+    if (probe_.GetJpegSize(source_, p.width, p.height)) {
+        p.kind = ImageKind::Jpeg;
+        p.typeText = probe_.JpegType;
+    } else if (probe_.GetGifSize(source_, p.width, p.height)) {
+        p.kind = ImageKind::Gif;
+        p.typeText = probe_.GifVersion;
+    } else {
+        source_.Close();
+        return p;
+    }
+    source_.Close();
+    p.image = true;
+    p.animated = probe_.AnimationId[0] != '\0';
+    if (reduced) {
+        // Whether a copy is made is settled here, once, so that a copy made
+        // ahead of the page and the cell agree.
+        const std::string dest = JoinPath(state_.ParentFolder, file.name);
+        p.makeCopy = (options_.ImageSurelyCreate || !PathEntryExists(dest)) && !SameFile(dest, path);
+    }
+    (void)maxSize;
+    return p;
+}
+
+void FolderListWriter::FillAhead(bool reduced, int32_t maxSize) {
+    while (ahead_ < files_.size() && reducedImages_->WantsMore()) {
+        const Probed& p = ProbeAt(ahead_, reduced, maxSize);
+        if (p.image && p.makeCopy) {
+            const FittedSize fit = FitImageSize(p.width, p.height, maxSize,
+                                                options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
+            reducedImages_->Prefetch(p.kind, JoinPath(selectedFolder_, files_[ahead_].name), fit.width, fit.height);
+        }
+        ++ahead_;
+    }
 }
 
 void FolderListWriter::Insert(LineEntry* before, std::string_view text) {
@@ -90,19 +139,17 @@ void FolderListWriter::AddCell(bool reduced, int32_t columns, int32_t maxSize, c
 
     const std::string& name = image.file.name;
     const std::string sizeText = FormatThousands(image.file.size);
-    view_.ShowStatus(name, image.width, image.height, sizeText);
+    view_.ShowStatus(name, image.probed.width, image.probed.height, sizeText);
 
     LineEntry* row = state_.RowEntry;
     Insert(row, "<td>");
     Insert(row, "<center>");
     std::string number = Format("(%d) ", state_.ImageNumber);
-    if (options_.ImageInfo) {
-        number += EscapeHtmlText(image.kind == ImageKind::Gif ? probe_.GifVersion : probe_.JpegType);
-    }
+    if (options_.ImageInfo) number += EscapeHtmlText(image.probed.typeText);
     Insert(row, number);
-    if (options_.ImageInfo && probe_.AnimationId[0] != '\0') Insert(row, "<br>Animation");
+    if (options_.ImageInfo && image.probed.animated) Insert(row, "<br>Animation");
 
-    const FittedSize fit = FitImageSize(image.width, image.height, maxSize,
+    const FittedSize fit = FitImageSize(image.probed.width, image.probed.height, maxSize,
                                         options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
     const std::string src = PageUrl(name);
     if (reduced || fit.unscaled) {
@@ -115,12 +162,12 @@ void FolderListWriter::AddCell(bool reduced, int32_t columns, int32_t maxSize, c
     view_.ShowTitle(displayName);
 
     if (reduced) {
-        const std::string source = JoinPath(selectedFolder_, name);
-        const std::string dest = JoinPath(state_.ParentFolder, name);
-        // At the root the parent folder is the folder itself: never write a
-        // reduced copy over its own source.
-        if (dest != source && (options_.ImageSurelyCreate || KindOfPath(dest) == PathKind::Missing)) {
-            reducedImages_->MakeReducedImage(image.kind, source, fit.width, fit.height, dest);
+        // The copy is made at the fitted size even when the image keeps its
+        // own size on the page. ProbeAt never lets a copy replace its own
+        // source (at the root the parent is the folder itself).
+        if (image.probed.makeCopy) {
+            reducedImages_->MakeReducedImage(image.probed.kind, JoinPath(selectedFolder_, name), fit.width,
+                                             fit.height, JoinPath(state_.ParentFolder, name));
         }
         Insert(row, "<br><a href=\"" + PageUrl(state_.SubFolderName) + "/" + src + "\">" +
                         PageText(displayName) + "</a>");
@@ -128,7 +175,7 @@ void FolderListWriter::AddCell(bool reduced, int32_t columns, int32_t maxSize, c
         Insert(row, "<br><a href=\"" + src + "\">" + PageText(displayName) + "</a>");
     }
 
-    if (options_.DisplayImageSize) Insert(row, Format("<br>(%dx%d)", image.width, image.height));
+    if (options_.DisplayImageSize) Insert(row, Format("<br>(%dx%d)", image.probed.width, image.probed.height));
     if (options_.DisplayFileSize) Insert(row, "<br>" + sizeText + "Byte");
     if (options_.DisplayDateTime) {
         const FileDateTime& d = state_.FileDate;
@@ -152,46 +199,45 @@ void FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) 
     lastPagePath_ = JoinPath(reduced ? state_.ParentFolder : selectedFolder_, options_.HTMLListName);
     lastPageSaved_ = false;
 
-    std::vector<DirEntry> files;
-    if (!ListFolder(selectedFolder_, FolderEntries::FilesOnly, files)) {
+    if (!ListFolder(selectedFolder_, FolderEntries::FilesOnly, files_)) {
         // Writing an empty page here would replace a good one because of a
         // passing fault (permissions, a vanished network folder).
         view_.FolderUnreadable(selectedFolder_);
         view_.PageWritten(lastPagePath_, false);
         return;
     }
+    probed_.assign(files_.size(), Probed{});
+    ahead_ = 0;
 
     LayFrame();
     AddFolderLines(reduced);
 
-    const int32_t count = int32_t(std::min<std::size_t>(files.size(), INT32_MAX));
+    const int32_t count = int32_t(std::min<std::size_t>(files_.size(), INT32_MAX));
     view_.StartGauge(count);
 
     int32_t index = 0;
-    FileProbeSource source;
     for (; index < count; ++index) {
         const bool viewAbort = view_.Pump();
         if (abortCommand_.exchange(false) || viewAbort) state_.AbortRequested = true;
 
-        const DirEntry& file = files[std::size_t(index)];
-        Image image{file, ImageKind::Jpeg, 0, 0};
-        if (!source.Open(JoinPath(selectedFolder_, file.name))) continue;
-        if (!probe_.GetJpegSize(source, image.width, image.height)) {
-            if (!probe_.GetGifSize(source, image.width, image.height)) continue;
-            image.kind = ImageKind::Gif;
-        }
-        source.Close();
+        const Probed& probed = ProbeAt(std::size_t(index), reduced, maxSize);
+        if (!probed.image) continue;
+        if (reduced) FillAhead(reduced, maxSize);
 
+        const DirEntry& file = files_[std::size_t(index)];
         state_.FileDate = LocalFileDateTime(file.mtime);
-        AddCell(reduced, columns, maxSize, image);
+        AddCell(reduced, columns, maxSize, Image{file, probed});
         view_.SetGaugeProgress(index);
         if (state_.AbortRequested) break;
     }
-    source.Close();
+    // Copies made ahead of an aborted page are thrown away unwritten.
+    reducedImages_->DiscardAhead();
     view_.SetGaugeProgress(index);
 
     lastPageSaved_ = pageSaver_ ? pageSaver_(lastPagePath_, lines_.Text()) : lines_.SaveLines(lastPagePath_);
     lines_.ClearLines();
+    files_.clear();
+    probed_.clear();
     state_.TableEntry = state_.TableEndEntry = state_.RowEntry = state_.BottomEntry = nullptr;
     view_.PageWritten(lastPagePath_, lastPageSaved_);
 }

@@ -5,13 +5,16 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "listgen/ChGetImgSize.h"
 #include "listgen/GenerationOptions.h"
 #include "listgen/LineListStr.h"
 #include "listgen/ReducedImageMaker.h"
 #include "listgen/RunView.h"
+#include "platform/Directory.h"
 #include "platform/FileTime.h"
 
 namespace htmlimglist {
@@ -43,8 +46,11 @@ public:
     void SetSelectedFolder(const std::string& path) { selectedFolder_ = path; }
     const std::string& SelectedFolder() const { return selectedFolder_; }
 
-    // Where reduced copies come from; by default none are made.
+    // Where reduced copies come from; by default a pipeline of worker
+    // threads that decodes and encodes ahead of the page (null: back to it).
     void SetReducedImageMaker(ReducedImageMaker* maker);
+    // Worker threads of the default pipeline (at least 1).
+    void SetReducedImageJobs(int jobs);
 
     // Writes one page. Full-size mode puts it into the selected folder;
     // reduced mode puts it, and a reduced copy of every image, into the
@@ -72,8 +78,22 @@ public:
     bool LastPageSaved() const { return lastPageSaved_; }
 
 private:
+    // What the probe found out about one file of the page, kept so that the
+    // files ahead of the page can be probed once for the pipeline.
+    struct Probed {
+        bool known = false;
+        bool image = false;
+        ImageKind kind = ImageKind::Jpeg;
+        int32_t width = 0;
+        int32_t height = 0;
+        std::string typeText;     // JpegType or GifVersion
+        bool animated = false;
+        bool makeCopy = false;    // reduced mode: a reduced copy is to be made
+    };
     struct Image;
 
+    const Probed& ProbeAt(std::size_t index, bool reduced, int32_t maxSize);
+    void FillAhead(bool reduced, int32_t maxSize);
     void LayFrame();
     void AddFolderLines(bool reduced);
     void AddCell(bool reduced, int32_t columns, int32_t maxSize, const Image& image);
@@ -81,9 +101,13 @@ private:
 
     const GenerationOptions& options_;
     RunView& view_;
-    ReducedImageMaker* reducedImages_;
-    NoReducedImages noReducedImages_;
+    ReducedImageMaker* reducedImages_ = nullptr;
+    std::unique_ptr<ReducedImageMaker> pipeline_;
     ChGetImgSize probe_;
+    FileProbeSource source_;
+    std::vector<DirEntry> files_;
+    std::vector<Probed> probed_;
+    std::size_t ahead_ = 0;  // next file the pipeline has not been told about
     std::string selectedFolder_;
     RunState state_;
     TLineListStr lines_;

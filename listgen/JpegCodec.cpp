@@ -1,0 +1,246 @@
+#include "listgen/JpegCodec.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
+
+namespace htmlimglist {
+namespace {
+
+// libjpeg reports fatal errors through error_exit, which must not return:
+// it jumps back to the trap set in the one function that drives the codec.
+// That function holds only plain objects, so nothing is skipped by the jump.
+struct ErrorTrap {
+    jpeg_error_mgr manager;
+    jmp_buf jump;
+    int warnings;
+    char message[JMSG_LENGTH_MAX];
+};
+
+extern "C" void TrapError(j_common_ptr codec) {
+    auto* trap = reinterpret_cast<ErrorTrap*>(codec->err);
+    (*codec->err->format_message)(codec, trap->message);
+    std::longjmp(trap->jump, 1);
+}
+
+// Warnings (corrupt data, premature end) are counted, never printed.
+extern "C" void CountMessage(j_common_ptr codec, int level) {
+    if (level < 0) ++reinterpret_cast<ErrorTrap*>(codec->err)->warnings;
+}
+
+void InitTrap(ErrorTrap& trap) {
+    jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = TrapError;
+    trap.manager.emit_message = CountMessage;
+    trap.warnings = 0;
+    trap.message[0] = '\0';
+}
+
+// Stops sources whose scan count shows they only mean to burn time.
+struct ScanLimit {
+    jpeg_progress_mgr manager;
+};
+
+extern "C" void CheckScans(j_common_ptr codec) {
+    if (codec->is_decompressor) {
+        auto* d = reinterpret_cast<j_decompress_ptr>(codec);
+        if (d->input_scan_number > kMaxJpegScans) {
+            // JERR_NOTIMPL would read oddly; a custom text through the trap.
+            auto* trap = reinterpret_cast<ErrorTrap*>(codec->err);
+            std::snprintf(trap->message, sizeof trap->message, "more than %d scans", kMaxJpegScans);
+            std::longjmp(trap->jump, 1);
+        }
+    }
+}
+
+// Adobe's CMYK JPEGs store the inks inverted; others store them plainly.
+inline void CmykToRgb(const JSAMPLE* p, bool inverted, uint8_t* rgb) {
+    int c = p[0], m = p[1], y = p[2], k = p[3];
+    if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+    rgb[0] = uint8_t(c * k / 255);
+    rgb[1] = uint8_t(m * k / 255);
+    rgb[2] = uint8_t(y * k / 255);
+}
+
+enum class Sampling { Full, Scaled };
+
+// Opens path for reading only when it is a regular file: the file may have
+// been replaced by a FIFO or a device since it was probed.
+FILE* OpenRegularFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "rb");
+    if (file == nullptr) close(fd);
+    return file;
+}
+
+// Everything after the source is attached: header, checks, decode, sampling.
+// A libjpeg error leaves through the trap set by Decode below.
+bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling sampling, int width, int height,
+                Bitmap& out, JpegDecodeReport& report) {
+    jpeg_read_header(&codec, TRUE);
+    report.sourceWidth = int(codec.image_width);
+    report.sourceHeight = int(codec.image_height);
+    const int64_t W = codec.image_width, H = codec.image_height;
+    if (W <= 0 || H <= 0 || W * H > kMaxJpegSourcePixels) {
+        std::snprintf(trap.message, sizeof trap.message, "source of %lld x %lld pixels refused", (long long)W,
+                      (long long)H);
+        return false;
+    }
+    if (sampling == Sampling::Full) width = int(W), height = int(H);
+    if (width <= 0 || height <= 0) {
+        std::snprintf(trap.message, sizeof trap.message, "no pixels to make");
+        return false;
+    }
+
+    const bool cmyk = codec.jpeg_color_space == JCS_CMYK || codec.jpeg_color_space == JCS_YCCK;
+    codec.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    codec.do_block_smoothing = TRUE;
+    // Fancy upsampling stays on: without it the merged upsampler is used,
+    // and skipping rows then returns wrong rows on 4:2:0 sources.
+    codec.do_fancy_upsampling = TRUE;
+    codec.dct_method = JDCT_ISLOW;
+    codec.mem->max_memory_to_use = kMaxJpegDecoderMemory;
+    jpeg_start_decompress(&codec);
+
+    const bool inverted = cmyk && codec.saw_Adobe_marker;
+    const int components = codec.output_components;
+    JSAMPARRAY row = (*codec.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&codec), JPOOL_IMAGE,
+                                                JDIMENSION(W) * JDIMENSION(components), 1);
+    out = Bitmap(width, height);
+    // Columns that sampling uses, worked out once per image.
+    JDIMENSION* columns = reinterpret_cast<JDIMENSION*>((*codec.mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(&codec), JPOOL_IMAGE, sizeof(JDIMENSION) * std::size_t(width)));
+    for (int x = 0; x < width; ++x) columns[x] = JDIMENSION(StretchSourceIndex(x, width, W)) * JDIMENSION(components);
+
+    int64_t haveRow = -1;  // source row held in row[0]
+    for (int y = 0; y < height; ++y) {
+        const int64_t want = StretchSourceIndex(y, height, H);
+        if (want != haveRow) {
+            if (want > int64_t(codec.output_scanline)) {
+                JDIMENSION skip = JDIMENSION(want - int64_t(codec.output_scanline));
+                if (jpeg_skip_scanlines(&codec, skip) != skip) return false;
+            }
+            if (jpeg_read_scanlines(&codec, row, 1) != 1) return false;
+            haveRow = want;
+        }
+        uint8_t* dest = out.Row(y);
+        const JSAMPLE* src = row[0];
+        for (int x = 0; x < width; ++x, dest += 3) {
+            const JSAMPLE* p = src + columns[x];
+            if (cmyk) {
+                CmykToRgb(p, inverted, dest);
+            } else {
+                dest[0] = p[0], dest[1] = p[1], dest[2] = p[2];
+            }
+        }
+    }
+    // The rows below the last one used are never decoded.
+    jpeg_abort_decompress(&codec);
+    return true;
+}
+
+// The trap: nothing here changes between setjmp and a jump back to it.
+bool Decode(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling sampling, int width, int height,
+            Bitmap& out, JpegDecodeReport& report) {
+    if (setjmp(trap.jump) != 0) return false;
+    return DecodeBody(codec, trap, sampling, width, height, out, report);
+}
+
+bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height, Bitmap& out,
+                JpegDecodeReport* report) {
+    JpegDecodeReport local;
+    JpegDecodeReport& r = report != nullptr ? *report : local;
+    r = JpegDecodeReport{};
+
+    FILE* file = nullptr;
+    if (input.bytes.empty()) {
+        file = OpenRegularFile(input.path);
+        if (file == nullptr) {
+            r.error = "cannot open " + input.path + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    ErrorTrap trap;
+    InitTrap(trap);
+    ScanLimit scans{};
+    scans.manager.progress_monitor = CheckScans;
+    jpeg_decompress_struct codec;
+    codec.err = &trap.manager;
+    jpeg_create_decompress(&codec);
+    codec.progress = &scans.manager;
+    if (file != nullptr) {
+        jpeg_stdio_src(&codec, file);
+    } else {
+        jpeg_mem_src(&codec, reinterpret_cast<const unsigned char*>(input.bytes.data()),
+                     static_cast<unsigned long>(input.bytes.size()));
+    }
+    const bool ok = Decode(codec, trap, sampling, width, height, out, r);
+    jpeg_destroy_decompress(&codec);
+    if (file != nullptr) std::fclose(file);
+    r.warnings = trap.warnings;
+    if (!ok) r.error = trap.message[0] != '\0' ? trap.message : "decode failed";
+    return ok;
+}
+
+bool Encode(jpeg_compress_struct& codec, ErrorTrap& trap, const Bitmap& picture, int quality) {
+    if (setjmp(trap.jump) != 0) return false;
+    codec.image_width = JDIMENSION(picture.Width());
+    codec.image_height = JDIMENSION(picture.Height());
+    codec.input_components = 3;
+    codec.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&codec);
+    jpeg_set_quality(&codec, quality, TRUE);
+    jpeg_start_compress(&codec, TRUE);
+    while (codec.next_scanline < codec.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(picture.Row(int(codec.next_scanline)));
+        jpeg_write_scanlines(&codec, &row, 1);
+    }
+    jpeg_finish_compress(&codec);
+    return true;
+}
+
+}  // namespace
+
+bool DecodeJpegScaled(const JpegInput& input, int width, int height, Bitmap& out, JpegDecodeReport* report) {
+    return DecodeWith(input, Sampling::Scaled, width, height, out, report);
+}
+
+bool DecodeJpegFull(const JpegInput& input, Bitmap& out, JpegDecodeReport* report) {
+    return DecodeWith(input, Sampling::Full, 0, 0, out, report);
+}
+
+bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out) {
+    out.clear();
+    if (picture.Empty()) return false;
+    ErrorTrap trap;
+    InitTrap(trap);
+    jpeg_compress_struct codec;
+    codec.err = &trap.manager;
+    jpeg_create_compress(&codec);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&codec, &buffer, &size);
+    const bool ok = Encode(codec, trap, picture, quality);
+    jpeg_destroy_compress(&codec);
+    if (ok && buffer != nullptr) out.assign(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);
+    return ok && !out.empty();
+}
+
+}  // namespace htmlimglist

@@ -1,0 +1,50 @@
+// JPEG decoding straight to a reduced size, and encoding of reduced images,
+// on libjpeg-turbo.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/Bitmap.h"
+
+namespace htmlimglist {
+
+// Where the JPEG data come from: a file, read as a stream so a large source
+// is never held whole, or bytes in memory.
+struct JpegInput {
+    std::string path;         // used when bytes is empty
+    std::string_view bytes;
+};
+
+struct JpegDecodeReport {
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    int warnings = 0;      // corrupt-data warnings; the picture is still used
+    std::string error;     // why a decode failed
+};
+
+// Sources above this many pixels are refused before decoding starts.
+inline constexpr int64_t kMaxJpegSourcePixels = int64_t(1) << 30;
+// Progressive sources with more scans than this are stopped.
+inline constexpr int kMaxJpegScans = 1000;
+// Working memory libjpeg may take for one decode (progressive sources keep
+// all their coefficients).
+inline constexpr long kMaxJpegDecoderMemory = 512L * 1024 * 1024;
+
+// Decodes the source at full scale (block smoothing on, RGB; CMYK and YCCK
+// converted) and samples it to width x height by nearest pixel at each
+// destination pixel's centre. Only the source rows that sampling uses are
+// fully decoded; the others are skipped. False when the source cannot be
+// read or decoded; out is then unspecified.
+bool DecodeJpegScaled(const JpegInput& input, int width, int height, Bitmap& out,
+                      JpegDecodeReport* report = nullptr);
+
+// The whole source at full size, for comparisons and tools.
+bool DecodeJpegFull(const JpegInput& input, Bitmap& out, JpegDecodeReport* report = nullptr);
+
+// Baseline JFIF from the bitmap: RGB input, three components, libjpeg's
+// defaults with the given quality and baseline tables forced.
+bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out);
+
+}  // namespace htmlimglist

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "gif/GifBuilder.h"
+#include "listgen/ChGetImgSize.h"
+#include "listgen/FolderListWriter.h"
+#include "listgen/JpegCodec.h"
+#include "listgen/ReducedImagePipeline.h"
+#include "support/Fixtures.h"
+#include "support/JpegFixtures.h"
+#include "support/TempDir.h"
+
+namespace htmlimglist {
+namespace {
+
+using namespace test;
+
+class PreviewView : public RunView {
+public:
+    int abortAtImage = 0;
+    int statusCount = 0;
+    std::vector<std::pair<int, int>> previews;
+    std::vector<std::string> messages;
+    bool Pump() override { return abortAtImage != 0 && statusCount == abortAtImage; }
+    void ShowStatus(std::string_view, int32_t, int32_t, std::string_view) override { ++statusCount; }
+    void ShowPreview(const Bitmap& picture) override { previews.emplace_back(picture.Width(), picture.Height()); }
+    void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+};
+
+std::string GifBytes(const GifBuilder& builder) {
+    const Bytes& b = builder.bytes();
+    return std::string(b.begin(), b.end());
+}
+
+// A 2 x 2 GIF whose index 0 is transparent: red at top right and bottom left.
+std::string TransparentGif() {
+    FrameSpec frame;
+    frame.width = frame.height = 2;
+    frame.pixels = {0, 1, 1, 0};
+    GifBuilder gif;
+    gif.Header(2, 2, {{0, 0, 0}, {255, 0, 0}}).GraphicControl(true, 0).Frame(frame).Trailer();
+    return GifBytes(gif);
+}
+
+std::string AnimatedGif(int width, int height) {
+    FrameSpec frame;
+    frame.width = width;
+    frame.height = height;
+    frame.pixels.assign(std::size_t(width * height), 2);
+    GifBuilder gif;
+    gif.Header(width, height, kRgbw).Application("NETSCAPE2.0", {{1, 0, 0}}).Frame(frame).Frame(frame).Trailer();
+    return GifBytes(gif);
+}
+
+struct Dimensions {
+    int32_t width = 0, height = 0;
+};
+
+Dimensions JpegDimensions(const std::string& path) {
+    ChGetImgSize probe;
+    Dimensions d;
+    EXPECT_TRUE(probe.GetJpegSize(path, d.width, d.height)) << path;
+    return d;
+}
+
+class ReducedImageTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    GenerationOptions options;
+    PreviewView view;
+    std::string folder;
+    std::string parent;
+
+    void SetUp() override {
+        options.MakeSmallImage = true;
+        parent = dir.Make("album");
+        folder = dir.Make("album/00001");
+    }
+
+    bool Run(int jobs = 2, int32_t maxSize = 200) {
+        FolderListWriter writer(options, view);
+        writer.SetSelectedFolder(folder);
+        writer.SetReducedImageJobs(jobs);
+        writer.MakeList(kReducedList, 6, maxSize);
+        return writer.LastPageSaved();
+    }
+};
+
+TEST_F(ReducedImageTest, CopiesAreJpegFilesAtTheFittedSizeUnderTheSourceName) {
+    WriteFile(folder + "/big.jpg", MakeJpeg({1600, 1200}));
+    WriteFile(folder + "/small.jpg", MakeJpeg({100, 80}));
+    WriteFile(folder + "/line.jpg", MakeJpeg({1000, 1}));
+    WriteFile(folder + "/anim.gif", AnimatedGif(40, 20));
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(ReadFile(parent + "/anim.gif").substr(0, 2), "\xFF\xD8");
+    struct Expect {
+        const char* name;
+        int w, h;
+    };
+    for (Expect e : {Expect{"big.jpg", 200, 150}, Expect{"small.jpg", 100, 80}, Expect{"line.jpg", 200, 1},
+                     Expect{"anim.gif", 40, 20}}) {
+        Dimensions d = JpegDimensions(parent + "/" + e.name);
+        EXPECT_EQ(d.width, e.w) << e.name;
+        EXPECT_EQ(d.height, e.h) << e.name;
+    }
+    EXPECT_EQ(view.previews.size(), 4u);
+    EXPECT_EQ(view.previews[1], (std::pair<int, int>(200, 150)));  // big.jpg, in page order
+    EXPECT_TRUE(view.messages.empty());
+
+    options.ZoomImage = options.ImageSurelyCreate = true;
+    ASSERT_TRUE(Run());
+    Dimensions zoomed = JpegDimensions(parent + "/small.jpg");
+    EXPECT_EQ(zoomed.width, 200);
+    EXPECT_EQ(zoomed.height, 160);
+}
+
+TEST_F(ReducedImageTest, ExistingCopiesAreKeptUnlessAskedToRemakeThem) {
+    WriteFile(folder + "/a.jpg", MakeJpeg({64, 48}));
+    WriteFile(parent + "/a.jpg", "an older copy");
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(ReadFile(parent + "/a.jpg"), "an older copy");
+    EXPECT_TRUE(view.previews.empty());
+    options.ImageSurelyCreate = true;
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(ReadFile(parent + "/a.jpg").substr(0, 2), "\xFF\xD8");
+}
+
+TEST_F(ReducedImageTest, UnwritableCopiesAreReportedOnceEachAndThePageIsStillWritten) {
+    WriteFile(folder + "/a.jpg", MakeJpeg({64, 48}));
+    WriteFile(folder + "/b.jpg", MakeJpeg({64, 48}));
+    dir.Make("album/a.jpg");  // a folder stands where the copies should go
+    dir.Make("album/b.jpg");
+    options.ImageSurelyCreate = true;
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(view.messages, (std::vector<std::string>{"保存に失敗しました.\n" + parent + "/a.jpg",
+                                                       "保存に失敗しました.\n" + parent + "/b.jpg"}));
+    EXPECT_TRUE(FileExists(parent + "/index.html"));
+}
+
+TEST_F(ReducedImageTest, TransparentGifPixelsComeOutWhite) {
+    WriteFile(folder + "/t.gif", TransparentGif());
+    options.ZoomImage = true;
+    ASSERT_TRUE(Run(1, 16));
+    Bitmap copy;
+    ASSERT_TRUE(DecodeJpegFull(JpegInput{parent + "/t.gif", {}}, copy));
+    ASSERT_EQ(copy.Width(), 16);
+    Rgb corner = copy.Pixel(1, 1);  // transparent index 0 at the top left
+    EXPECT_GT(corner.r, 230);
+    EXPECT_GT(corner.g, 230);
+    EXPECT_GT(corner.b, 230);
+    Rgb red = copy.Pixel(14, 1);
+    EXPECT_GT(red.r, 200);
+    EXPECT_LT(red.g, 60);
+}
+
+TEST_F(ReducedImageTest, FilesAreTheSameWhateverTheNumberOfThreads) {
+    for (int i = 0; i < 14; ++i) {
+        std::string name = folder + "/img" + std::to_string(10 + i);
+        if (i % 4 == 3) {
+            WriteFile(name + ".gif", AnimatedGif(30 + i, 20));
+        } else {
+            WriteFile(name + ".jpg", MakeJpeg({300 + 37 * i, 200 + 11 * i, i % 2 ? Chroma::S422 : Chroma::S420}));
+        }
+    }
+    WriteFile(folder + "/notes.txt", "not an image");
+    auto snapshot = [&] {
+        std::vector<std::pair<std::string, std::string>> files;
+        for (const auto& e : std::filesystem::directory_iterator(parent)) {
+            if (e.is_regular_file()) files.emplace_back(e.path().filename(), ReadFile(e.path()));
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    options.ImageSurelyCreate = true;
+    ASSERT_TRUE(Run(1));
+    auto one = snapshot();
+    ASSERT_EQ(one.size(), 15u);  // 14 copies and the page
+    ASSERT_TRUE(Run(8));
+    EXPECT_EQ(snapshot(), one);
+}
+
+TEST_F(ReducedImageTest, AbortThrowsAwayCopiesMadeAhead) {
+    for (int i = 1; i <= 8; ++i) WriteFile(folder + "/i" + std::to_string(i) + ".jpg", MakeJpeg({120, 90}));
+    view.abortAtImage = 1;  // given while the first image is written
+    ASSERT_TRUE(Run(4));
+    EXPECT_TRUE(FileExists(parent + "/i1.jpg"));
+    EXPECT_TRUE(FileExists(parent + "/i2.jpg"));  // the next image still gets its cell and copy
+    for (int i = 3; i <= 8; ++i) EXPECT_FALSE(FileExists(parent + "/i" + std::to_string(i) + ".jpg")) << i;
+}
+
+TEST_F(ReducedImageTest, ACopyNeverReplacesItsOwnSource) {
+    const std::string jpeg = MakeJpeg({64, 48});
+    WriteFile(folder + "/self.jpg", jpeg);
+    ASSERT_EQ(symlink((folder + "/self.jpg").c_str(), (parent + "/self.jpg").c_str()), 0);
+    options.ImageSurelyCreate = true;
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(ReadFile(folder + "/self.jpg"), jpeg);
+    EXPECT_TRUE(view.previews.empty());
+}
+
+TEST_F(ReducedImageTest, SourcesThatFailToDecodeGetTheirCellButNoCopy) {
+    // Passes the header probe, but has no tables or scan for libjpeg.
+    WriteFile(folder + "/bad.jpg", JpegSoi() + JpegSof(0, 64, 48) + std::string(100, '\x11') + JpegEoi());
+    // A GIF without any colour table fails when it is drawn.
+    FrameSpec frame;
+    frame.width = frame.height = 2;
+    frame.pixels = {0, 1, 1, 0};
+    GifBuilder noTable;
+    noTable.Header(2, 2).Frame(frame).Trailer();
+    WriteFile(folder + "/notable.gif", GifBytes(noTable));
+    WriteFile(folder + "/good.jpg", MakeJpeg({64, 48}));
+    WriteFile(parent + "/bad.jpg", "the old copy stays");
+    options.ImageSurelyCreate = true;
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(ReadFile(parent + "/bad.jpg"), "the old copy stays");
+    EXPECT_FALSE(FileExists(parent + "/notable.gif"));
+    EXPECT_TRUE(FileExists(parent + "/good.jpg"));
+    std::string page = ReadFile(parent + "/index.html");
+    EXPECT_NE(page.find("00001/bad.jpg"), std::string::npos);
+    EXPECT_NE(page.find("00001/notable.gif"), std::string::npos);
+    EXPECT_TRUE(view.messages.empty());
+}
+
+}  // namespace
+}  // namespace htmlimglist

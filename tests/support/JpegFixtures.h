@@ -1,0 +1,23 @@
+// Real JPEG files made in code, for decode and reduce tests.
+#pragma once
+
+#include <string>
+
+namespace htmlimglist::test {
+
+enum class Chroma { S420, S422, S444 };
+enum class JpegColor { Rgb, Gray, Cmyk };
+
+struct JpegSpec {
+    int width = 64;
+    int height = 48;
+    Chroma chroma = Chroma::S420;
+    JpegColor color = JpegColor::Rgb;
+    bool progressive = false;
+    int quality = 90;
+};
+
+// A photo-like picture (gradients with some texture), encoded as the spec says.
+std::string MakeJpeg(const JpegSpec& spec);
+
+}  // namespace htmlimglist::test
