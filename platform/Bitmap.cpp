@@ -25,7 +25,8 @@ void Bitmap::Resize(int width, int height) {
     Bitmap resized(width, height, kWhite);
     int w = std::min(width_, resized.width_);
     int h = std::min(height_, resized.height_);
-    for (int y = 0; y < h; ++y) std::memcpy(resized.Row(y), Row(y), 3 * static_cast<std::size_t>(w));
+    if (w > 0)
+        for (int y = 0; y < h; ++y) std::memcpy(resized.Row(y), Row(y), 3 * static_cast<std::size_t>(w));
     *this = std::move(resized);
 }
 
