@@ -1,0 +1,69 @@
+#include "app/MainFormView.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+
+#include "app/FolderBrowser.h"
+#include "app/TMainForm.h"
+#include "widgets/TCGauge.h"
+
+namespace htmlimglist {
+namespace {
+
+QString Text(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+}  // namespace
+
+void MainFormView::ShowStatus(std::string_view fileName, int32_t width, int32_t height,
+                              std::string_view fileSizeText) {
+    form_.StatusPanels[0]->setText(Text(fileName));
+    form_.StatusPanels[1]->setText(QString::number(width));
+    form_.StatusPanels[2]->setText(QString::number(height));
+    form_.StatusPanels[3]->setText(Text(fileSizeText));
+}
+
+void MainFormView::ShowTitle(std::string_view displayName) { form_.Panel1->setText(Text(displayName)); }
+
+void MainFormView::StartGauge(int32_t maxValue) {
+    // A count of 0 leaves the maximum as it was: the gauge ignores it.
+    form_.CGauge1->SetProgress(0);
+    form_.CGauge1->SetMaxValue(maxValue);
+    form_.CGauge1->repaint();
+}
+
+void MainFormView::SetGaugeProgress(int32_t value) { form_.CGauge1->SetProgress(value); }
+
+void MainFormView::ShowPreview(const Bitmap& picture) {
+    if (picture.Empty()) return;
+    const QImage image(picture.Row(0), picture.Width(), picture.Height(), 3 * picture.Width(),
+                       QImage::Format_RGB888);
+    form_.Image1->setPixmap(QPixmap::fromImage(image));
+}
+
+void MainFormView::SelectedFolderChanged(const std::string& path) { form_.DirectoryListBox1->SetDirectory(path); }
+
+void MainFormView::RunStateChanged(bool) { form_.UpdateActions(); }
+
+void MainFormView::BringToFront() {
+    form_.raise();
+    form_.activateWindow();
+}
+
+void MainFormView::ShowMessage(std::string_view text) { form_.ShowBox(Text(text)); }
+
+void MainFormView::PageWritten(const std::string& path, bool saved) {
+    const bool reported = folderFailed_;
+    folderFailed_ = false;
+    if (saved || reported) return;
+    BringToFront();
+    form_.ShowBox(QString::fromUtf8(kMessagePageNotSaved).arg(QString::fromStdString(path)));
+}
+
+void MainFormView::FolderUnreadable(const std::string& folder) {
+    folderFailed_ = true;
+    BringToFront();
+    form_.ShowBox(QString::fromUtf8(kMessageFolderUnreadable).arg(QString::fromStdString(folder)));
+}
+
+}  // namespace htmlimglist

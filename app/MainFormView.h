@@ -1,0 +1,41 @@
+// The window's face of a run, on the window's thread: the status bar, the
+// title panel, the gauge, the preview and the folder list follow the run,
+// and its messages are modal boxes over the raised window.
+#pragma once
+
+#include "listgen/RunView.h"
+
+namespace htmlimglist {
+
+class TMainForm;
+
+// Messages of our own for failures the window would otherwise pass over in
+// silence.
+inline constexpr const char* kMessagePageNotSaved = "ﾘｽﾄを保存できませんでした.\n%1";
+inline constexpr const char* kMessageFolderUnreadable = "ﾌｫﾙﾀﾞを読めませんでした.\n%1";
+
+class MainFormView final : public RunView {
+public:
+    explicit MainFormView(TMainForm& form) : form_(form) {}
+
+    void ShowStatus(std::string_view fileName, int32_t width, int32_t height,
+                    std::string_view fileSizeText) override;
+    void ShowTitle(std::string_view displayName) override;
+    void StartGauge(int32_t maxValue) override;
+    void SetGaugeProgress(int32_t value) override;
+    void ShowPreview(const Bitmap& picture) override;
+    void SelectedFolderChanged(const std::string& path) override;
+    void RunStateChanged(bool running) override;
+    void BringToFront() override;
+    void ShowMessage(std::string_view text) override;
+    void PageWritten(const std::string& path, bool saved) override;
+    void FolderUnreadable(const std::string& folder) override;
+
+private:
+    TMainForm& form_;
+    // The folder just reported unreadable: its page's failure needs no
+    // second box.
+    bool folderFailed_ = false;
+};
+
+}  // namespace htmlimglist

@@ -1,0 +1,23 @@
+// The show-list command: which page it opens and what it says when the page
+// cannot be opened.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <string>
+
+#include "app/ShellOpener.h"
+#include "listgen/GenerationOptions.h"
+
+namespace htmlimglist {
+
+// The main list of the selected folder: HTMLListName in that folder, or in
+// its parent when reduced images are made.
+std::string MainListPath(const std::string& selectedFolder, const GenerationOptions& options);
+
+// The message for an open that failed, naming the page by its name alone;
+// nothing when it opened.
+std::optional<QString> ShowListMessage(OpenResult result, const std::string& listName);
+
+}  // namespace htmlimglist

@@ -1,0 +1,24 @@
+#include "app/TApplication.h"
+
+#include <QMessageBox>
+
+#include <exception>
+
+namespace htmlimglist {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    QString text;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        text = QString::fromUtf8(error.what());
+    } catch (...) {
+        text = QStringLiteral("予期しないｴﾗｰが発生しました.");
+    }
+    QMessageBox::critical(activeWindow(), applicationDisplayName(), text);
+    return false;
+}
+
+}  // namespace htmlimglist

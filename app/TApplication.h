@@ -1,0 +1,15 @@
+// The application object: an error that escapes a command handler is shown
+// in an error box and the program goes on.
+#pragma once
+
+#include <QApplication>
+
+namespace htmlimglist {
+
+class TApplication : public QApplication {
+public:
+    TApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace htmlimglist

@@ -1,0 +1,278 @@
+#include "dialogs/TSettingForm.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include <cstring>
+
+#include "dialogs/DialogPlacement.h"
+#include "dialogs/SettingFields.h"
+#include "widgets/JapaneseFonts.h"
+
+namespace htmlimglist {
+namespace {
+
+template <typename T>
+T* Place(T* control, QWidget* parent, int left, int top, int width, int height) {
+    control->setParent(parent);
+    control->setGeometry(left, top, width, height);
+    return control;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* caption, int left, int top, int width, int height) {
+    return Place(new QLabel(QString::fromUtf8(caption)), parent, left, top, width, height);
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* caption, int left, int top, int width, int height) {
+    return Place(new QCheckBox(QString::fromUtf8(caption)), parent, left, top, width, height);
+}
+
+QLineEdit* MakeEdit(QWidget* parent, int left, int top, int width, int height) {
+    auto* edit = Place(new QLineEdit, parent, left, top, width, height);
+    edit->setFont(JapaneseFont(JapaneseFace::Gothic, 12));
+    return edit;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* caption, int left, int top, int width, int height) {
+    return Place(new QPushButton(QString::fromUtf8(caption)), parent, left, top, width, height);
+}
+
+}  // namespace
+
+TSettingForm::TSettingForm(GenerationOptions& options, TProfile& profile, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint),
+      options_(options),
+      profile_(profile) {
+    BuildLayout();
+    FormCreate();
+}
+
+void TSettingForm::BuildLayout() {
+    setWindowTitle(QStringLiteral("作成条件設定"));
+    setFont(JapaneseFont(JapaneseFace::PGothic, 12));
+    setFixedSize(393, 251);
+
+    Label1 = MakeLabel(this, "HTMLﾘｽﾄ名", 8, 12, 62, 12);
+    Edit1 = MakeEdit(this, 88, 8, 121, 20);
+    Label3 = MakeLabel(this, "ﾘｽﾄｶﾗﾑ数", 9, 36, 54, 12);
+    Edit3 = MakeEdit(this, 88, 32, 41, 20);
+    Label2 = MakeLabel(this, "表示/縮小画像最大ﾋﾟｸｾﾙ数", 8, 60, 145, 12);
+    Edit2 = MakeEdit(this, 164, 56, 41, 20);
+    CheckBox1 = MakeCheckBox(this, "縮小画像の作成(&S)", 8, 80, 129, 17);
+    CheckBox9 = MakeCheckBox(this, "元画像のﾘｽﾄも同時作成(&A)", 8, 100, 165, 17);
+    Label5 = MakeLabel(this, "ﾘｽﾄｶﾗﾑ数", 8, 124, 54, 12);
+    Edit4 = MakeEdit(this, 108, 120, 45, 20);
+    Label4 = MakeLabel(this, "表示最大ﾋﾟｸｾﾙ数", 8, 148, 91, 12);
+    Edit5 = MakeEdit(this, 108, 144, 45, 20);
+    CheckBox7 = MakeCheckBox(this, "無条件に画像を生成する(&G)", 8, 168, 165, 17);
+    CheckBox6 = MakeCheckBox(this, "連続作成を行う(&C)", 8, 188, 145, 17);
+    CheckBox5 = MakeCheckBox(this, "小さい画像は拡大する(&Z)", 8, 208, 161, 17);
+    GroupBox1 = Place(new QGroupBox(QStringLiteral("ﾘｽﾄ内表示")), this, 212, 92, 173, 133);
+    CheckBox2 = MakeCheckBox(GroupBox1, "Next/Prevの作成(&N)", 8, 12, 137, 17);
+    CheckBox8 = MakeCheckBox(GroupBox1, "画像情報の表示(&I)", 8, 32, 121, 17);
+    CheckBox3 = MakeCheckBox(GroupBox1, "画像ｻｲｽﾞの表示(&J)", 8, 52, 125, 17);
+    CheckBox4 = MakeCheckBox(GroupBox1, "ﾌｧｲﾙｻｲｽﾞの表示(&F)", 8, 72, 128, 17);
+    CheckBox10 = MakeCheckBox(GroupBox1, "ﾌｧｲﾙ日時の表示(&D)", 8, 92, 128, 17);
+    CheckBox11 = MakeCheckBox(GroupBox1, "ﾌｧｲﾙ時刻も表示(&T)", 8, 112, 125, 17);
+    BitBtn3 = MakeButton(this, "作成開始", 312, 8, 75, 25);
+    BitBtn1 = MakeButton(this, "設定のみ(&1)", 312, 36, 75, 25);
+    BitBtn2 = MakeButton(this, "ｷｬﾝｾﾙ", 312, 64, 75, 25);
+    BitBtn3->setDefault(true);
+
+    StatusBar1 = Place(new QStatusBar, this, 0, 232, 393, 19);
+    StatusBar1->setSizeGripEnabled(false);
+    statusText_ = new QLabel;
+    StatusBar1->addWidget(statusText_, 1);
+
+    // Tab order; the group box's check boxes follow each other inside it.
+    const std::vector<QWidget*> tabOrder = {Edit1,     Edit3,     Edit2,     CheckBox1, CheckBox9, Edit4,
+                                            Edit5,     CheckBox7, CheckBox6, CheckBox5, CheckBox2, CheckBox8,
+                                            CheckBox3, CheckBox4, CheckBox10, CheckBox11, BitBtn3,  BitBtn1,
+                                            BitBtn2};
+    for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    Edit1->setFocus();
+
+    bindings_ = {
+        {"HTMLListName", Edit1, nullptr},
+        {"MaxPixel", Edit2, nullptr},
+        {"MaxColumn", Edit3, nullptr},
+        {"MakeSmallImage", nullptr, CheckBox1},
+        {"NextPrevIndex", nullptr, CheckBox2},
+        {"DisplayImageSize", nullptr, CheckBox3},
+        {"DisplayFileSize", nullptr, CheckBox4},
+        {"ZoomImage", nullptr, CheckBox5},
+        {"ContinueMaked", nullptr, CheckBox6},
+        {"ImageSurelyCreate", nullptr, CheckBox7},
+        {"ImageInfo", nullptr, CheckBox8},
+        {"MakeSmallImageAndOrgImageList", nullptr, CheckBox9},
+        {"SubImageColmn", Edit4, nullptr},
+        {"SubImageMaxSize", Edit5, nullptr},
+        {"DisplayDateTime", nullptr, CheckBox10},
+        {"DisplayTime", nullptr, CheckBox11},
+    };
+
+    // The hinted check boxes (CheckBox1MouseMove ... CheckBox9MouseMove) and
+    // the controls that empty the status bar as the background does. Every
+    // other control leaves the status bar as it is.
+    hints_ = {
+        {CheckBox1, "一つ下のﾌｫﾙﾀﾞに画像とﾘｽﾄが作成されます。"},
+        {CheckBox2, "5桁の数値のﾌｫﾙﾀを指定した場合のみ有効です。"},
+        {CheckBox3, "画像ｻｲｽﾞをﾋﾟｸｾﾙ単位で表示します。"},
+        {CheckBox4, "ﾌｧｲﾙｻｲｽﾞをﾊﾞｲﾄ単位で表示します。"},
+        {CheckBox5, "指定ｻｲｽﾞより小さい画像は拡大してﾘｽﾄ作成します。"},
+        {CheckBox6, "5桁の数値ﾌｫﾙﾀﾞをまたがって連続に作成します。"},
+        {CheckBox7, "作成済み画像ﾌｧｲﾙが存在しても作成します。"},
+        {CheckBox8, "画像ﾌｧｲﾙのﾀｲﾌﾟを表示します。"},
+        {CheckBox9, "大きい画像ﾘｽﾄも同時に作成する時に使用します。"},
+        {Label4, nullptr},
+        {Label5, nullptr},
+        {Edit4, nullptr},
+        {Edit5, nullptr},
+        {GroupBox1, nullptr},
+        {CheckBox10, nullptr},
+        {CheckBox11, nullptr},
+        {BitBtn2, nullptr},
+    };
+    setMouseTracking(true);
+    for (QWidget* control : findChildren<QWidget*>()) {
+        control->setMouseTracking(true);
+        // A move over a control is that control's alone: it must not reach
+        // the group box or the dialog's background, which empty the bar.
+        control->setAttribute(Qt::WA_NoMousePropagation);
+    }
+    for (const Hint& hint : hints_) hint.control->installEventFilter(this);
+
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    connect(CheckBox9, &QCheckBox::toggled, this, [this] { CheckBox9Click(); });
+    connect(CheckBox10, &QCheckBox::toggled, this, [this] { CheckBox10Click(); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] {
+        BitBtn3Click();
+        done(kResultStart);
+    });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] {
+        BitBtn1Click();
+        done(kResultStoreOnly);
+    });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { done(kResultCancel); });
+}
+
+const TSettingForm::Binding* TSettingForm::BindingOf(const char* field) const {
+    for (const Binding& binding : bindings_) {
+        if (std::strcmp(binding.field, field) == 0) return &binding;
+    }
+    return nullptr;
+}
+
+void TSettingForm::FormCreate() {
+    CentreDialogOn(*this, parentWidget());
+    for (const OptionField& field : OptionFields()) {
+        const Binding* binding = BindingOf(field.name);
+        if (binding == nullptr) continue;
+        switch (field.type) {
+            case OptionType::Text:
+                binding->edit->setText(QString::fromStdString(options_.*field.text));
+                break;
+            case OptionType::Number:
+                binding->edit->setText(QString::number(options_.*field.number));
+                break;
+            case OptionType::Switch:
+                binding->box->setChecked(options_.*field.flag);
+                break;
+        }
+    }
+    CheckBox1Click();
+    CheckBox10Click();
+    statusText_->clear();
+}
+
+void TSettingForm::CheckBox1Click() {
+    const bool on = CheckBox1->isChecked();
+    CheckBox7->setEnabled(on);
+    CheckBox9->setEnabled(on);
+    CheckBox9Click();
+}
+
+void TSettingForm::CheckBox9Click() {
+    const bool on = CheckBox9->isChecked() && CheckBox9->isEnabled();
+    for (QWidget* control : {static_cast<QWidget*>(Label4), static_cast<QWidget*>(Label5),
+                             static_cast<QWidget*>(Edit4), static_cast<QWidget*>(Edit5)}) {
+        control->setEnabled(on);
+    }
+}
+
+void TSettingForm::CheckBox10Click() { CheckBox11->setEnabled(CheckBox10->isChecked()); }
+
+void TSettingForm::Store() {
+    // Field by field in the record's order: take the control's value, put it
+    // into the record and write that entry at once. Disabled controls are
+    // stored too.
+    for (const OptionField& field : OptionFields()) {
+        const Binding* binding = BindingOf(field.name);
+        if (binding == nullptr) continue;
+        profile_.SetEntry(field.name);
+        switch (field.type) {
+            case OptionType::Text: {
+                // Cut so that the settings file and the record both hold it
+                // whole, never in the middle of a character.
+                const std::string text = CutAtCharacterBoundary(binding->edit->text().toStdString());
+                profile_.SetText(text);
+                options_.*field.text = text;
+                break;
+            }
+            case OptionType::Number: {
+                const int32_t value = EditBoxNumber(binding->edit->text().toStdString());
+                options_.*field.number = value;
+                profile_.SetValue(value);
+                break;
+            }
+            case OptionType::Switch: {
+                const bool on = binding->box->isChecked();
+                options_.*field.flag = on;
+                profile_.SetValue(on ? 1 : 0);
+                break;
+            }
+        }
+    }
+}
+
+void TSettingForm::BitBtn1Click() { Store(); }
+
+void TSettingForm::BitBtn3Click() { Store(); }
+
+void TSettingForm::reject() { done(kResultCancel); }
+
+QString TSettingForm::StatusText() const { return statusText_->text(); }
+
+void TSettingForm::FormMouseMove() { statusText_->clear(); }
+
+void TSettingForm::mouseMoveEvent(QMouseEvent* event) {
+    FormMouseMove();
+    QDialog::mouseMoveEvent(event);
+}
+
+bool TSettingForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        for (const Hint& hint : hints_) {
+            if (hint.control != watched) continue;
+            // A disabled control takes no mouse input: the move counts as
+            // one over what lies beneath, the dialog or the group box, and
+            // both empty the bar.
+            if (hint.text != nullptr && hint.control->isEnabled()) {
+                statusText_->setText(QString::fromUtf8(hint.text));
+            } else {
+                FormMouseMove();
+            }
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace htmlimglist
