@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Reduced images side by side with two well-known thumbnailers, on a corpus of
+# photo-like 4000 x 3000 JPEGs (4:2:0, quality 90):
+#   htmlimglist-cli in reduced mode (MaxPixel 200, no list of full-size images)
+#   vipsthumbnail -s 200                          (one process for all files)
+#   convert -thumbnail 200x200 -quality 75        (one process per file)
+# and a memory check of htmlimglist-cli with a 12000 x 9000 source added.
+# Prints wall and CPU seconds, peak memory and the ratios to vipsthumbnail.
+#
+#   bench/peers.sh [BUILD_DIR]     (default: build; needs the benchmark tools,
+#                                   which it installs: libvips-tools,
+#                                   imagemagick, time)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+cli="$build/bin/htmlimglist-cli"
+maker="$build/bin/htmlimglist-makecorpus"
+[ -x "$cli" ] && [ -x "$maker" ] || { echo "build first: make build" >&2; exit 2; }
+
+need=()
+command -v vipsthumbnail >/dev/null || need+=(libvips-tools)
+command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
+[ -x /usr/bin/time ] || need+=(time)
+if [ ${#need[@]} -gt 0 ]; then
+    sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq && $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+fi
+
+work=${PEERS_DIR:-/tmp/htmlimglist-peers}
+corpus="$work/corpus/photos"
+if [ "$(ls "$corpus" 2>/dev/null | wc -l)" -ne 60 ]; then
+    echo "making 60 photo-like 4000 x 3000 JPEGs in $corpus ..." >&2
+    rm -rf "$corpus"; mkdir -p "$corpus"
+    "$maker" "$corpus" 30 4000 3000 90 A_ & "$maker" "$corpus" 30 4000 3000 90 B_; wait
+fi
+big="$work/big/photos"
+if [ ! -f "$big/HUGE_0001.JPG" ]; then
+    rm -rf "$work/big"; mkdir -p "$big"
+    cp "$corpus"/*.JPG "$big"/
+    "$maker" "$big" 1 12000 9000 90 HUGE_
+fi
+cat "$corpus"/*.JPG "$big"/*.JPG > /dev/null  # warm the cache
+
+measure() {  # measure LABEL COMMAND... -> "LABEL wall cpu maxrss_kB"
+    local label=$1; shift
+    local out; out=$(mktemp)
+    /usr/bin/time -f "%e %U %S %M" -o "$out" "$@" > /dev/null 2>&1
+    read -r wall user sys rss < "$out"; rm -f "$out"
+    echo "$label $wall $(echo "$user + $sys" | bc) $rss"
+}
+
+ours() {  # ours JOBS FOLDER
+    local jobs=$1 folder=$2
+    rm -f "$(dirname "$folder")"/*.JPG
+    "$cli" -q --settings "$work/peers.INI" -j "$jobs" --set MakeSmallImage=1 \
+        --set MakeSmallImageAndOrgImageList=0 --set ImageSurelyCreate=1 --set MaxPixel=200 "$folder"
+}
+run_ours() { ours "$@"; }
+run_vips() { rm -rf "$work/vips"; mkdir -p "$work/vips"; vipsthumbnail -s 200 -o "$work/vips/%s.jpg" "$corpus"/*.JPG; }
+run_convert() {
+    rm -rf "$work/im"; mkdir -p "$work/im"
+    for f in "$corpus"/*.JPG; do convert "$f" -thumbnail 200x200 -quality 75 "$work/im/$(basename "$f")"; done
+}
+export -f ours run_ours run_vips run_convert
+export cli work corpus
+
+cores=$(nproc)
+rows=()
+rows+=("$(measure vipsthumbnail bash -c run_vips)")
+rows+=("$(measure "htmlimglist-cli(jobs=$cores)" bash -c "run_ours $cores '$corpus'")")
+rows+=("$(measure "htmlimglist-cli(jobs=1)" bash -c "run_ours 1 '$corpus'")")
+rows+=("$(measure "convert" bash -c run_convert)")
+rows+=("$(measure "htmlimglist-cli(+12000x9000)" bash -c "run_ours $cores '$big'")")
+
+vips_wall=$(echo "${rows[0]}" | awk '{print $2}')
+printf '%-30s %8s %8s %10s %10s\n' tool wall_s cpu_s peak_MB wall/vips
+for row in "${rows[@]}"; do
+    read -r label wall cpu rss <<< "$row"
+    printf '%-30s %8.2f %8.2f %10.1f %10.2f\n' "$label" "$wall" "$cpu" "$(echo "$rss / 1024" | bc -l)" \
+        "$(echo "$wall / $vips_wall" | bc -l)"
+done
+echo "(60 files of 4000 x 3000; the last row adds one 12000 x 9000 file; $cores cores)"
