@@ -62,6 +62,9 @@ void TDirectoryListBox::Fill() {
 }
 
 TDriveComboBox::TDriveComboBox(TDirectoryListBox& list, QWidget* parent) : QComboBox(parent), list_(list) {
+    // Long mount paths must not widen the folder panel beyond its stored width.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(4);
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         if (!volume.isValid() || !volume.isReady()) continue;
         addItem(volume.rootPath(), volume.rootPath());

@@ -17,8 +17,15 @@ namespace htmlimglist {
 // window's view as a queued call on the controller's thread.
 class RunController::ForwardingView final : public RunView {
 public:
-    ForwardingView(QObject* context, RunView& target, const std::atomic<bool>& shuttingDown)
-        : context_(context), target_(target), shuttingDown_(shuttingDown) {}
+    ForwardingView(QObject* context, RunView& target, const std::atomic<bool>& shuttingDown,
+                   std::atomic<bool>& abortCommand)
+        : context_(context), target_(target), shuttingDown_(shuttingDown), abortCommand_(abortCommand) {}
+
+    // The abort command, taken at the writer's once-per-file pump. It waits
+    // here rather than only in the writer, which forgets commands given
+    // before its run began: an abort given the moment a run is launched
+    // would otherwise be lost.
+    bool Pump() override { return abortCommand_.exchange(false); }
 
     void ShowStatus(std::string_view fileName, int32_t width, int32_t height,
                     std::string_view fileSizeText) override {
@@ -97,10 +104,11 @@ private:
     QObject* context_;
     RunView& target_;
     const std::atomic<bool>& shuttingDown_;
+    std::atomic<bool>& abortCommand_;
 };
 
 RunController::RunController(const GenerationOptions& options, const std::string& settingsFile, RunView& display)
-    : view_(std::make_unique<ForwardingView>(this, display, shuttingDown_)),
+    : view_(std::make_unique<ForwardingView>(this, display, shuttingDown_, abortCommand_)),
       writer_(options, *view_),
       driver_(options, writer_, *view_, profile_) {
     profile_.SetFileName(settingsFile);
@@ -126,10 +134,15 @@ bool RunController::Drop(const std::string& path) {
     return true;
 }
 
-void RunController::Abort() { driver_.Abort(); }
+void RunController::Abort() {
+    abortCommand_.store(true);
+    driver_.Abort();
+}
 
 void RunController::Launch(std::function<void()> job) {
     if (worker_.joinable()) worker_.join();
+    // An abort given while idle has no effect on the next run.
+    abortCommand_.store(false);
     active_ = true;
     worker_ = std::thread([this, job = std::move(job)] {
         try {

@@ -1,6 +1,7 @@
 #include "app/TMainForm.h"
 
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -31,7 +32,6 @@ namespace htmlimglist {
 namespace {
 
 constexpr int kDesignLeft = 308, kDesignTop = 107, kDesignWidth = 630, kDesignHeight = 460;
-constexpr int kDesignSplitterPosition = 140;
 
 QFrame* Panel(QFrame::Shadow shadow) {
     auto* frame = new QFrame;
@@ -153,8 +153,6 @@ void TMainForm::BuildLayout() {
     // Extra width goes to the preview; the folder panel keeps its width.
     PFileBase->setStretchFactor(0, 0);
     PFileBase->setStretchFactor(1, 1);
-    PFileBase->setSizes({kDesignSplitterPosition, kDesignWidth - kDesignSplitterPosition});
-    PDirectoryBase->resize(kDesignSplitterPosition, PDirectoryBase->height());
 
     connect(SpeedButton2, &QPushButton::clicked, this, [this] { N1Click(); });
     connect(SpeedButton3, &QPushButton::clicked, this, [this] { B1Click(); });
@@ -201,11 +199,11 @@ void TMainForm::FormCreate() {
     const int top = read("WindowTop", y());
     const int height = read("WindowHeight", this->height());
     const int width = read("WindowWidth", this->width());
-    const int splitter = read("SplitterPosition", PDirectoryBase->width());
+    const int splitter = read("SplitterPosition", splitterPosition_);
     move(left, top);
     resize(width, height);
-    PFileBase->setSizes({splitter, std::max(width - splitter, 1)});
-    PDirectoryBase->resize(splitter, PDirectoryBase->height());
+    // The splitter lays its panels out only once shown (showEvent).
+    splitterPosition_ = splitter;
 
     Profile1.SetEntry("RunDir");
     Profile1.SetDefaultText("");
@@ -216,7 +214,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::FormClose() {
     if (isMinimized() || isMaximized() || isFullScreen()) return;
-    const int splitter = isVisible() ? PFileBase->sizes().value(0) : PDirectoryBase->width();
+    const int splitter = splitterApplied_ ? PFileBase->sizes().value(0) : splitterPosition_;
     const std::pair<const char*, int> entries[] = {
         {"WindowLeft", x()}, {"WindowTop", y()}, {"WindowHeight", height()}, {"WindowWidth", width()},
         {"SplitterPosition", splitter},
@@ -285,6 +283,13 @@ void TMainForm::DropPath(const std::string& path) {
 void TMainForm::RunFinished() {
     UpdateActions();
     if (closeWhenRunEnds_) close();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (splitterApplied_) return;
+    splitterApplied_ = true;
+    PFileBase->setSizes({splitterPosition_, std::max(PFileBase->width() - splitterPosition_, 1)});
 }
 
 void TMainForm::ShowBox(const QString& text) { boxes_->Show(this, text); }

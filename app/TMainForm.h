@@ -99,6 +99,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     friend class MainFormView;
@@ -116,6 +117,10 @@ private:
     std::unique_ptr<MainFormView> view_;
     std::unique_ptr<RunController> runs_;
     bool closeWhenRunEnds_ = false;
+    // Width of the folder panel (the splitter position) until the window is
+    // first shown and the splitter takes it over.
+    int splitterPosition_ = 140;
+    bool splitterApplied_ = false;
 };
 
 }  // namespace htmlimglist

@@ -1,0 +1,254 @@
+#include "app/TMainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTimer>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/FolderBrowser.h"
+#include "app/RunController.h"
+#include "app/ShowList.h"
+#include "listgen/SettingsFile.h"
+#include "qt/QtTestApp.h"
+#include "support/Fixtures.h"
+#include "support/TempDir.h"
+#include "widgets/TCGauge.h"
+
+namespace htmlimglist {
+namespace {
+
+struct StubOpener final : ShellOpener {
+    OpenResult Open(const std::string& path) override {
+        opened->push_back(path);
+        return *result;
+    }
+    std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
+    std::shared_ptr<OpenResult> result = std::make_shared<OpenResult>(OpenResult::Opened);
+};
+
+struct StubBoxes final : MessageBoxes {
+    void Show(QWidget*, const QString& text) override { shown->push_back(text.toStdString()); }
+    std::shared_ptr<std::vector<std::string>> shown = std::make_shared<std::vector<std::string>>();
+};
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::QtTestApp();
+        profile.SetFileName(SettingsFile());
+        profile.SetSection(kSettingsSection);
+    }
+
+    std::string SettingsFile() const { return dir / "htmlimglist.INI"; }
+    void Write(const char* entry, const std::string& text) {
+        profile.SetEntry(entry);
+        profile.SetText(text);
+    }
+    std::string Read(const char* entry) {
+        profile.SetEntry(entry);
+        profile.SetDefaultText("<absent>");
+        return profile.GetText();
+    }
+
+    std::unique_ptr<TMainForm> MakeForm() {
+        StubOpener opener;
+        StubBoxes boxes;
+        opened = opener.opened;
+        openResult = opener.result;
+        shown = boxes.shown;
+        return std::make_unique<TMainForm>(MainFormFiles{SettingsFile(), dir / "htmlimglist.TXT"},
+                                           std::make_unique<StubOpener>(opener), std::make_unique<StubBoxes>(boxes));
+    }
+
+    test::TempDir dir;
+    TProfile profile;
+    std::shared_ptr<std::vector<std::string>> opened;
+    std::shared_ptr<OpenResult> openResult;
+    std::shared_ptr<std::vector<std::string>> shown;
+};
+
+TEST_F(MainFormTest, FirstStartUsesTheDesignLayoutAndDefaults) {
+    auto form = MakeForm();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("HTML画像ﾘｽﾄ作成ﾂｰﾙ"));
+    EXPECT_EQ(form->pos(), QPoint(308, 107));
+    EXPECT_EQ(form->size(), QSize(630, 460));
+    EXPECT_EQ(form->Options(), GenerationOptions());
+    EXPECT_EQ(form->DirectoryListBox1->Directory(), QDir::currentPath().toStdString());
+    EXPECT_FALSE(form->SpeedButton4->isEnabled());
+    EXPECT_EQ(form->SpeedButton2->toolTip(), QStringLiteral("[Ctrl]+[M]でも作成"));
+    EXPECT_EQ(form->N1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
+    EXPECT_EQ(form->A1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+    EXPECT_EQ(form->B1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
+    EXPECT_EQ(form->CGauge1->BorderStyle(), bsNone);
+    EXPECT_EQ(form->CGauge1->ForeColor(), QColor(Qt::blue));
+    form->show();
+    EXPECT_EQ(form->PFileBase->sizes().value(0), 140);
+    EXPECT_FALSE(form->windowIcon().isNull());
+}
+
+TEST_F(MainFormTest, PlacementIsRestoredFromAndSavedToTheSettingsFile) {
+    Write("WindowLeft", "10");
+    Write("WindowTop", "20");
+    Write("WindowWidth", "500");
+    Write("WindowHeight", "400");
+    Write("SplitterPosition", "300");
+    {
+        auto form = MakeForm();
+        EXPECT_EQ(form->pos(), QPoint(10, 20));
+        EXPECT_EQ(form->size(), QSize(500, 400));
+        form->show();
+        EXPECT_EQ(form->PFileBase->sizes().value(0), 300);
+
+        form->move(33, 44);
+        form->resize(520, 410);
+        form->PFileBase->setSizes({180, 340});
+        form->close();
+    }
+    EXPECT_EQ(Read("WindowLeft"), "33");
+    EXPECT_EQ(Read("WindowTop"), "44");
+    EXPECT_EQ(Read("WindowWidth"), "520");
+    EXPECT_EQ(Read("WindowHeight"), "410");
+    EXPECT_EQ(Read("SplitterPosition"), "180");
+
+    // Closing while maximised keeps the last normal placement.
+    {
+        auto form = MakeForm();
+        form->showMaximized();
+        ASSERT_TRUE(form->isMaximized());
+        form->close();
+    }
+    EXPECT_EQ(Read("WindowLeft"), "33");
+    EXPECT_EQ(Read("WindowWidth"), "520");
+}
+
+TEST_F(MainFormTest, RunDirThatCannotBeEnteredIsWrittenEmpty) {
+    Write("RunDir", dir / "gone/00005");
+    {
+        auto form = MakeForm();
+        EXPECT_EQ(form->DirectoryListBox1->Directory(), QDir::currentPath().toStdString());
+    }
+    EXPECT_EQ(Read("RunDir"), "");
+
+    const std::string folder = dir.Make("pics/00005");
+    Write("RunDir", folder);
+    auto form = MakeForm();
+    EXPECT_EQ(form->DirectoryListBox1->Directory(), folder);
+    EXPECT_EQ(Read("RunDir"), folder);
+}
+
+TEST_F(MainFormTest, ShowListOpensTheMainListAndNamesAPageItCannotOpen) {
+    const std::string folder = dir.Make("pics/2000");
+    Write("RunDir", folder);
+    Write("MakeSmallImage", "1");
+    auto form = MakeForm();
+
+    form->B1Click();  // reduced list: in the parent folder
+    ASSERT_EQ(opened->size(), 1u);
+    EXPECT_EQ(opened->back(), dir / "pics/index.html");
+    EXPECT_TRUE(shown->empty());
+
+    form->Options().MakeSmallImage = false;
+    *openResult = OpenResult::NotFound;
+    form->B1Click();
+    EXPECT_EQ(opened->back(), folder + "/index.html");
+    ASSERT_EQ(shown->size(), 1u);
+    EXPECT_EQ(shown->back(), "指定されたファイルが見つかりませんでした。\nindex.html");
+
+    *openResult = OpenResult::NotAssociated;
+    form->B1Click();
+    EXPECT_EQ(shown->back(), "index.html は関連付けられていません.");
+
+    EXPECT_EQ(MainListPath("/", GenerationOptions()), "/index.html");
+}
+
+TEST_F(MainFormTest, HelpItemFollowsTheHelpFile) {
+    auto form = MakeForm();
+    form->Help1Click();
+    EXPECT_FALSE(form->Help2->isEnabled());
+    test::WriteFile(dir / "htmlimglist.TXT", "ﾍﾙﾌﾟ");
+    form->Help1Click();
+    EXPECT_TRUE(form->Help2->isEnabled());
+    form->Help2Click();
+    EXPECT_EQ(opened->back(), dir / "htmlimglist.TXT");
+    std::remove((dir / "htmlimglist.TXT").c_str());
+    form->Help1Click();
+    EXPECT_FALSE(form->Help2->isEnabled());
+}
+
+TEST_F(MainFormTest, DroppedFolderStartsARunWithTheCurrentOptions) {
+    const std::string folder = dir.Make("dropped");
+    test::WriteFile(folder + "/a.jpg", test::SmallJpeg(40, 30));
+    test::WriteFile(folder + "/b.gif", test::SmallGif(20, 10));
+    Write("HTMLListName", "drop.html");
+    Write("DisplayFileSize", "1");
+    auto form = MakeForm();
+    form->show();
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder)), QUrl::fromLocalFile("/tmp")});
+    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &drop);
+    EXPECT_TRUE(form->Runs().Active());
+    EXPECT_FALSE(form->SpeedButton2->isEnabled()) << "make command usable during a run";
+    EXPECT_FALSE(form->DirectoryListBox1->isEnabled()) << "folder list usable during a run";
+    EXPECT_TRUE(form->SpeedButton4->isEnabled());
+    ASSERT_TRUE(form->Runs().WaitUntilIdle());
+
+    const std::string page = test::ReadFile(folder + "/drop.html");
+    EXPECT_NE(page.find("a.jpg"), std::string::npos);
+    EXPECT_NE(page.find("Byte"), std::string::npos);
+    EXPECT_FALSE(test::FileExists(folder + "/index.html"));
+    EXPECT_EQ(form->DirectoryListBox1->Directory(), folder);
+    EXPECT_EQ(form->StatusPanels[0]->text(), QStringLiteral("b.gif"));
+    EXPECT_EQ(form->Panel1->text(), QStringLiteral("b.gif"));
+    EXPECT_EQ(form->CGauge1->GetPercentDone(), 100);
+    EXPECT_TRUE(form->SpeedButton2->isEnabled());
+    EXPECT_FALSE(form->SpeedButton4->isEnabled());
+    EXPECT_TRUE(shown->empty());
+}
+
+TEST_F(MainFormTest, ClosingDuringARunWaitsForItsPage) {
+    const std::string folder = dir.Make("many");
+    for (int i = 0; i < 3000; ++i) test::WriteFile(folder + "/" + std::to_string(10000 + i) + ".jpg", test::SmallJpeg(8, 6));
+    auto form = MakeForm();
+    form->show();
+    form->DropPath(folder);
+    form->close();
+    if (form->Runs().Active()) {
+        EXPECT_TRUE(form->isVisible()) << "closed under a running run";
+    }
+    ASSERT_TRUE(form->Runs().WaitUntilIdle());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(test::FileExists(folder + "/index.html"));
+    EXPECT_NE(Read("WindowLeft"), "<absent>");
+}
+
+TEST_F(MainFormTest, CancelledSettingsDialogStartsNoRunAndWritesNothing) {
+    auto form = MakeForm();
+    form->show();
+    QTimer::singleShot(0, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+    });
+    form->N1Click();
+    EXPECT_FALSE(form->Runs().Active());
+    EXPECT_EQ(Read("HTMLListName"), "<absent>");
+}
+
+}  // namespace
+}  // namespace htmlimglist
