@@ -313,6 +313,28 @@ void TGIFSubImage::Draw(Bitmap& canvas, const Rect& rect, bool transparent, bool
 }
 
 void TGIFSubImage::StretchDraw(Bitmap& canvas, const Rect& rect, bool transparent, bool tile) {
+    TGIFImage* image = Image();
+    if (!tile && !GetEmpty() && !(image != nullptr && image->GetDoDither())) {
+        // Straight from the indices: the same pixels as stretching the frame
+        // bitmap through its mask, without making a bitmap of the frame's
+        // size (which may be far larger than the target). A pixel of the
+        // transparent index is exactly a set mask bit; without such pixels
+        // there is no mask and nothing is left showing either way.
+        TGIFPaletteRef palette = GetPalette();
+        std::array<TGIFColor, 256> colours{};
+        for (std::size_t i = 0; palette && i < palette->size() && i < colours.size(); ++i) colours[i] = (*palette)[i];
+        bool holes = transparent && transparent_;
+        int hole = holes ? TransparentIndex() : -1;
+        canvas.StretchFrom(rect, Width(), Height(), [&](int sx, int sy, uint8_t* out) {
+            uint8_t index = PixelIndex(sx, sy);
+            if (index == hole) return;
+            const TGIFColor& c = colours[index];
+            out[0] = c.Red;
+            out[1] = c.Green;
+            out[2] = c.Blue;
+        });
+        return;
+    }
     bool masked = transparent && transparent_ && HasMask();
     const Bitmap* bitmap = GetBitmap();
     if (bitmap == nullptr) return;

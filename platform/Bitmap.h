@@ -110,6 +110,13 @@ public:
     // read as white.
     void StretchCopy(const Rect& dest, const Bitmap& src, const Rect& srcRect);
 
+    // Stretches a source of srcWidth x srcHeight that is not a Bitmap onto
+    // dest with the same sampling and clipping: sample(sx, sy, pixel) is
+    // called for every destination pixel on this bitmap and writes its three
+    // bytes, or leaves them to keep the destination.
+    template <class Sample>
+    void StretchFrom(const Rect& dest, int srcWidth, int srcHeight, Sample&& sample);
+
 private:
     std::size_t Stride() const { return 3 * static_cast<std::size_t>(width_); }
     void Stretch(const Rect& dest, const Bitmap& src, const Rect& srcRect, const MonoBitmap* mask);
@@ -118,5 +125,24 @@ private:
     int height_ = 0;
     std::vector<uint8_t> pixels_;
 };
+
+template <class Sample>
+void Bitmap::StretchFrom(const Rect& dest, int srcWidth, int srcHeight, Sample&& sample) {
+    if (dest.IsEmpty() || srcWidth <= 0 || srcHeight <= 0) return;
+    int x0 = dest.left > 0 ? dest.left : 0, x1 = dest.right < width_ ? dest.right : width_;
+    int y0 = dest.top > 0 ? dest.top : 0, y1 = dest.bottom < height_ ? dest.bottom : height_;
+    if (x0 >= x1 || y0 >= y1) return;
+    std::vector<int> columns(static_cast<std::size_t>(x1 - x0));
+    for (int x = x0; x < x1; ++x)
+        columns[static_cast<std::size_t>(x - x0)] = StretchSourceIndex(x - dest.left, dest.Width(), srcWidth);
+    for (int y = y0; y < y1; ++y) {
+        int sy = StretchSourceIndex(y - dest.top, dest.Height(), srcHeight);
+        uint8_t* out = Row(y) + 3 * static_cast<std::size_t>(x0);
+        for (int sx : columns) {
+            sample(sx, sy, out);
+            out += 3;
+        }
+    }
+}
 
 }  // namespace htmlimglist

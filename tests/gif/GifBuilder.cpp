@@ -66,6 +66,8 @@ Bytes LzwCodes(const std::vector<uint8_t>& indices, int minCodeSize, const LzwOp
             prefix = p;
         }
         out.Put(prefix, codeSize);
+        // The decoder makes an entry for that last code too, and may widen.
+        if (indices.size() > 1 && next == (1 << codeSize) && codeSize < 12) ++codeSize;
     }
     if (options.endCode) out.Put(end, codeSize);
     return out.Finish();

@@ -252,6 +252,28 @@ TEST(GifRenderTest, FrameBitmapAndMaskAreMadeOnce) {
     EXPECT_EQ(frame.GraphicControlExtension()->GetTransparentColor(), (TGIFColor{0, 0, 0}));
 }
 
+// Drawing samples the indices directly; that must give the pixels of the
+// frame bitmap stretched through its mask.
+TEST(GifRenderTest, DirectDrawMatchesTheFrameBitmapThroughItsMask) {
+    std::vector<uint8_t> pixels(13 * 7);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>((i * 7 + i / 5) % 4);
+    FrameSpec spec = Spec(13, 7, pixels);
+    spec.left = 3;
+    spec.top = 2;
+    Bytes bytes = GifBuilder().Header(17, 10, kRgbk).GraphicControl(true, 2).Frame(spec).Trailer().bytes();
+    for (Rect rect : {Rect{0, 0, 5, 3}, Rect{0, 0, 40, 21}, Rect{-4, 1, 30, 9}, Rect{2, 2, 19, 12}}) {
+        SCOPED_TRACE(rect.right);
+        Loaded l = Load(bytes);
+        TGIFSubImage& frame = l.image->Images().SubImage(0);
+        Bitmap direct(24, 16, Grey);
+        l.image->Draw(direct, rect);
+        ASSERT_TRUE(frame.HasMask());
+        Bitmap throughMask(24, 16, Grey);
+        throughMask.StretchDrawMasked(frame.ScaleRect(rect), *frame.GetBitmap(), *frame.Mask());
+        EXPECT_EQ(Pixels(direct), Pixels(throughMask));
+    }
+}
+
 TEST(GifRenderTest, TiledDrawRepeatsTheScreen) {
     Bytes bytes = GifBuilder().Header(2, 1, kRgbk).Frame(Spec(2, 1, {0, 1})).Trailer().bytes();
     Bitmap target = Drawn(bytes, 5, 2, Grey, GIFImageDefaultDrawOptions | goTile);
