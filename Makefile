@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench sanitize-build check-sanitize fuzz-build fuzz-smoke corpus-check clean
 
 all: build
 
@@ -25,5 +25,31 @@ run: build
 bench: build
 	$(BUILD_DIR)/bin/htmlimglist-bench
 
+# The libraries, front ends and unit tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+ASAN_DIR ?= build-asan
+sanitize-build: deps
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHTMLIMGLIST_SANITIZE=ON -DHTMLIMGLIST_BENCH=OFF
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+
+check-sanitize: sanitize-build
+	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+
+# Every image of the shared corpus through the sanitizer build of the CLI.
+corpus-check: sanitize-build
+	./scripts/corpus-check $(ASAN_DIR)
+
+# libFuzzer targets (clang), each run for a minute over its corpus.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz-build:
+	./scripts/install-deps fuzz
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHTMLIMGLIST_FUZZ=ON \
+	  -DHTMLIMGLIST_GUI=OFF -DHTMLIMGLIST_TESTS=OFF -DHTMLIMGLIST_BENCH=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+fuzz-smoke: fuzz-build
+	FUZZ_BUILD=$(FUZZ_DIR) ./scripts/fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

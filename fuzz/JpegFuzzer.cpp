@@ -1,0 +1,23 @@
+// The reduced image maker on arbitrary JPEG bytes: decode, sample to a size
+// derived from the input's length (so real files serve as seeds unchanged),
+// encode to memory.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "listgen/JpegCodec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace htmlimglist;
+    if (size == 0) return 0;
+    const int width = 1 + int(size % 197);
+    const int height = 1 + int(size / 197 % 199);
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    Bitmap picture;
+    if (DecodeJpegScaled(JpegInput{{}, bytes}, width, height, picture)) {
+        std::string jpeg;
+        EncodeJpeg(picture, 75, jpeg);
+    }
+    return 0;
+}
