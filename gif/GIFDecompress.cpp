@@ -43,8 +43,8 @@ struct DecoderState {
     int Stack[kStackSize];
     int StackTop;  // number of values on the stack
     // Two bytes carried over from the previous sub-block, then up to 255 of
-    // the current one (the spare byte keeps a 3-byte fetch in bounds).
-    uint8_t Buffer[258];
+    // the current one; the spare bytes keep a 3-byte fetch in bounds.
+    uint8_t Buffer[260];
     int CurBit;
     int LastBit;
     int LastByte;
@@ -81,7 +81,22 @@ bool ReadSubBlock(DecoderState& s) {
     return true;
 }
 
-int ReadCode(DecoderState& s, int width) {
+int ReadCodeSlow(DecoderState& s, int width);
+
+// Takes the next code of width bits. The common case, a code lying wholly in
+// the buffered sub-block, stays inline.
+inline int ReadCode(DecoderState& s, int width) {
+    if (!s.ForceClear && s.CurBit + width < s.LastBit) {
+        int at = s.CurBit >> 3;
+        uint32_t bits = s.Buffer[at] | (uint32_t{s.Buffer[at + 1]} << 8) | (uint32_t{s.Buffer[at + 2]} << 16);
+        int code = static_cast<int>((bits >> (s.CurBit & 7)) & ((1u << width) - 1));
+        s.CurBit += width;
+        return code;
+    }
+    return ReadCodeSlow(s, width);
+}
+
+int ReadCodeSlow(DecoderState& s, int width) {
     if (s.ForceClear) {
         // Every frame starts as after a clear code, whether or not its data
         // begins with one.
@@ -112,17 +127,11 @@ int ReadCode(DecoderState& s, int width) {
     return code;
 }
 
-inline void Push(DecoderState& s, int value) {
-    // Valid data never stacks more than 4097 values; a damaged table can
-    // hold a loop that the self-reference test misses.
-    if (s.StackTop >= kStackSize) GIFError(gifmsg::kCircularEntry);
-    s.Stack[s.StackTop++] = value;
-}
-
 int DecodeNext(DecoderState& s) {
     if (s.Ended) return END;
     int code = ReadCode(s, s.CodeSize);
-    while (code >= 0) {
+    if (code < 0) return code;  // the data ran out
+    {
         if (code == s.ClearCode) {
             for (int i = 0; i < s.ClearCode; ++i) {
                 s.Prefix[i] = 0;
@@ -150,21 +159,30 @@ int DecodeNext(DecoderState& s) {
             return END;
         }
         int incode = code;
+        // The walk keeps the stack top in a local: the compiler cannot know
+        // that the stores into the tables leave it alone.
+        int top = s.StackTop;
+        auto push = [&](int value) {
+            // Valid data never stacks more than 4097 values; a damaged table
+            // can hold a loop that the self-reference test misses.
+            if (top >= kStackSize) GIFError(gifmsg::kCircularEntry);
+            s.Stack[top++] = value;
+        };
         if (code >= s.NextCode) {
             // Not yet in the table: the previous string plus its own first value.
-            Push(s, s.FirstCode);
+            push(s.FirstCode);
             code = s.OldCode;
         }
         while (code >= s.ClearCode) {
             // Only a minimum code size of 12 (codes of 13 bits) can get here
             // with a code past the table.
             if (code >= kTableSize) GIFError(gifmsg::kBadData);
-            Push(s, s.Suffix[code]);
+            push(s.Suffix[code]);
             if (s.Prefix[code] == code) GIFError(gifmsg::kCircularEntry);
             code = s.Prefix[code];
         }
         s.FirstCode = s.Suffix[code];
-        Push(s, s.FirstCode);
+        push(s.FirstCode);
         if (s.NextCode < kTableSize) {
             s.Prefix[s.NextCode] = s.OldCode;
             s.Suffix[s.NextCode] = s.FirstCode;
@@ -175,10 +193,10 @@ int DecodeNext(DecoderState& s) {
             }
         }
         s.OldCode = incode;
-        if (s.StackTop > 0) return s.Stack[--s.StackTop];
-        code = ReadCode(s, s.CodeSize);
+        // The last value pushed is the first of the string: answer it at once.
+        s.StackTop = top - 1;
+        return s.Stack[top - 1];
     }
-    return code;
 }
 
 inline int ReadPixel(DecoderState& s) {
@@ -220,19 +238,32 @@ void TGIFSubImage::Decompress(TGIFStream& stream) {
     const std::size_t total = static_cast<std::size_t>(GetDataSize());
     // The pixel memory grows with the pixels that really arrive, doubling,
     // up to the frame's size; unreached pixels read as the fill.
-    auto store = [&](std::size_t at, int value) {
-        if (at >= data_.size()) {
-            std::size_t grown = std::min(total, std::max({at + 1, 2 * data_.size(), std::size_t{256}}));
+    auto reserve = [&](std::size_t end) {
+        if (end > data_.size()) {
+            std::size_t grown = std::min(total, std::max({end, 2 * data_.size(), std::size_t{256}}));
             data_.resize(grown, fill_);
         }
-        data_[at] = static_cast<uint8_t>(value);
     };
+    // One row of pixels, each a ReadPixel: values still on the stack are
+    // taken in one go, in the order single pops would give them.
     auto decodeRow = [&](std::size_t row) {
         std::size_t at = row * width;
-        for (std::size_t x = 0; x < width; ++x) {
-            int value = ReadPixel(s);
-            if (value < 0) return false;
-            store(at + x, value);
+        std::size_t x = 0;
+        while (x < width) {
+            if (s.StackTop == 0) {
+                int value = DecodeNext(s);
+                if (value < 0) return false;
+                reserve(at + x + 1);
+                data_[at + x++] = static_cast<uint8_t>(value);
+                continue;
+            }
+            std::size_t n = std::min(static_cast<std::size_t>(s.StackTop), width - x);
+            reserve(at + x + n);
+            uint8_t* out = data_.data() + at + x;
+            const int* top = s.Stack + s.StackTop;
+            for (std::size_t k = 0; k < n; ++k) out[k] = static_cast<uint8_t>(*--top);
+            s.StackTop -= static_cast<int>(n);
+            x += n;
         }
         return true;
     };
