@@ -1,5 +1,8 @@
 #include "gif/GIFImage.h"
 
+#include <algorithm>
+#include <array>
+
 #include "gif/GIFException.h"
 #include "gif/GIFFileStream.h"
 #include "gif/GIFTrailer.h"
@@ -83,13 +86,17 @@ void TGIFImage::Draw(Bitmap& canvas, const Rect& rect) {
         images_.SubImage(0).Draw(canvas, rect, transparent, tile);
         return;
     }
-    if (bitmap_ && !(DrawOptions & goDirectDraw)) {
+    if ((bitmap_ || backdrop_) && !(DrawOptions & goDirectDraw)) {
         DrawComposed(canvas, rect);
         return;
     }
     StopDraw();
     if (DrawOptions & goDirectDraw) {
         PaintFirstFrame(canvas, rect, DrawOptions);
+        return;
+    }
+    if (!(DrawOptions & goTile) && !GetDoDither()) {
+        ComposeOnto(canvas, rect);
         return;
     }
     // The composed bitmap starts as a picture of what lies under the image,
@@ -115,6 +122,73 @@ void TGIFImage::PaintFirstFrame(Bitmap& canvas, const Rect& rect, TGIFDrawOption
     }
 }
 
+void TGIFImage::ComposeOnto(Bitmap& canvas, const Rect& rect) {
+    GetPalette();  // as when making the composed bitmap: no colours at all fail here
+    const int width = GetWidth(), height = GetHeight();
+
+    // What lies under the image, kept so that the composed bitmap can still
+    // be made later (a second draw shows it, and GetBitmap answers it).
+    auto backdrop = std::make_unique<Backdrop>();
+    Rect onCanvas{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, canvas.Width()),
+                  std::min(rect.bottom, canvas.Height())};
+    if (!onCanvas.IsEmpty()) {
+        backdrop->pixels = Bitmap(onCanvas.Width(), onCanvas.Height());
+        backdrop->pixels.StretchCopy(Rect{0, 0, onCanvas.Width(), onCanvas.Height()}, canvas, onCanvas);
+    }
+    backdrop->source = Rect{rect.left - onCanvas.left, rect.top - onCanvas.top, rect.right - onCanvas.left,
+                            rect.bottom - onCanvas.top};
+    backdrop->options = DrawOptions;
+    backdrop_ = std::move(backdrop);
+    if (rect.IsEmpty() || width <= 0 || height <= 0) return;
+
+    // The painter's first frame, as PaintFirstFrame would put it on the
+    // composed bitmap: at its place, natural size, holes where transparent.
+    BackgroundColor();
+    TGIFSubImage& first = images_.SubImage(0);
+    Rect place = first.ScaleRect(Rect{0, 0, width, height});
+    std::array<TGIFColor, 256> colours{};
+    bool frameShows = !first.GetEmpty() && !place.IsEmpty();
+    if (frameShows) {
+        try {
+            TGIFPaletteRef palette = first.GetPalette();
+            for (std::size_t i = 0; palette && i < palette->size() && i < colours.size(); ++i)
+                colours[i] = (*palette)[i];
+        } catch (const GIFException&) {
+            frameShows = false;  // a failing paint ends the animation
+        }
+    }
+    int hole = (DrawOptions & goTransparent) && first.Transparent() ? first.TransparentIndex() : -1;
+    const Backdrop& under = *backdrop_;
+
+    // Every target pixel samples the composed bitmap that is never made:
+    // the same pixels as composing at the logical screen's size and
+    // stretching the result onto rect, at the cost of the target's size.
+    canvas.StretchFrom(rect, width, height, [&](int cx, int cy, uint8_t* out) {
+        if (frameShows && cx >= place.left && cx < place.right && cy >= place.top && cy < place.bottom) {
+            int fx = StretchSourceIndex(cx - place.left, place.Width(), first.Width());
+            int fy = StretchSourceIndex(cy - place.top, place.Height(), first.Height());
+            uint8_t index = first.PixelIndex(fx, fy);
+            if (index != hole) {
+                const TGIFColor& c = colours[index];
+                out[0] = c.Red;
+                out[1] = c.Green;
+                out[2] = c.Blue;
+                return;
+            }
+        }
+        int sx = under.source.left + StretchSourceIndex(cx, width, under.source.Width());
+        int sy = under.source.top + StretchSourceIndex(cy, height, under.source.Height());
+        if (sx >= 0 && sx < under.pixels.Width() && sy >= 0 && sy < under.pixels.Height()) {
+            const uint8_t* in = under.pixels.Row(sy) + 3 * static_cast<std::size_t>(sx);
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+        } else {
+            out[0] = out[1] = out[2] = 255;
+        }
+    });
+}
+
 void TGIFImage::DrawComposed(Bitmap& canvas, const Rect& rect) {
     const Bitmap* composed = GetBitmap();
     if (composed == nullptr) return;
@@ -138,6 +212,15 @@ void TGIFImage::DrawComposed(Bitmap& canvas, const Rect& rect) {
 const Bitmap* TGIFImage::GetBitmap() {
     if (GetEmpty()) return nullptr;
     if (bitmap_) return bitmap_.get();
+    if (backdrop_) {
+        // Made now from what lay under the image when it was drawn.
+        std::unique_ptr<Backdrop> under = std::move(backdrop_);
+        Rect screen{0, 0, GetWidth(), GetHeight()};
+        bitmap_ = std::make_unique<Bitmap>(GetWidth(), GetHeight());
+        bitmap_->StretchCopy(screen, under->pixels, under->source);
+        PaintFirstFrame(*bitmap_, screen, under->options);
+        return bitmap_.get();
+    }
     TGIFSubImage& first = images_.SubImage(0);
     if (first.Width() == GetWidth() && first.Height() == GetHeight()) {
         const Bitmap* frameBitmap = first.GetBitmap();
@@ -152,6 +235,7 @@ const Bitmap* TGIFImage::GetBitmap() {
 }
 
 Bitmap* TGIFImage::NewBitmap() {
+    if (!bitmap_ && backdrop_) GetBitmap();
     if (!bitmap_) {
         GetPalette();  // an image with no colours at all fails here
         bitmap_ = std::make_unique<Bitmap>(GetWidth(), GetHeight());
@@ -159,7 +243,10 @@ Bitmap* TGIFImage::NewBitmap() {
     return bitmap_.get();
 }
 
-void TGIFImage::FreeBitmap() { bitmap_.reset(); }
+void TGIFImage::FreeBitmap() {
+    bitmap_.reset();
+    backdrop_.reset();
+}
 
 void TGIFImage::StopDraw() { FreeBitmap(); }
 

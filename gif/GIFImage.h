@@ -91,10 +91,22 @@ private:
     // first frame; an error in the paint ends the painting, not the draw.
     void PaintFirstFrame(Bitmap& canvas, const Rect& rect, TGIFDrawOptions options);
     void DrawComposed(Bitmap& canvas, const Rect& rect);
+    // The composed road without making the composed bitmap: each target
+    // pixel is worked out from frame 0 and what lay under it.
+    void ComposeOnto(Bitmap& canvas, const Rect& rect);
+
+    // What lay under the image at its first draw, while the composed bitmap
+    // has not been made from it.
+    struct Backdrop {
+        Bitmap pixels;   // the target's pixels within rect and on the target
+        Rect source;     // rect, relative to pixels
+        TGIFDrawOptions options = 0;
+    };
 
     TGIFHeader header_;
     TGIFImageList images_;
     std::unique_ptr<Bitmap> bitmap_;
+    std::unique_ptr<Backdrop> backdrop_;
     TGIFPaletteRef globalPalette_;
     bool isDrawing_ = false;
     bool isInsideGetPalette_ = false;

@@ -164,6 +164,39 @@ TEST(GifRenderTest, AnimatedImageShowsItsFirstFrameOverTheTarget) {
     EXPECT_EQ(Pixels(second), Pixels(big));
 }
 
+// The animated road works out each target pixel without making the
+// composed bitmap; the composed bitmap made afterwards from what lay under
+// the image, stretched onto the same place, must give the same picture.
+TEST(GifRenderTest, AnimatedRoadMatchesTheComposedBitmap) {
+    std::vector<uint8_t> pixels(9 * 5);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>((i * 5 + i / 4) % 4);
+    FrameSpec offset = Spec(9, 5, pixels);
+    offset.left = 4;
+    offset.top = 3;
+    Bytes bytes = GifBuilder()
+                      .Header(11, 7, kRgbk)
+                      .GraphicControl(true, 1)
+                      .Frame(offset)
+                      .Frame(Spec(2, 2, {2, 2, 2, 2}))
+                      .Trailer()
+                      .bytes();
+    Bitmap original(20, 12);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 20; ++x) original.SetPixel(x, y, Rgb{uint8_t(x * 12), uint8_t(y * 20), 77});
+    for (Rect rect : {Rect{0, 0, 20, 12}, Rect{3, 2, 9, 6}, Rect{-6, -3, 17, 30}, Rect{5, 5, 40, 9}}) {
+        SCOPED_TRACE(rect.left * 1000 + rect.right);
+        Loaded l = Load(bytes);
+        Bitmap direct = original;
+        l.image->Draw(direct, rect);
+        Bitmap viaComposed = original;
+        const Bitmap* composed = l.image->GetBitmap();
+        ASSERT_NE(composed, nullptr);
+        EXPECT_EQ(composed->Width(), 11);
+        viaComposed.StretchDraw(rect, *composed);
+        EXPECT_EQ(Pixels(direct), Pixels(viaComposed));
+    }
+}
+
 TEST(GifRenderTest, TrailingCommentTakesTheAnimatedRoadShowingTheFirstFrame) {
     Bytes bytes = GifBuilder()
                       .Header(2, 1, kRgbk)
