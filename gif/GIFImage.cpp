@@ -92,7 +92,7 @@ void TGIFImage::Draw(Bitmap& canvas, const Rect& rect) {
     }
     StopDraw();
     if (DrawOptions & goDirectDraw) {
-        PaintFirstFrame(canvas, rect, DrawOptions);
+        PaintFirstFrame(canvas, rect, DrawOptions, PaintReason::NewPainter);
         return;
     }
     if (!(DrawOptions & goTile) && !GetDoDither()) {
@@ -104,17 +104,17 @@ void TGIFImage::Draw(Bitmap& canvas, const Rect& rect) {
     Bitmap& composed = *NewBitmap();
     Rect screen{0, 0, GetWidth(), GetHeight()};
     composed.StretchCopy(screen, canvas, rect);
-    PaintFirstFrame(composed, screen, DrawOptions);
+    PaintFirstFrame(composed, screen, DrawOptions, PaintReason::NewPainter);
     DrawComposed(canvas, rect);
 }
 
-void TGIFImage::PaintFirstFrame(Bitmap& canvas, const Rect& rect, TGIFDrawOptions options) {
+void TGIFImage::PaintFirstFrame(Bitmap& canvas, const Rect& rect, TGIFDrawOptions options, PaintReason reason) {
     if (GetEmpty() || rect.IsEmpty()) return;
     // Later frames are never shown, so only the first one is painted, here
-    // and now. The painter's background colour is still taken (it warns
-    // about a background index outside the table) although clearing to it
-    // before the first frame never shows: the frame covers its whole area.
-    BackgroundColor();
+    // and now. A new painter still takes its background colour (which
+    // warns about a background index outside the table) although clearing
+    // to it before the first frame never shows: the frame covers its area.
+    if (reason == PaintReason::NewPainter) BackgroundColor();
     try {
         images_.SubImage(0).Draw(canvas, rect, options & goTransparent, options & goTile);
     } catch (const GIFException&) {
@@ -139,11 +139,12 @@ void TGIFImage::ComposeOnto(Bitmap& canvas, const Rect& rect) {
                             rect.bottom - onCanvas.top};
     backdrop->options = DrawOptions;
     backdrop_ = std::move(backdrop);
-    if (rect.IsEmpty() || width <= 0 || height <= 0) return;
+    if (width <= 0 || height <= 0) return;
+    BackgroundColor();  // taken by a new painter, see PaintFirstFrame
+    if (rect.IsEmpty()) return;
 
     // The painter's first frame, as PaintFirstFrame would put it on the
     // composed bitmap: at its place, natural size, holes where transparent.
-    BackgroundColor();
     TGIFSubImage& first = images_.SubImage(0);
     Rect place = first.ScaleRect(Rect{0, 0, width, height});
     std::array<TGIFColor, 256> colours{};
@@ -218,7 +219,7 @@ const Bitmap* TGIFImage::GetBitmap() {
         Rect screen{0, 0, GetWidth(), GetHeight()};
         bitmap_ = std::make_unique<Bitmap>(GetWidth(), GetHeight());
         bitmap_->StretchCopy(screen, under->pixels, under->source);
-        PaintFirstFrame(*bitmap_, screen, under->options);
+        PaintFirstFrame(*bitmap_, screen, under->options, PaintReason::Remake);
         return bitmap_.get();
     }
     TGIFSubImage& first = images_.SubImage(0);

@@ -89,7 +89,8 @@ public:
 private:
     // Paints frame 0 onto canvas at rect as the animation painter paints its
     // first frame; an error in the paint ends the painting, not the draw.
-    void PaintFirstFrame(Bitmap& canvas, const Rect& rect, TGIFDrawOptions options);
+    enum class PaintReason { NewPainter, Remake };
+    void PaintFirstFrame(Bitmap& canvas, const Rect& rect, TGIFDrawOptions options, PaintReason reason);
     void DrawComposed(Bitmap& canvas, const Rect& rect);
     // The composed road without making the composed bitmap: each target
     // pixel is worked out from frame 0 and what lay under it.

@@ -198,14 +198,22 @@ TEST(GifRenderTest, AnimatedRoadMatchesTheComposedBitmap) {
 }
 
 TEST(GifRenderTest, TrailingCommentTakesTheAnimatedRoadShowingTheFirstFrame) {
+    // The background index 9 lies outside the table: the painter set up for
+    // the animated road warns about it once, and draws all the same.
     Bytes bytes = GifBuilder()
-                      .Header(2, 1, kRgbk)
+                      .Header(2, 1, kRgbk, 9)
                       .GraphicControl(true, 3)
                       .Frame(Spec(2, 1, {3, 1}))
                       .Comment({"end"})
                       .Trailer()
                       .bytes();
-    EXPECT_EQ(Pixels(Drawn(bytes, 2, 1, Grey)), (std::vector<Rgb>{Grey, G}));
+    Loaded l = Load(bytes);
+    ASSERT_EQ(l.image->Images().Count(), 2);
+    EXPECT_EQ(l.warnings(), std::vector<std::string>{});
+    Bitmap target(2, 1, Grey);
+    l.image->Draw(target, Rect{0, 0, 2, 1});
+    EXPECT_EQ(Pixels(target), (std::vector<Rgb>{Grey, G}));
+    EXPECT_EQ(l.warnings(), std::vector<std::string>{"Invalid color index"});
 }
 
 TEST(GifRenderTest, NoColourTableIsAnErrorOnBothRoads) {
