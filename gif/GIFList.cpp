@@ -1,5 +1,7 @@
 #include "gif/GIFList.h"
 
+#include <stdexcept>
+
 #include "gif/GIFExtension.h"
 #include "gif/GIFImage.h"
 #include "gif/GIFStreamReading.h"
@@ -25,6 +27,7 @@ bool ReadSkippingZeros(TGIFStream& stream, uint8_t& value) {
 }  // namespace
 
 void TGIFList::Delete(int index) {
+    if (index < 0 || index >= Count()) throw std::out_of_range("TGIFList::Delete");
     auto it = items_.begin() + index;
     std::unique_ptr<TGIFItem> item = std::move(*it);
     items_.erase(it);
