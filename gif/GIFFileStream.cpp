@@ -16,7 +16,9 @@ constexpr std::size_t kWindowSize = 64 * 1024;
 }
 
 TGIFFileStream::TGIFFileStream(const std::string& path) {
-    fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO put where a GIF was must not block the open; it is
+    // refused below as not a regular file.
+    fd_ = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat st {};
     if (fd_ >= 0 && (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
         close(fd_);

@@ -24,7 +24,7 @@ std::string JpegApp(int n, const std::string& identifier) {
 
 std::string JpegSof(int sofIndex, int width, int height) {
     // precision 8, height, width, one component
-    std::string payload = std::string("\x08") + BigEndian16(height) + BigEndian16(width) + "\x01\x01\x11\x00";
+    std::string payload = std::string("\x08") + BigEndian16(height) + BigEndian16(width) + std::string("\x01\x01\x11\x00", 4);
     return JpegSegment(uint8_t(0xC0 + sofIndex), payload);
 }
 
