@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run test bench sanitize-build check-sanitize fuzz-build fuzz-smoke corpus-check clean
+.PHONY: all deps configure build run test bench sanitize-build check-sanitize fuzz-build fuzz-smoke corpus-check e2e clean
 
 all: build
 
@@ -50,6 +50,11 @@ fuzz-build:
 
 fuzz-smoke: fuzz-build
 	FUZZ_BUILD=$(FUZZ_DIR) ./scripts/fuzz $(FUZZ_SECONDS)
+
+# Written pages opened in headless Chromium (Debian's) through playwright-core.
+e2e: build
+	./scripts/install-deps e2e
+	./tests/e2e/run.sh $(BUILD_DIR)/bin/htmlimglist-cli
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

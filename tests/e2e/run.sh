@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Pages in a real browser: makes a folder series of images whose names hold
+# Japanese text, blanks, & # % ' " < a leading dash and an emoji, runs
+# htmlimglist-cli in full-size and in reduced mode (with the list of full-size
+# images and Prev/Next across numbered folders), then opens every page in
+# headless Chromium through playwright-core.
+#   tests/e2e/run.sh CLI_PATH
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+samples="$here/../../samples/photos"
+
+if [ ! -d "$here/node_modules/playwright-core" ]; then
+    (cd "$here" && npm install --no-audit --no-fund --silent)
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HTMLIMGLIST_INI="$work/settings.INI"
+names=(
+    "写真 一番.JPG" "my photo.jpg" "R&D.jpg" "#1.jpg" "100%.jpg" "it's.gif" 'say "hi".jpg'
+    "<b>bold.jpg" "-dash.jpg" "😀 smile.gif" "<img src=x onerror=alert(1)>.jpg"
+)
+printf '%s\n' "${names[@]}" > "$work/names.txt"
+for n in 00001 00002; do
+    folder="$work/series/$n/$n"
+    mkdir -p "$folder"
+    i=0
+    for name in "${names[@]}"; do
+        case "$name" in
+            *.gif) src="$samples/Badge.gif" ;;
+            *) src="$samples/P1010001.JPG" ;;
+        esac
+        cp "$src" "$folder/$name"
+        i=$((i + 1))
+    done
+done
+cp -r "$work/series/00001/00001" "$work/plain"
+
+"$cli" -q --set NextPrevIndex=1 --set DisplayFileSize=1 --set ImageInfo=1 -- "$work/plain"
+"$cli" -q --set ContinueMaked=1 --set MakeSmallImage=1 --set NextPrevIndex=1 -- "$work/series/00001/00001" 2>/dev/null
+
+pages=("$work/plain/index.html")
+for n in 00001 00002; do pages+=("$work/series/$n/index.html" "$work/series/$n/$n/index.html"); done
+node "$here/check-pages.mjs" "$work/names.txt" "${pages[@]}"
