@@ -131,13 +131,13 @@ void ReducedImagePipeline::MakeReducedImage(ImageKind kind, const std::string& s
         }
     }
     if (job) {
-        Commit(view_, job->result, destPath);
+        SaveReducedImage(view_, job->result, destPath);
     } else {
-        Commit(view_, MakeReducedImageInMemory(kind, sourcePath, width, height), destPath);
+        SaveReducedImage(view_, MakeReducedImageInMemory(kind, sourcePath, width, height), destPath);
     }
 }
 
-void ReducedImagePipeline::Commit(RunView& view, const ReducedImage& image, const std::string& destPath) {
+void ReducedImagePipeline::SaveReducedImage(RunView& view, const ReducedImage& image, const std::string& destPath) {
     if (!image.ok) return;  // the source could not be loaded: silently no copy
     view.ShowPreview(image.picture);
     if (!WriteFileAtomically(destPath, image.jpeg, Durability::NoFlush)) {

@@ -49,9 +49,9 @@ public:
     void Prefetch(ImageKind kind, const std::string& sourcePath, int32_t width, int32_t height) override;
     void DiscardAhead() override;
 
-    // Writes a finished image to destPath (atomically) and shows it; on a
-    // failed write shows the save message. Shared with the synchronous road.
-    static void Commit(RunView& view, const ReducedImage& image, const std::string& destPath);
+    // Shows a finished image as the preview and writes it to destPath
+    // (atomically); a failed write shows the save message and the run goes on.
+    static void SaveReducedImage(RunView& view, const ReducedImage& image, const std::string& destPath);
 
 private:
     struct Job;
