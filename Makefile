@@ -24,6 +24,7 @@ run: build
 
 bench: build
 	$(BUILD_DIR)/bin/htmlimglist-bench
+	$(BUILD_DIR)/bin/htmlimglist-gif-bench
 
 # The libraries, front ends and unit tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
