@@ -52,16 +52,7 @@ void MainFormView::BringToFront() {
 
 void MainFormView::ShowMessage(std::string_view text) { form_.ShowBox(Text(text)); }
 
-void MainFormView::PageWritten(const std::string& path, bool saved) {
-    const bool reported = folderFailed_;
-    folderFailed_ = false;
-    if (saved || reported) return;
-    BringToFront();
-    form_.ShowBox(QString::fromUtf8(kMessagePageNotSaved).arg(QString::fromStdString(path)));
-}
-
 void MainFormView::FolderUnreadable(const std::string& folder) {
-    folderFailed_ = true;
     BringToFront();
     form_.ShowBox(QString::fromUtf8(kMessageFolderUnreadable).arg(QString::fromStdString(folder)));
 }

@@ -9,9 +9,10 @@ namespace htmlimglist {
 
 class TMainForm;
 
-// Messages of our own for failures the window would otherwise pass over in
-// silence.
-inline constexpr const char* kMessagePageNotSaved = "ﾘｽﾄを保存できませんでした.\n%1";
+// Message of our own for a folder that cannot be listed (no page is written
+// for it, so an older page is not replaced by an empty one). A page that
+// cannot be saved passes in silence here, as it always has in the window;
+// the command-line tool reports it.
 inline constexpr const char* kMessageFolderUnreadable = "ﾌｫﾙﾀﾞを読めませんでした.\n%1";
 
 class MainFormView final : public RunView {
@@ -28,14 +29,10 @@ public:
     void RunStateChanged(bool running) override;
     void BringToFront() override;
     void ShowMessage(std::string_view text) override;
-    void PageWritten(const std::string& path, bool saved) override;
     void FolderUnreadable(const std::string& folder) override;
 
 private:
     TMainForm& form_;
-    // The folder just reported unreadable: its page's failure needs no
-    // second box.
-    bool folderFailed_ = false;
 };
 
 }  // namespace htmlimglist

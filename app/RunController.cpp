@@ -62,11 +62,7 @@ public:
         PostAndWait([this, message = std::string(text)] { target_.ShowMessage(message); });
     }
     void PageWritten(const std::string& path, bool saved) override {
-        if (saved) {
-            Post([this, path] { target_.PageWritten(path, true); });
-        } else {
-            PostAndWait([this, path] { target_.PageWritten(path, false); });
-        }
+        Post([this, path, saved] { target_.PageWritten(path, saved); });
     }
     void FolderUnreadable(const std::string& folder) override {
         PostAndWait([this, folder] { target_.FolderUnreadable(folder); });
