@@ -17,7 +17,8 @@ struct JpegSpec {
     int quality = 90;
 };
 
-// A photo-like picture (gradients with some texture), encoded as the spec says.
+// A photo-like picture (gradients with some texture), encoded with the given
+// size, chroma layout, colour model, scan mode and quality.
 std::string MakeJpeg(const JpegSpec& spec);
 
 }  // namespace htmlimglist::test
