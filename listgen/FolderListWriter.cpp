@@ -52,13 +52,13 @@ const FolderListWriter::Probed& FolderListWriter::ProbeAt(std::size_t index, boo
     source_.Close();
     p.image = true;
     p.animated = probe_.AnimationId[0] != '\0';
+    p.fit = FitImageSize(p.width, p.height, maxSize, options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
     if (reduced) {
         // Whether a copy is made is settled here, once, so that a copy made
         // ahead of the page and the cell agree.
         const std::string dest = JoinPath(state_.ParentFolder, file.name);
         p.makeCopy = (options_.ImageSurelyCreate || !PathEntryExists(dest)) && !SameFile(dest, path);
     }
-    (void)maxSize;
     return p;
 }
 
@@ -66,9 +66,8 @@ void FolderListWriter::FillAhead(bool reduced, int32_t maxSize) {
     while (ahead_ < files_.size() && reducedImages_->WantsMore()) {
         const Probed& p = ProbeAt(ahead_, reduced, maxSize);
         if (p.image && p.makeCopy) {
-            const FittedSize fit = FitImageSize(p.width, p.height, maxSize,
-                                                options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
-            reducedImages_->Prefetch(p.kind, JoinPath(selectedFolder_, files_[ahead_].name), fit.width, fit.height);
+            reducedImages_->Prefetch(p.kind, JoinPath(selectedFolder_, files_[ahead_].name), p.fit.width,
+                                     p.fit.height);
         }
         ++ahead_;
     }
@@ -131,7 +130,7 @@ void FolderListWriter::AddFolderLines(bool reduced) {
     Insert(state_.BottomEntry, line);
 }
 
-void FolderListWriter::AddCell(bool reduced, int32_t columns, int32_t maxSize, const Image& image) {
+void FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image) {
     if (state_.ColumnIndex == 0) {
         Insert(state_.TableEndEntry, "<tr>");
         state_.RowEntry = lines_.InsertLine(state_.TableEndEntry, "</tr>");
@@ -149,8 +148,7 @@ void FolderListWriter::AddCell(bool reduced, int32_t columns, int32_t maxSize, c
     Insert(row, number);
     if (options_.ImageInfo && image.probed.animated) Insert(row, "<br>Animation");
 
-    const FittedSize fit = FitImageSize(image.probed.width, image.probed.height, maxSize,
-                                        options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
+    const FittedSize& fit = image.probed.fit;
     const std::string src = PageUrl(name);
     if (reduced || fit.unscaled) {
         Insert(row, "<br><img SRC=\"" + src + "\" NOSAVE>");
@@ -226,7 +224,7 @@ void FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) 
 
         const DirEntry& file = files_[std::size_t(index)];
         state_.FileDate = LocalFileDateTime(file.mtime);
-        AddCell(reduced, columns, maxSize, Image{file, probed});
+        AddCell(reduced, columns, Image{file, probed});
         view_.SetGaugeProgress(index);
         if (state_.AbortRequested) break;
     }

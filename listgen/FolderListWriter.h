@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "listgen/ChGetImgSize.h"
+#include "listgen/FitImageSize.h"
 #include "listgen/GenerationOptions.h"
 #include "listgen/LineListStr.h"
 #include "listgen/ReducedImageMaker.h"
@@ -89,6 +90,7 @@ private:
         std::string typeText;     // JpegType or GifVersion
         bool animated = false;
         bool makeCopy = false;    // reduced mode: a reduced copy is to be made
+        FittedSize fit;           // the size on the page and of the reduced copy
     };
     struct Image;
 
@@ -96,7 +98,7 @@ private:
     void FillAhead(bool reduced, int32_t maxSize);
     void LayFrame();
     void AddFolderLines(bool reduced);
-    void AddCell(bool reduced, int32_t columns, int32_t maxSize, const Image& image);
+    void AddCell(bool reduced, int32_t columns, const Image& image);
     void Insert(LineEntry* before, std::string_view text);
 
     const GenerationOptions& options_;

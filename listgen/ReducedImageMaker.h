@@ -28,10 +28,4 @@ public:
     virtual void DiscardAhead() {}
 };
 
-// Stand-in that makes nothing: the page is still written with its cells.
-class NoReducedImages final : public ReducedImageMaker {
-public:
-    void MakeReducedImage(ImageKind, const std::string&, int32_t, int32_t, const std::string&) override {}
-};
-
 }  // namespace htmlimglist
