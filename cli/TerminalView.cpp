@@ -10,21 +10,28 @@ namespace {
 
 std::atomic<bool> gAbortCommand{false};
 std::atomic<bool> gInterrupted{false};
+std::atomic<std::atomic<bool>*> gRunCommand{nullptr};
 static_assert(std::atomic<bool>::is_always_lock_free);
+static_assert(std::atomic<std::atomic<bool>*>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int) {
     gAbortCommand.store(true);
     gInterrupted.store(true);
+    if (std::atomic<bool>* command = gRunCommand.load()) command->store(true);
 }
 
 }  // namespace
 
 TerminalView::TerminalView(bool showProgress) : showProgress_(showProgress) {}
 
-TerminalView::~TerminalView() { ClearProgress(); }
+TerminalView::~TerminalView() {
+    gRunCommand.store(nullptr);
+    ClearProgress();
+}
 
-void TerminalView::CatchInterrupt() {
+void TerminalView::CatchInterrupt(std::atomic<bool>* command) {
     gAbortCommand.store(false);
+    gRunCommand.store(command);
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);

@@ -2,6 +2,7 @@
 // terminal), messages and failures on stderr, Ctrl+C as the abort command.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <string>
 
@@ -14,8 +15,10 @@ public:
     explicit TerminalView(bool showProgress);
     ~TerminalView() override;
 
-    // Routes SIGINT to the abort command for the life of this view.
-    void CatchInterrupt();
+    // Routes SIGINT to the abort command for the life of this view; when
+    // command is given, SIGINT sets it at once as well, so that work under
+    // way (a large image being decoded) sees it without waiting for a pump.
+    void CatchInterrupt(std::atomic<bool>* command = nullptr);
     bool Interrupted() const;
 
     bool Pump() override;

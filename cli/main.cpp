@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
     if (folder.empty()) return kExitOk;
 
     TerminalView view(!cli.quiet && isatty(STDERR_FILENO));
-    view.CatchInterrupt();
     FolderListWriter writer(options, view);
+    view.CatchInterrupt(&writer.AbortCommand());
     writer.SetSelectedFolder(folder);
     if (cli.jobs > 0) writer.SetReducedImageJobs(cli.jobs);
     RunDriver driver(options, writer, view, profile);

@@ -69,6 +69,11 @@ public:
     QCheckBox* CheckBox4;
     QCheckBox* CheckBox10;
     QCheckBox* CheckBox11;
+    // Conditions added after the first sixteen, in a group of their own
+    // below the others.
+    QGroupBox* GroupBox2;
+    QCheckBox* CheckBox12;  // AutoRotate
+    QCheckBox* CheckBox13;  // SmoothReduce
     QPushButton* BitBtn3;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;

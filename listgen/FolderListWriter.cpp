@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "listgen/FitImageSize.h"
+#include "listgen/Orientation.h"
 #include "listgen/ReducedImagePipeline.h"
 #include "platform/Directory.h"
 #include "platform/Path.h"
@@ -13,6 +14,7 @@ namespace htmlimglist {
 
 // One recognised image of the folder, as its cell needs it.
 struct FolderListWriter::Image {
+    std::size_t index;
     const DirEntry& file;
     const Probed& probed;
 };
@@ -28,7 +30,7 @@ void FolderListWriter::SetReducedImageMaker(ReducedImageMaker* maker) {
 
 void FolderListWriter::SetReducedImageJobs(int jobs) {
     const bool usingPipeline = reducedImages_ == nullptr || reducedImages_ == pipeline_.get();
-    pipeline_ = std::make_unique<ReducedImagePipeline>(view_, jobs);
+    pipeline_ = std::make_unique<ReducedImagePipeline>(view_, jobs, &abortCommand_);
     if (usingPipeline) reducedImages_ = pipeline_.get();
 }
 
@@ -52,7 +54,11 @@ const FolderListWriter::Probed& FolderListWriter::ProbeAt(std::size_t index, boo
     source_.Close();
     p.image = true;
     p.animated = probe_.AnimationId[0] != '\0';
-    p.fit = FitImageSize(p.width, p.height, maxSize, options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
+    const bool turned = options_.AutoRotate && SwapsSides(p.orientation);
+    p.shownWidth = turned ? p.height : p.width;
+    p.shownHeight = turned ? p.width : p.height;
+    p.fit = FitImageSize(p.shownWidth, p.shownHeight, maxSize,
+                         options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
     if (reduced) {
         // Whether a copy is made is settled here, once, so that a copy made
         // ahead of the page and the cell agree.
@@ -62,13 +68,22 @@ const FolderListWriter::Probed& FolderListWriter::ProbeAt(std::size_t index, boo
     return p;
 }
 
+ReducedImageRequest FolderListWriter::CopyRequest(std::size_t index) const {
+    const Probed& p = probed_[index];
+    ReducedImageRequest request;
+    request.kind = p.kind;
+    request.sourcePath = JoinPath(selectedFolder_, files_[index].name);
+    request.width = p.fit.width;
+    request.height = p.fit.height;
+    request.orientation = options_.AutoRotate ? p.orientation : kOrientationAsStored;
+    request.smooth = options_.SmoothReduce;
+    return request;
+}
+
 void FolderListWriter::FillAhead(bool reduced, int32_t maxSize) {
     while (ahead_ < files_.size() && reducedImages_->WantsMore()) {
         const Probed& p = ProbeAt(ahead_, reduced, maxSize);
-        if (p.image && p.makeCopy) {
-            reducedImages_->Prefetch(p.kind, JoinPath(selectedFolder_, files_[ahead_].name), p.fit.width,
-                                     p.fit.height);
-        }
+        if (p.image && p.makeCopy) reducedImages_->Prefetch(CopyRequest(ahead_));
         ++ahead_;
     }
 }
@@ -130,16 +145,26 @@ void FolderListWriter::AddFolderLines(bool reduced) {
     Insert(state_.BottomEntry, line);
 }
 
-void FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image) {
+bool FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image) {
+    const std::string& name = image.file.name;
+    const std::string sizeText = FormatThousands(image.file.size);
+    view_.ShowStatus(name, image.probed.shownWidth, image.probed.shownHeight, sizeText);
+    const std::string displayName = LowerAscii(name);
+    view_.ShowTitle(displayName);
+
+    // The copy is made at the fitted size even when the image keeps its own
+    // size on the page. ProbeAt never lets a copy replace its own source (at
+    // the root the parent is the folder itself).
+    if (reduced && image.probed.makeCopy &&
+        reducedImages_->MakeReducedImage(CopyRequest(image.index), JoinPath(state_.ParentFolder, name)) ==
+            CopyOutcome::Aborted) {
+        return false;
+    }
+
     if (state_.ColumnIndex == 0) {
         Insert(state_.TableEndEntry, "<tr>");
         state_.RowEntry = lines_.InsertLine(state_.TableEndEntry, "</tr>");
     }
-
-    const std::string& name = image.file.name;
-    const std::string sizeText = FormatThousands(image.file.size);
-    view_.ShowStatus(name, image.probed.width, image.probed.height, sizeText);
-
     LineEntry* row = state_.RowEntry;
     Insert(row, "<td>");
     Insert(row, "<center>");
@@ -156,24 +181,16 @@ void FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image
         Insert(row, Format("<br><img SRC=\"%s\" NOSAVE height=%d width=%d>", src.c_str(), fit.height, fit.width));
     }
 
-    const std::string displayName = LowerAscii(name);
-    view_.ShowTitle(displayName);
-
     if (reduced) {
-        // The copy is made at the fitted size even when the image keeps its
-        // own size on the page. ProbeAt never lets a copy replace its own
-        // source (at the root the parent is the folder itself).
-        if (image.probed.makeCopy) {
-            reducedImages_->MakeReducedImage(image.probed.kind, JoinPath(selectedFolder_, name), fit.width,
-                                             fit.height, JoinPath(state_.ParentFolder, name));
-        }
         Insert(row, "<br><a href=\"" + PageUrl(state_.SubFolderName) + "/" + src + "\">" +
                         PageText(displayName) + "</a>");
     } else {
         Insert(row, "<br><a href=\"" + src + "\">" + PageText(displayName) + "</a>");
     }
 
-    if (options_.DisplayImageSize) Insert(row, Format("<br>(%dx%d)", image.probed.width, image.probed.height));
+    if (options_.DisplayImageSize) {
+        Insert(row, Format("<br>(%dx%d)", image.probed.shownWidth, image.probed.shownHeight));
+    }
     if (options_.DisplayFileSize) Insert(row, "<br>" + sizeText + "Byte");
     if (options_.DisplayDateTime) {
         const FileDateTime& d = state_.FileDate;
@@ -187,6 +204,7 @@ void FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image
 
     ++state_.ColumnIndex;
     if (state_.ColumnIndex >= columns) state_.ColumnIndex = 0;
+    return true;
 }
 
 void FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) {
@@ -216,7 +234,7 @@ void FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) 
     int32_t index = 0;
     for (; index < count; ++index) {
         const bool viewAbort = view_.Pump();
-        if (abortCommand_.exchange(false) || viewAbort) state_.AbortRequested = true;
+        if (abortCommand_.load() || viewAbort) state_.AbortRequested = true;
 
         const Probed& probed = ProbeAt(std::size_t(index), reduced, maxSize);
         if (!probed.image) continue;
@@ -224,7 +242,12 @@ void FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) 
 
         const DirEntry& file = files_[std::size_t(index)];
         state_.FileDate = LocalFileDateTime(file.mtime);
-        AddCell(reduced, columns, Image{file, probed});
+        if (!AddCell(reduced, columns, Image{std::size_t(index), file, probed})) {
+            // Stopped while its copy was being made: the image is dropped
+            // as if the abort had come before it.
+            state_.AbortRequested = true;
+            break;
+        }
         view_.SetGaugeProgress(index);
         if (state_.AbortRequested) break;
     }

@@ -66,10 +66,14 @@ public:
 
     // The abort command: safe to call from any thread at any time. The writer
     // takes it at its once-per-file pump, like an abort given through the
-    // view's Pump, and ends the page after the next cell.
+    // view's Pump, and ends the page after the next cell; a reduced copy
+    // being made when it comes is dropped, and its cell with it. It stays
+    // given until ClearAbortCommand.
     void RequestAbort() { abortCommand_.store(true); }
     // Forgets an abort command given while no run was active.
     void ClearAbortCommand() { abortCommand_.store(false); }
+    // The command itself, for a signal handler to set.
+    std::atomic<bool>& AbortCommand() { return abortCommand_; }
 
     RunState& State() { return state_; }
     const RunState& State() const { return state_; }
@@ -85,11 +89,14 @@ private:
         bool known = false;
         bool image = false;
         ImageKind kind = ImageKind::Jpeg;
-        int32_t width = 0;
+        int32_t width = 0;        // as stored
         int32_t height = 0;
+        int orientation = 1;      // EXIF orientation that turns it upright
         std::string typeText;     // JpegType or GifVersion
         bool animated = false;
         bool makeCopy = false;    // reduced mode: a reduced copy is to be made
+        int32_t shownWidth = 0;   // upright when AutoRotate turns it, else as stored
+        int32_t shownHeight = 0;
         FittedSize fit;           // the size on the page and of the reduced copy
     };
     struct Image;
@@ -98,7 +105,10 @@ private:
     void FillAhead(bool reduced, int32_t maxSize);
     void LayFrame();
     void AddFolderLines(bool reduced);
-    void AddCell(bool reduced, int32_t columns, const Image& image);
+    ReducedImageRequest CopyRequest(std::size_t index) const;
+    // False when the abort command dropped the image's reduced copy; the
+    // cell is then not written.
+    bool AddCell(bool reduced, int32_t columns, const Image& image);
     void Insert(LineEntry* before, std::string_view text);
 
     const GenerationOptions& options_;

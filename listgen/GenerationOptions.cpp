@@ -19,8 +19,11 @@ OptionField Number(const char* name, const char* def, int32_t G::*m) {
 OptionField Switch(const char* name, const char* def, bool G::*m) {
     return {name, OptionType::Switch, def, nullptr, nullptr, m};
 }
+OptionField AddedSwitch(const char* name, const char* def, bool G::*m) {
+    return {name, OptionType::Switch, def, nullptr, nullptr, m, true};
+}
 
-const std::array<OptionField, 16> kFields = {
+const std::array<OptionField, 18> kFields = {
     Text("HTMLListName", "index.html", &G::HTMLListName),
     Number("MaxPixel", "200", &G::MaxPixel),
     Number("MaxColumn", "6", &G::MaxColumn),
@@ -37,6 +40,8 @@ const std::array<OptionField, 16> kFields = {
     Number("SubImageMaxSize", "640", &G::SubImageMaxSize),
     Switch("DisplayDateTime", "0", &G::DisplayDateTime),
     Switch("DisplayTime", "0", &G::DisplayTime),
+    AddedSwitch("AutoRotate", "1", &G::AutoRotate),
+    AddedSwitch("SmoothReduce", "0", &G::SmoothReduce),
 };
 
 }  // namespace

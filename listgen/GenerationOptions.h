@@ -32,6 +32,9 @@ struct GenerationOptions {
     int32_t SubImageMaxSize = 640;
     bool DisplayDateTime = false;
     bool DisplayTime = false;
+    // Conditions added after the first sixteen; see OptionField::added.
+    bool AutoRotate = true;     // photos upright by their EXIF orientation
+    bool SmoothReduce = false;  // reduced copies by area average, not nearest pixel
 
     bool operator==(const GenerationOptions&) const = default;
 };
@@ -48,6 +51,11 @@ struct OptionField {
     std::string GenerationOptions::*text = nullptr;
     int32_t GenerationOptions::*number = nullptr;
     bool GenerationOptions::*flag = nullptr;
+    // True for conditions added after the first sixteen. Their entries are
+    // written to the settings file only when they differ from the default
+    // or already stand there, so that a file written with every added
+    // condition at its default stays as it was.
+    bool added = false;
 };
 
 std::span<const OptionField> OptionFields();

@@ -4,11 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
+
+#include "listgen/Orientation.h"
 
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
@@ -63,14 +68,6 @@ extern "C" void CheckScans(j_common_ptr codec) {
     }
 }
 
-// Adobe's CMYK JPEGs store the inks inverted; others store them plainly.
-inline void CmykToRgb(const JSAMPLE* p, bool inverted, uint8_t* rgb) {
-    int c = p[0], m = p[1], y = p[2], k = p[3];
-    if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
-    rgb[0] = uint8_t(c * k / 255);
-    rgb[1] = uint8_t(m * k / 255);
-    rgb[2] = uint8_t(y * k / 255);
-}
 
 // A file source with a large buffer. libjpeg-turbo's Huffman decoder takes
 // its fast path only while at least 512 bytes stay in the buffer; with the
@@ -155,10 +152,13 @@ FILE* OpenRegularFile(const std::string& path) {
     return file;
 }
 
+// Rows to read between looks at the cancel flag.
+constexpr int kRowsPerCancelCheck = 16;
+
 // Everything after the source is attached: header, checks, decode, sampling.
 // A libjpeg error leaves through the trap set by Decode below.
 bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling sampling, int width, int height,
-                Bitmap& out, JpegDecodeReport& report) {
+                const JpegReduction& how, Bitmap& out, JpegDecodeReport& report) {
     jpeg_read_header(&codec, TRUE);
     report.sourceWidth = int(codec.image_width);
     report.sourceHeight = int(codec.image_height);
@@ -168,6 +168,8 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
                       (long long)H);
         return false;
     }
+    const int orientation = sampling == Sampling::Full ? kOrientationAsStored : SaneOrientation(how.orientation);
+    const bool swapped = SwapsSides(orientation);
     if (sampling == Sampling::Full) width = int(W), height = int(H);
     if (width <= 0 || height <= 0) {
         std::snprintf(trap.message, sizeof trap.message, "no pixels to make");
@@ -189,15 +191,42 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
     JSAMPARRAY row = (*codec.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&codec), JPOOL_IMAGE,
                                                 JDIMENSION(W) * JDIMENSION(components), 1);
     out = Bitmap(width, height);
-    // Columns that sampling uses, worked out once per image.
-    JDIMENSION* columns = reinterpret_cast<JDIMENSION*>((*codec.mem->alloc_small)(
-        reinterpret_cast<j_common_ptr>(&codec), JPOOL_IMAGE, sizeof(JDIMENSION) * std::size_t(width)));
-    for (int x = 0; x < width; ++x) columns[x] = JDIMENSION(StretchSourceIndex(x, width, W)) * JDIMENSION(components);
 
-    int64_t haveRow = -1;  // source row held in row[0]
-    for (int y = 0; y < height; ++y) {
-        const int64_t want = StretchSourceIndex(y, height, H);
+    // Sampling happens in the upright picture: destination pixel (x, y)
+    // takes the upright pixel at its centre, which the orientation places in
+    // the stored picture. Without a turn across the diagonal a destination
+    // row comes from one stored row; with one, a destination column does.
+    // Each destination line is filled while its stored row is at hand, so
+    // rows are read once, in order, and the stored picture is never held.
+    const int64_t uprightWidth = swapped ? H : W, uprightHeight = swapped ? W : H;
+    const int lines = swapped ? width : height;  // destination lines, one stored row each
+    const int along = swapped ? height : width;  // pixels on such a line
+    std::vector<std::pair<int64_t, int>> rowOfLine(static_cast<std::size_t>(lines));  // (stored row, line)
+    std::vector<JDIMENSION> columnAt(static_cast<std::size_t>(along));                // stored column * components
+    for (int i = 0; i < lines; ++i) {
+        const int64_t ux = swapped ? StretchSourceIndex(i, width, uprightWidth) : 0;
+        const int64_t uy = swapped ? 0 : StretchSourceIndex(i, height, uprightHeight);
+        rowOfLine[std::size_t(i)] = {StoredPlace(orientation, ux, uy, uprightWidth, uprightHeight).y, i};
+    }
+    for (int j = 0; j < along; ++j) {
+        const int64_t ux = swapped ? 0 : StretchSourceIndex(j, width, uprightWidth);
+        const int64_t uy = swapped ? StretchSourceIndex(j, height, uprightHeight) : 0;
+        columnAt[std::size_t(j)] =
+            JDIMENSION(StoredPlace(orientation, ux, uy, uprightWidth, uprightHeight).x) * JDIMENSION(components);
+    }
+    std::stable_sort(rowOfLine.begin(), rowOfLine.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    const std::size_t step = swapped ? 3 * std::size_t(width) : 3;  // next pixel along a line
+    int64_t haveRow = -1;  // stored row held in row[0]
+    int reads = 0;
+    for (const auto& [want, line] : rowOfLine) {
         if (want != haveRow) {
+            if (how.cancel != nullptr && ++reads % kRowsPerCancelCheck == 0 && how.cancel->load()) {
+                report.aborted = true;
+                std::snprintf(trap.message, sizeof trap.message, "aborted");
+                return false;
+            }
             if (want > int64_t(codec.output_scanline)) {
                 JDIMENSION skip = JDIMENSION(want - int64_t(codec.output_scanline));
                 if (jpeg_skip_scanlines(&codec, skip) != skip) return false;
@@ -205,12 +234,12 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
             if (jpeg_read_scanlines(&codec, row, 1) != 1) return false;
             haveRow = want;
         }
-        uint8_t* dest = out.Row(y);
+        uint8_t* dest = swapped ? out.Row(0) + 3 * std::size_t(line) : out.Row(line);
         const JSAMPLE* src = row[0];
-        for (int x = 0; x < width; ++x, dest += 3) {
-            const JSAMPLE* p = src + columns[x];
+        for (int j = 0; j < along; ++j, dest += step) {
+            const JSAMPLE* p = src + columnAt[std::size_t(j)];
             if (cmyk) {
-                CmykToRgb(p, inverted, dest);
+                CmykPixelToRgb(p, inverted, dest);
             } else {
                 dest[0] = p[0], dest[1] = p[1], dest[2] = p[2];
             }
@@ -223,13 +252,13 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
 
 // The trap: nothing here changes between setjmp and a jump back to it.
 bool Decode(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling sampling, int width, int height,
-            Bitmap& out, JpegDecodeReport& report) {
+            const JpegReduction& how, Bitmap& out, JpegDecodeReport& report) {
     if (setjmp(trap.jump) != 0) return false;
-    return DecodeBody(codec, trap, sampling, width, height, out, report);
+    return DecodeBody(codec, trap, sampling, width, height, how, out, report);
 }
 
-bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height, Bitmap& out,
-                JpegDecodeReport* report) {
+bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height, const JpegReduction& how,
+                Bitmap& out, JpegDecodeReport* report) {
     JpegDecodeReport local;
     JpegDecodeReport& r = report != nullptr ? *report : local;
     r = JpegDecodeReport{};
@@ -256,7 +285,7 @@ bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height
         jpeg_mem_src(&codec, reinterpret_cast<const unsigned char*>(input.bytes.data()),
                      static_cast<unsigned long>(input.bytes.size()));
     }
-    const bool ok = Decode(codec, trap, sampling, width, height, out, r);
+    const bool ok = Decode(codec, trap, sampling, width, height, how, out, r);
     jpeg_destroy_decompress(&codec);
     if (file != nullptr) std::fclose(file);
     r.warnings = trap.warnings;
@@ -283,12 +312,21 @@ bool Encode(jpeg_compress_struct& codec, ErrorTrap& trap, const Bitmap& picture,
 
 }  // namespace
 
-bool DecodeJpegScaled(const JpegInput& input, int width, int height, Bitmap& out, JpegDecodeReport* report) {
-    return DecodeWith(input, Sampling::Scaled, width, height, out, report);
+void CmykPixelToRgb(const uint8_t* p, bool inverted, uint8_t* rgb) {
+    int c = p[0], m = p[1], y = p[2], k = p[3];
+    if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+    rgb[0] = uint8_t((c * k + 127) / 255);
+    rgb[1] = uint8_t((m * k + 127) / 255);
+    rgb[2] = uint8_t((y * k + 127) / 255);
+}
+
+bool DecodeJpegScaled(const JpegInput& input, int width, int height, Bitmap& out, JpegDecodeReport* report,
+                      const JpegReduction& how) {
+    return DecodeWith(input, Sampling::Scaled, width, height, how, out, report);
 }
 
 bool DecodeJpegFull(const JpegInput& input, Bitmap& out, JpegDecodeReport* report) {
-    return DecodeWith(input, Sampling::Full, 0, 0, out, report);
+    return DecodeWith(input, Sampling::Full, 0, 0, JpegReduction{}, out, report);
 }
 
 bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out) {

@@ -2,6 +2,7 @@
 // on libjpeg-turbo.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,7 +22,21 @@ struct JpegDecodeReport {
     int sourceWidth = 0;
     int sourceHeight = 0;
     int warnings = 0;      // corrupt-data warnings; the picture is still used
+    bool aborted = false;  // the cancel flag stopped the decode
     std::string error;     // why a decode failed
+};
+
+// How a reduced picture is made from its source.
+struct JpegReduction {
+    // EXIF orientation of the source (1 to 8); the requested width x height
+    // is the size of the picture turned upright.
+    int orientation = 1;
+    // Area average instead of nearest pixel at each destination pixel's
+    // centre.
+    bool smooth = false;
+    // When set, the decode stops soon after the flag turns true and fails
+    // with report.aborted.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // Sources above this many pixels are refused before decoding starts.
@@ -34,14 +49,19 @@ inline constexpr long kMaxJpegDecoderMemory = 512L * 1024 * 1024;
 
 // Decodes the source at full scale (block smoothing on, RGB; CMYK and YCCK
 // converted) and samples it to width x height by nearest pixel at each
-// destination pixel's centre. Only the source rows that sampling uses are
-// fully decoded; the others are skipped. False when the source cannot be
-// read or decoded; out is then unspecified.
+// destination pixel's centre, of the source turned upright by
+// how.orientation. Only the source rows that sampling uses are fully
+// decoded; the others are skipped. False when the source cannot be read or
+// decoded; out is then unspecified.
 bool DecodeJpegScaled(const JpegInput& input, int width, int height, Bitmap& out,
-                      JpegDecodeReport* report = nullptr);
+                      JpegDecodeReport* report = nullptr, const JpegReduction& how = {});
 
 // The whole source at full size, for comparisons and tools.
 bool DecodeJpegFull(const JpegInput& input, Bitmap& out, JpegDecodeReport* report = nullptr);
+
+// One CMYK or YCCK sample (as libjpeg gives it) to RGB, rounded to nearest.
+// Adobe's files store the inks inverted (inverted true); others plainly.
+void CmykPixelToRgb(const uint8_t* cmyk, bool inverted, uint8_t* rgb);
 
 // Baseline JFIF from the bitmap: RGB input, three components, libjpeg's
 // defaults with the given quality and baseline tables forced.

@@ -11,27 +11,44 @@ namespace htmlimglist {
 
 namespace {
 constexpr int kQuality = 75;
+// Thrown through the GIF library when the cancel flag is seen.
+struct ReducedImageCancelled {};
 // Jobs in flight per worker: enough to keep every core busy while the
 // writer commits, few enough to keep memory flat.
 constexpr std::size_t kJobsPerWorker = 2;
 }  // namespace
 
-ReducedImage MakeReducedImageInMemory(ImageKind kind, const std::string& sourcePath, int32_t width,
-                                      int32_t height) {
+ReducedImage MakeReducedImageInMemory(const ReducedImageRequest& request, const std::atomic<bool>* cancel) {
     ReducedImage result;
+    const int32_t width = request.width, height = request.height;
     if (width <= 0 || height <= 0) return result;
     try {
-        if (kind == ImageKind::Gif) {
+        if (request.kind == ImageKind::Gif) {
             TGIFImage gif;
-            gif.LoadFromFile(sourcePath);
+            // The library reports progress while it reads and draws; a set
+            // cancel flag ends the work there.
+            gif.OnProgress = [cancel](const TPersistent*, TProgressStage, int, bool, const std::string&) {
+                if (cancel != nullptr && cancel->load()) throw ReducedImageCancelled();
+            };
+            gif.LoadFromFile(request.sourcePath);
             // The picture starts white, so transparent or uncovered parts of
             // the first frame come out white whatever was made before.
             result.picture = Bitmap(width, height, kWhite);
             gif.Draw(result.picture, Rect{0, 0, width, height});
-        } else if (!DecodeJpegScaled(JpegInput{sourcePath, {}}, width, height, result.picture)) {
-            return result;
+        } else {
+            JpegDecodeReport report;
+            JpegReduction how;
+            how.orientation = request.orientation;
+            how.smooth = request.smooth;
+            how.cancel = cancel;
+            if (!DecodeJpegScaled(JpegInput{request.sourcePath, {}}, width, height, result.picture, &report, how)) {
+                result.aborted = report.aborted;
+                return result;
+            }
         }
         result.ok = EncodeJpeg(result.picture, kQuality, result.jpeg);
+    } catch (const ReducedImageCancelled&) {
+        result.aborted = true;
     } catch (const std::exception&) {
         // A source the GIF library rejects, or memory running out: no copy.
         result.ok = false;
@@ -40,16 +57,14 @@ ReducedImage MakeReducedImageInMemory(ImageKind kind, const std::string& sourceP
 }
 
 struct ReducedImagePipeline::Job {
-    ImageKind kind;
-    std::string source;
-    int32_t width;
-    int32_t height;
+    ReducedImageRequest request;
     bool done = false;
     bool cancelled = false;
     ReducedImage result;
 };
 
-ReducedImagePipeline::ReducedImagePipeline(RunView& view, int jobs) : view_(view), jobs_(jobs < 1 ? 1 : jobs) {}
+ReducedImagePipeline::ReducedImagePipeline(RunView& view, int jobs, const std::atomic<bool>* abortCommand)
+    : view_(view), jobs_(jobs < 1 ? 1 : jobs), abortCommand_(abortCommand) {}
 
 ReducedImagePipeline::~ReducedImagePipeline() {
     {
@@ -74,7 +89,7 @@ void ReducedImagePipeline::WorkerLoop() {
         queue_.pop_front();
         if (job->cancelled) continue;
         lock.unlock();
-        ReducedImage result = MakeReducedImageInMemory(job->kind, job->source, job->width, job->height);
+        ReducedImage result = MakeReducedImageInMemory(job->request, abortCommand_);
         lock.lock();
         job->result = std::move(result);
         job->done = true;
@@ -87,12 +102,9 @@ bool ReducedImagePipeline::WantsMore() const {
     return ahead_.size() < kJobsPerWorker * std::size_t(jobs_);
 }
 
-void ReducedImagePipeline::Prefetch(ImageKind kind, const std::string& sourcePath, int32_t width, int32_t height) {
+void ReducedImagePipeline::Prefetch(const ReducedImageRequest& request) {
     auto job = std::make_shared<Job>();
-    job->kind = kind;
-    job->source = sourcePath;
-    job->width = width;
-    job->height = height;
+    job->request = request;
     {
         std::lock_guard lock(mutex_);
         StartWorkers();
@@ -110,15 +122,14 @@ void ReducedImagePipeline::DiscardAhead() {
     // is running finishes and its result is thrown away.
 }
 
-void ReducedImagePipeline::MakeReducedImage(ImageKind kind, const std::string& sourcePath, int32_t width,
-                                            int32_t height, const std::string& destPath) {
+CopyOutcome ReducedImagePipeline::MakeReducedImage(const ReducedImageRequest& request, const std::string& destPath) {
     std::shared_ptr<Job> job;
     {
         std::unique_lock lock(mutex_);
         if (!ahead_.empty()) {
             job = ahead_.front();
             ahead_.pop_front();
-            if (job->kind != kind || job->source != sourcePath || job->width != width || job->height != height) {
+            if (!(job->request == request)) {
                 // Not what was announced: drop everything ahead and make this
                 // one here (the writer never does this; it keeps the result right).
                 job->cancelled = true;
@@ -130,20 +141,21 @@ void ReducedImagePipeline::MakeReducedImage(ImageKind kind, const std::string& s
             }
         }
     }
-    if (job) {
-        SaveReducedImage(view_, job->result, destPath);
-    } else {
-        SaveReducedImage(view_, MakeReducedImageInMemory(kind, sourcePath, width, height), destPath);
-    }
+    if (job) return SaveReducedImage(view_, job->result, destPath);
+    return SaveReducedImage(view_, MakeReducedImageInMemory(request, abortCommand_), destPath);
 }
 
-void ReducedImagePipeline::SaveReducedImage(RunView& view, const ReducedImage& image, const std::string& destPath) {
-    if (!image.ok) return;  // the source could not be loaded: silently no copy
+CopyOutcome ReducedImagePipeline::SaveReducedImage(RunView& view, const ReducedImage& image,
+                                                   const std::string& destPath) {
+    if (image.aborted) return CopyOutcome::Aborted;
+    if (!image.ok) return CopyOutcome::NotMade;  // the source could not be loaded: silently no copy
     view.ShowPreview(image.picture);
     if (!WriteFileAtomically(destPath, image.jpeg, Durability::NoFlush)) {
         view.BringToFront();
         view.ShowMessage(Format(kMessageSaveFailed, destPath.c_str()));
+        return CopyOutcome::SaveFailed;
     }
+    return CopyOutcome::Written;
 }
 
 int DefaultJobs() {

@@ -4,6 +4,7 @@
 // on the number of threads.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -22,36 +23,38 @@ namespace htmlimglist {
 inline constexpr const char* kMessageSaveFailed = "保存に失敗しました.\n%s";
 
 // One reduced image made in memory: the picture at its reduced size and the
-// JPEG file's bytes. ok is false when the source could not be decoded.
+// JPEG file's bytes. ok is false when the source could not be decoded, or
+// when the cancel flag stopped the work (aborted).
 struct ReducedImage {
     bool ok = false;
+    bool aborted = false;
     Bitmap picture;
     std::string jpeg;
 };
 
-// Decodes sourcePath (JPEG through libjpeg, GIF through the GIF library onto
-// a white picture), samples it to width x height and encodes it at quality
-// 75. Never throws.
-ReducedImage MakeReducedImageInMemory(ImageKind kind, const std::string& sourcePath, int32_t width,
-                                      int32_t height);
+// Decodes the request's source (JPEG through libjpeg, GIF through the GIF
+// library onto a white picture), reduces it to its size and encodes it at
+// quality 75. A set cancel flag stops the decoding soon. Never throws.
+ReducedImage MakeReducedImageInMemory(const ReducedImageRequest& request,
+                                      const std::atomic<bool>* cancel = nullptr);
 
 class ReducedImagePipeline final : public ReducedImageMaker {
 public:
-    // jobs worker threads (at least 1), started on the first request.
-    ReducedImagePipeline(RunView& view, int jobs);
+    // jobs worker threads (at least 1), started on the first request. While
+    // the abort command (when given) is set, copies being made are dropped.
+    ReducedImagePipeline(RunView& view, int jobs, const std::atomic<bool>* abortCommand = nullptr);
     ~ReducedImagePipeline() override;
     ReducedImagePipeline(const ReducedImagePipeline&) = delete;
     ReducedImagePipeline& operator=(const ReducedImagePipeline&) = delete;
 
-    void MakeReducedImage(ImageKind kind, const std::string& sourcePath, int32_t width, int32_t height,
-                          const std::string& destPath) override;
+    CopyOutcome MakeReducedImage(const ReducedImageRequest& request, const std::string& destPath) override;
     bool WantsMore() const override;
-    void Prefetch(ImageKind kind, const std::string& sourcePath, int32_t width, int32_t height) override;
+    void Prefetch(const ReducedImageRequest& request) override;
     void DiscardAhead() override;
 
     // Shows a finished image as the preview and writes it to destPath
     // (atomically); a failed write shows the save message and the run goes on.
-    static void SaveReducedImage(RunView& view, const ReducedImage& image, const std::string& destPath);
+    static CopyOutcome SaveReducedImage(RunView& view, const ReducedImage& image, const std::string& destPath);
 
 private:
     struct Job;
@@ -61,6 +64,7 @@ private:
 
     RunView& view_;
     const int jobs_;
+    const std::atomic<bool>* abortCommand_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::shared_ptr<Job>> queue_;   // waiting for a worker

@@ -14,10 +14,15 @@ void LoadFromProfile(GenerationOptions& options, TProfile& profile) {
     }
 }
 
+bool LeavesEntryOut(const GenerationOptions& options, const OptionField& field, const TProfile& profile) {
+    return field.added && OptionValueText(options, field) == field.defaultText && !profile.HasEntry();
+}
+
 bool SaveToProfile(const GenerationOptions& options, TProfile& profile) {
     bool allWritten = true;
     for (const OptionField& field : OptionFields()) {
         profile.SetEntry(field.name);
+        if (LeavesEntryOut(options, field, profile)) continue;
         bool written = false;
         switch (field.type) {
             case OptionType::Text: written = profile.SetText(options.*field.text); break;

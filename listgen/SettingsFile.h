@@ -1,4 +1,4 @@
-// Moving the sixteen creation conditions between the option record and the
+// Moving the creation conditions between the option record and the
 // settings file, through the profile store.
 #pragma once
 
@@ -19,9 +19,14 @@ inline constexpr const char* kSettingsSection = "Parameters";
 void LoadFromProfile(GenerationOptions& options, TProfile& profile);
 
 // Writes every field of OptionFields(), in order: HTMLListName as its text,
-// numbers in decimal, switches as "0" or "1". Returns false when the file
+// numbers in decimal, switches as "0" or "1". An added condition at its
+// default is skipped unless its entry is already in the file. Returns false when the file
 // refused any of the writes (the remaining fields are still written); the
 // settings dialog ignores this, the command line reports it.
 bool SaveToProfile(const GenerationOptions& options, TProfile& profile);
+
+// The rule for added conditions: true when field is one, holds its default
+// in options and has no entry yet where profile points (its entry set).
+bool LeavesEntryOut(const GenerationOptions& options, const OptionField& field, const TProfile& profile);
 
 }  // namespace htmlimglist

@@ -29,6 +29,14 @@ std::string TProfile::GetText() const {
     return ReadPrivateProfileString(section_, entry_, defaultText_, kProfileBufferSize, fileName_);
 }
 
+bool TProfile::HasEntry() const {
+    if (section_.empty() || entry_.empty() || fileName_.empty()) return false;
+    // A read answers its default only for an absent entry, so an entry that
+    // answers two different defaults with those defaults is absent.
+    return ReadPrivateProfileString(section_, entry_, "0", kProfileBufferSize, fileName_) != "0" ||
+           ReadPrivateProfileString(section_, entry_, "1", kProfileBufferSize, fileName_) != "1";
+}
+
 bool TProfile::SetText(std::string_view text) {
     if (section_.empty() || entry_.empty() || fileName_.empty()) return false;
     return WritePrivateProfileString(section_, entry_, Limited(text), fileName_);

@@ -42,6 +42,8 @@ public:
     // The entry as text. Empty, without touching the file, while the section,
     // the entry or the file name is empty.
     std::string GetText() const;
+    // Whether the entry stands in the file's section, empty or not.
+    bool HasEntry() const;
     // Writes text (its first 255 bytes); nothing happens while the section,
     // the entry or the file name is empty. Returns whether the file took the
     // write; callers of the system ignore it, a refused write is silent.

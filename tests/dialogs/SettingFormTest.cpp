@@ -61,20 +61,22 @@ void MoveMouseOver(QWidget* widget) {
 TEST_F(SettingFormTest, OpensWithTheRecordAndGreysTheDependentControls) {
     TSettingForm form(options, profile, nullptr);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("作成条件設定"));
-    EXPECT_EQ(form.size(), QSize(393, 251));
+    EXPECT_EQ(form.size(), QSize(393, 297));
     EXPECT_EQ(form.Edit1->text(), QStringLiteral("index.html"));
     EXPECT_EQ(form.Edit3->text(), QStringLiteral("6"));
     EXPECT_EQ(form.Edit2->text(), QStringLiteral("200"));
     EXPECT_EQ(form.Edit4->text(), QStringLiteral("2"));
     EXPECT_EQ(form.Edit5->text(), QStringLiteral("640"));
     for (QCheckBox* box : form.findChildren<QCheckBox*>()) {
-        const bool expected = box == form.CheckBox3 || box == form.CheckBox9;
+        const bool expected = box == form.CheckBox3 || box == form.CheckBox9 || box == form.CheckBox12;
         EXPECT_EQ(box->isChecked(), expected) << box->text().toStdString();
     }
     const std::vector<QWidget*> greyed = {form.CheckBox7, form.CheckBox9, form.Label4, form.Label5,
                                           form.Edit4,     form.Edit5,     form.CheckBox11};
     for (QWidget* control : form.findChildren<QWidget*>()) {
-        if (control->parentWidget() != &form && control->parentWidget() != form.GroupBox1) continue;
+        if (control->parentWidget() != &form && control->parentWidget() != form.GroupBox1 &&
+            control->parentWidget() != form.GroupBox2)
+            continue;
         const bool off = std::find(greyed.begin(), greyed.end(), control) != greyed.end();
         EXPECT_EQ(control->isEnabled(), !off) << control->metaObject()->className();
     }
@@ -139,8 +141,10 @@ TEST_F(SettingFormTest, NumbersAreTakenByTheLeadingNumberRule) {
 }
 
 TEST_F(SettingFormTest, BothStoreButtonsWriteAllSixteenInOrderAndCancelWritesNone) {
+    // Added conditions at their defaults stay out of a file that lacks them.
     std::vector<std::string> fieldOrder;
-    for (const OptionField& field : OptionFields()) fieldOrder.push_back(field.name);
+    for (const OptionField& field : OptionFields())
+        if (!field.added) fieldOrder.push_back(field.name);
 
     {
         TSettingForm form(options, profile, nullptr);
@@ -179,6 +183,16 @@ TEST_F(SettingFormTest, BothStoreButtonsWriteAllSixteenInOrderAndCancelWritesNon
     GenerationOptions reread;
     LoadFromProfile(reread, profile);
     EXPECT_EQ(reread, options);
+
+    // Once changed, an added condition is written, and stays written when it
+    // is set back to its default.
+    for (bool smooth : {true, false}) {
+        TSettingForm form(options, profile, nullptr);
+        form.CheckBox13->setChecked(smooth);
+        form.BitBtn1->click();
+        EXPECT_EQ(Entry("SmoothReduce"), smooth ? "1" : "0");
+        EXPECT_EQ(Entry("AutoRotate"), "<absent>");
+    }
 }
 
 TEST_F(SettingFormTest, LongListNameIsCutAtACharacterBoundary) {
@@ -235,7 +249,7 @@ TEST_F(SettingFormTest, OpensCentredOnItsOwner) {
     QWidget owner;
     owner.setGeometry(50, 60, 300, 200);  // narrower than the dialog
     TSettingForm form(options, profile, &owner);
-    EXPECT_EQ(form.pos(), QPoint(50 + (300 - 393) / 2, 60 + (200 - 251) / 2));
+    EXPECT_EQ(form.pos(), QPoint(50 + (300 - 393) / 2, 60 + (200 - 297) / 2));
     EXPECT_LT(form.pos().x(), owner.pos().x());
 }
 

@@ -58,9 +58,9 @@ public:
         std::string dest;
     };
     std::vector<Call> calls;
-    void MakeReducedImage(ImageKind kind, const std::string& source, int32_t width, int32_t height,
-                          const std::string& dest) override {
-        calls.push_back({kind, source, width, height, dest});
+    CopyOutcome MakeReducedImage(const ReducedImageRequest& r, const std::string& dest) override {
+        calls.push_back({r.kind, r.sourcePath, r.width, r.height, dest});
+        return CopyOutcome::Written;
     }
 };
 

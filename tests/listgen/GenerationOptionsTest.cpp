@@ -5,7 +5,7 @@
 namespace htmlimglist {
 namespace {
 
-TEST(GenerationOptionsTest, TableListsTheSixteenFieldsInOrderWithTheirDefaults) {
+TEST(GenerationOptionsTest, TableListsTheFieldsInOrderWithTheirDefaults) {
     std::vector<std::string> names;
     GenerationOptions defaults;
     for (const OptionField& f : OptionFields()) {
@@ -16,7 +16,10 @@ TEST(GenerationOptionsTest, TableListsTheSixteenFieldsInOrderWithTheirDefaults) 
                          "HTMLListName", "MaxPixel", "MaxColumn", "MakeSmallImage", "NextPrevIndex",
                          "DisplayImageSize", "DisplayFileSize", "ZoomImage", "ContinueMaked", "ImageSurelyCreate",
                          "ImageInfo", "MakeSmallImageAndOrgImageList", "SubImageColmn", "SubImageMaxSize",
-                         "DisplayDateTime", "DisplayTime"}));
+                         "DisplayDateTime", "DisplayTime", "AutoRotate", "SmoothReduce"}));
+    // The first sixteen are the original conditions; every later one is
+    // marked as added, which keeps old settings files as they are.
+    for (std::size_t i = 0; i < OptionFields().size(); ++i) EXPECT_EQ(OptionFields()[i].added, i >= 16) << i;
 }
 
 struct SetCase {

@@ -149,14 +149,14 @@ TEST(HardeningTest, SourcesThatChangeUnderTheRunAreHandled) {
     WriteFile(dir / "gone.jpg", jpeg);
     WriteFile(dir / "short.jpg", jpeg.substr(0, jpeg.size() / 3));
     unlink((dir / "gone.jpg").c_str());
-    EXPECT_FALSE(MakeReducedImageInMemory(ImageKind::Jpeg, dir / "gone.jpg", 100, 75).ok);
-    EXPECT_FALSE(MakeReducedImageInMemory(ImageKind::Gif, dir / "gone.jpg", 100, 75).ok);
+    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Jpeg, dir / "gone.jpg", 100, 75}).ok);
+    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Gif, dir / "gone.jpg", 100, 75}).ok);
     // A truncated source still gives a picture (libjpeg pads the missing rows).
-    EXPECT_TRUE(MakeReducedImageInMemory(ImageKind::Jpeg, dir / "short.jpg", 100, 75).ok);
+    EXPECT_TRUE(MakeReducedImageInMemory({ImageKind::Jpeg, dir / "short.jpg", 100, 75}).ok);
     // Replaced by a FIFO since the probe: never opened, so nothing blocks.
     ASSERT_EQ(mkfifo((dir / "fifo.jpg").c_str(), 0600), 0);
-    EXPECT_FALSE(MakeReducedImageInMemory(ImageKind::Jpeg, dir / "fifo.jpg", 100, 75).ok);
-    EXPECT_FALSE(MakeReducedImageInMemory(ImageKind::Gif, dir / "fifo.jpg", 100, 75).ok);
+    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Jpeg, dir / "fifo.jpg", 100, 75}).ok);
+    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Gif, dir / "fifo.jpg", 100, 75}).ok);
 
     // During a run: each image deletes the next one's source as its cell is
     // written; every image keeps its cell whatever the workers saw.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "listgen/ChGetImgSize.h"
+#include "listgen/Orientation.h"
 #include "support/Fixtures.h"
 #include "support/JpegFixtures.h"
 
@@ -57,6 +58,29 @@ TEST(JpegCodecTest, SkippingRowsGivesThePixelsOfAFullDecode) {
     }
 }
 
+// Every orientation samples the upright picture: the same pixels as a full
+// decode turned upright and then sampled (not sampled, then turned: the two
+// differ wherever the centre rule lands on a half).
+TEST(JpegCodecTest, OrientedSamplingEqualsTurningTheFullDecodeFirst) {
+    const std::string jpeg = MakeJpeg({203, 151, Chroma::S420});
+    Bitmap full;
+    ASSERT_TRUE(DecodeJpegFull(JpegInput{{}, jpeg}, full));
+    const std::pair<int, int> sizes[] = {{50, 37}, {37, 50}, {7, 300}, {1, 1}, {151, 203}};
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const Bitmap upright = TurnUpright(full, orientation);
+        for (auto [w, h] : sizes) {
+            SCOPED_TRACE(testing::Message() << "orientation " << orientation << " to " << w << "x" << h);
+            Bitmap expected(w, h);
+            expected.StretchDraw(Rect{0, 0, w, h}, upright);
+            Bitmap scaled;
+            JpegReduction how;
+            how.orientation = orientation;
+            ASSERT_TRUE(DecodeJpegScaled(JpegInput{{}, jpeg}, w, h, scaled, nullptr, how));
+            EXPECT_TRUE(SamePixels(scaled, expected));
+        }
+    }
+}
+
 TEST(JpegCodecTest, ColourModelsComeOutAsRgb) {
     Bitmap gray;
     ASSERT_TRUE(DecodeJpegFull(JpegInput{{}, MakeJpeg({16, 16, Chroma::S444, JpegColor::Gray})}, gray));
@@ -70,6 +94,24 @@ TEST(JpegCodecTest, ColourModelsComeOutAsRgb) {
     ASSERT_TRUE(DecodeJpegFull(JpegInput{{}, MakeJpeg({16, 16, Chroma::S444, JpegColor::Cmyk, false, 100})}, cmyk));
     EXPECT_NEAR(cmyk.Pixel(0, 0).r, 0, 4);     // stored C 0
     EXPECT_NEAR(cmyk.Pixel(15, 0).r, 200, 4);  // stored C 255
+}
+
+TEST(JpegCodecTest, InksConvertRoundedToNearest) {
+    struct Case {
+        uint8_t cmyk[4];
+        bool inverted;
+        uint8_t rgb[3];
+    } cases[] = {
+        {{1, 128, 255, 128}, true, {1, 64, 128}},  // 0.502, 64.25, 128 (truncation gave 0, 64, 128)
+        {{254, 127, 0, 127}, false, {1, 64, 128}}, // the same inks stored plainly
+        {{255, 255, 255, 255}, true, {255, 255, 255}},
+        {{0, 0, 0, 0}, true, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        uint8_t rgb[3];
+        CmykPixelToRgb(c.cmyk, c.inverted, rgb);
+        EXPECT_EQ(std::vector<uint8_t>(rgb, rgb + 3), std::vector<uint8_t>(c.rgb, c.rgb + 3));
+    }
 }
 
 TEST(JpegCodecTest, EncodesBaselineJfifThatReadsBack) {

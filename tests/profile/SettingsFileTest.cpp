@@ -67,5 +67,27 @@ TEST_F(SettingsFileTest, SavesEveryFieldInOrderAndKeepsOtherEntries) {
     EXPECT_FALSE(SaveToProfile(o, profile));
 }
 
+TEST_F(SettingsFileTest, AddedConditionsStayOutOfTheFileAtTheirDefaults) {
+    const std::string original = "[Parameters]\r\nMaxPixel=300\r\n";
+    GenerationOptions o;
+    o.MaxPixel = 300;
+    WriteFile(file, original);
+    ASSERT_TRUE(SaveToProfile(o, profile));
+    const std::string sixteen = ReadFile(file);
+    EXPECT_EQ(sixteen.find("AutoRotate"), std::string::npos);
+    EXPECT_EQ(sixteen.find("SmoothReduce"), std::string::npos);
+
+    o.SmoothReduce = true;
+    ASSERT_TRUE(SaveToProfile(o, profile));
+    EXPECT_EQ(ReadFile(file), sixteen + "SmoothReduce=1\r\n");
+    EXPECT_EQ(Load(), o);
+    o.SmoothReduce = false;  // back at the default, an entry that stands is kept up to date
+    ASSERT_TRUE(SaveToProfile(o, profile));
+    EXPECT_EQ(ReadFile(file), sixteen + "SmoothReduce=0\r\n");
+
+    WriteFile(file, "[Parameters]\r\nAutoRotate=0\r\n");
+    EXPECT_FALSE(Load().AutoRotate);
+}
+
 }  // namespace
 }  // namespace htmlimglist
