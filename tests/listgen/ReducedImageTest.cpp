@@ -192,6 +192,33 @@ TEST_F(ReducedImageTest, AbortThrowsAwayCopiesMadeAhead) {
     for (int i = 3; i <= 8; ++i) EXPECT_FALSE(FileExists(parent + "/i" + std::to_string(i) + ".jpg")) << i;
 }
 
+// An abort that comes while a copy is being decoded drops that image: its
+// decode stops, and neither its copy nor its cell is written.
+TEST_F(ReducedImageTest, AnAbortDuringADecodeDropsThatImage) {
+    const std::atomic<bool> aborted{true};
+    WriteFile(folder + "/big.jpg", MakeJpeg({640, 480}));
+    ReducedImage cut = MakeReducedImageInMemory({ImageKind::Jpeg, folder + "/big.jpg", 320, 240}, &aborted);
+    EXPECT_TRUE(cut.aborted);
+    EXPECT_FALSE(cut.ok);
+
+    struct StopsAtSecond : ReducedImageMaker {
+        int calls = 0;
+        CopyOutcome MakeReducedImage(const ReducedImageRequest&, const std::string&) override {
+            return ++calls == 2 ? CopyOutcome::Aborted : CopyOutcome::Written;
+        }
+    } maker;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WriteFile(folder + "/" + name, MakeJpeg({64, 48}));
+    FolderListWriter writer(options, view);
+    writer.SetSelectedFolder(folder);
+    writer.SetReducedImageMaker(&maker);
+    writer.MakeList(kReducedList, 6, 200);
+    EXPECT_TRUE(writer.State().AbortRequested);
+    const std::string page = ReadFile(parent + "/index.html");
+    EXPECT_NE(page.find("00001/a.jpg"), std::string::npos);
+    EXPECT_EQ(page.find("00001/b.jpg"), std::string::npos);
+    EXPECT_EQ(maker.calls, 2);
+}
+
 TEST_F(ReducedImageTest, ACopyNeverReplacesItsOwnSource) {
     const std::string jpeg = MakeJpeg({64, 48});
     WriteFile(folder + "/self.jpg", jpeg);
