@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
@@ -118,6 +119,28 @@ TEST(ChGetImgSizeTest, OrientationFromTheFirstExifSegment) {
         EXPECT_EQ(h, 480);
         EXPECT_STREQ(probe.JpegType, c.type);
     }
+}
+
+// Photos from cameras and other programs in the shared corpus, one for each
+// orientation, in both byte orders and with the Exif segment before or
+// after a JFIF one.
+TEST(ChGetImgSizeTest, OrientationOfCorpusPhotos) {
+    const std::string folder = HTMLIMGLIST_CORPUS "/jpeg-valid/";
+    int probed = 0;
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string n = std::to_string(orientation);
+        for (const std::string& name : {"exifs-landscape_" + n, "exifs-portrait_" + n, "pillow-hopper_orientation_" + n}) {
+            const std::string path = folder + name + ".jpg";
+            if (!std::filesystem::exists(path)) continue;
+            SCOPED_TRACE(name);
+            ChGetImgSize probe;
+            int32_t w, h;
+            ASSERT_TRUE(probe.GetJpegSize(path, w, h));
+            EXPECT_EQ(probe.Orientation, orientation);
+            ++probed;
+        }
+    }
+    if (probed == 0) GTEST_SKIP() << "no corpus at " << HTMLIMGLIST_CORPUS;
 }
 
 TEST(ChGetImgSizeTest, OrientationIsResetForEveryFile) {
