@@ -49,6 +49,7 @@ constexpr int kGifSearchBytes = 1024;
 // from the probe source's window that the segment header was read through.
 // The rest of the segment (up to 64 KiB) is read only when IFD0 lies beyond.
 constexpr std::size_t kExifFirstPart = 1024;
+constexpr int32_t kExifIdentifierLength = 6;  // "Exif\0\0"
 
 bool LastTwoBytesAre(Cursor& cursor, const unsigned char (&expected)[2]) {
     unsigned char tail[2];
@@ -99,11 +100,13 @@ bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32
                 while (n < 8 && head[2 + n] != 0) ++n;
                 std::memcpy(jpegType, head + 2, n);
                 jpegType[n] = '\0';
-                const int32_t segmentLength = BigEndian16(head);
-                if (marker[1] == 0xE1 && !exifSeen && segmentLength >= 2 && IsExifSegment(std::span(head + 2, 8))) {
+                // The identifier must lie inside the segment to count.
+                const int32_t dataLength = BigEndian16(head) - 2;
+                if (marker[1] == 0xE1 && !exifSeen && dataLength >= kExifIdentifierLength &&
+                    IsExifSegment(std::span(head + 2, 8))) {
                     exifSeen = true;
                     if (!cursor.SeekTo(at + 2)) return false;
-                    orientation = ReadExifOrientation(cursor, std::size_t(segmentLength - 2));
+                    orientation = ReadExifOrientation(cursor, std::size_t(dataLength));
                 }
                 if (!cursor.SeekTo(at)) return false;
                 break;

@@ -117,43 +117,5 @@ TEST(ExifOrientationTest, CutBlocksCountAsUprightUntilIfd0IsWhole) {
     }
 }
 
-// The probe reads the first bytes of a segment and asks for the rest only
-// when the answer lies there; damage seen early needs no more bytes.
-TEST(ExifOrientationTest, FirstPartSettlesUnlessTheAnswerLiesBeyond) {
-    ExifSpec near;
-    near.orientation = 6;
-    near.trailing = 20000;
-    ExifSpec farIfd = near;
-    farIfd.gapBeforeIfd0 = 3000;
-    ExifSpec farTag = near;
-    farTag.entries = 150;
-    farTag.tagIndex = 120;
-    ExifSpec overrun = near;
-    overrun.entryCount = 5000;
-    const struct {
-        const char* what;
-        ExifSpec spec;
-        bool settled;
-        int orientation;
-    } cases[] = {
-        {"IFD0 at the start", near, true, 6},
-        {"IFD0 past the first part", farIfd, false, 1},
-        {"tag past the first part", farTag, false, 1},
-        {"entries run past the segment", overrun, true, 1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::string data = ExifData(c.spec);
-        const ExifOrientationLook look = LookForExifOrientation(Bytes(data.substr(0, 1024)), data.size());
-        EXPECT_EQ(look.settled, c.settled);
-        EXPECT_EQ(look.orientation, c.orientation);
-        EXPECT_EQ(OrientationOf(data), c.spec.entryCount < 0 ? 6 : 1);
-    }
-    // Bytes given past the segment's length are not looked at.
-    const std::string data = ExifData(near);
-    EXPECT_EQ(LookForExifOrientation(Bytes(data), 20).orientation, 1);
-    EXPECT_TRUE(LookForExifOrientation(Bytes(data), 20).settled);
-}
-
 }  // namespace
 }  // namespace htmlimglist
