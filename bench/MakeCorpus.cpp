@@ -1,19 +1,50 @@
 // Writes photo-like JPEG files for the reduced-image benchmark: smooth
 // gradients, soft shapes and sensor-like noise, so the entropy-coded data
-// are about as large as a camera's.
-//   htmlimglist-makecorpus FOLDER COUNT WIDTH HEIGHT [QUALITY] [PREFIX]
+// are about as large as a camera's. With --orientation the files carry an
+// Exif segment with that orientation, as a camera writes a photo taken on
+// its side (the browser test uses one).
+//   htmlimglist-makecorpus [--orientation N] FOLDER COUNT WIDTH HEIGHT [QUALITY] [PREFIX]
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
+namespace {
+
+// The data of an APP1 segment: "Exif\0\0", a little-endian TIFF header and
+// IFD0 holding only the orientation (tag 0x0112, SHORT, count 1).
+std::string ExifWithOrientation(int orientation) {
+    const unsigned char data[] = {
+        'E', 'x', 'i', 'f', 0, 0,                // identifier
+        'I', 'I', 42, 0, 8, 0, 0, 0,             // byte order, 42, IFD0 at 8
+        1, 0,                                    // one entry
+        0x12, 0x01, 3, 0, 1, 0, 0, 0,            // orientation, SHORT, count 1
+        (unsigned char)orientation, 0, 0, 0,     // its value, left-justified
+        0, 0, 0, 0,                              // no next IFD
+    };
+    return std::string(reinterpret_cast<const char*>(data), sizeof data);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    int orientation = 0;
+    if (argc > 2 && std::strcmp(argv[1], "--orientation") == 0) {
+        orientation = std::atoi(argv[2]);
+        if (orientation < 1 || orientation > 8) {
+            std::fprintf(stderr, "%s: --orientation takes 1 to 8\n", argv[0]);
+            return 2;
+        }
+        argv += 2;
+        argc -= 2;
+    }
     if (argc < 5) {
-        std::fprintf(stderr, "usage: %s FOLDER COUNT WIDTH HEIGHT [QUALITY] [PREFIX]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--orientation N] FOLDER COUNT WIDTH HEIGHT [QUALITY] [PREFIX]\n", argv[0]);
         return 2;
     }
     const std::string folder = argv[1];
@@ -42,6 +73,11 @@ int main(int argc, char** argv) {
         jpeg_set_defaults(&c);  // 4:2:0
         jpeg_set_quality(&c, quality, TRUE);
         jpeg_start_compress(&c, TRUE);
+        if (orientation != 0) {
+            const std::string exif = ExifWithOrientation(orientation);
+            jpeg_write_marker(&c, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()),
+                              unsigned(exif.size()));
+        }
         std::mt19937 rng(unsigned(n) * 7919u + 17u);
         std::normal_distribution<float> noise(0.0f, 6.0f);
         const double phase = n * 0.7;

@@ -1,6 +1,11 @@
 #include "listgen/ChGetImgSize.h"
 
+#include <algorithm>
 #include <cstring>
+#include <span>
+#include <vector>
+
+#include "listgen/ExifOrientation.h"
 
 namespace htmlimglist {
 namespace {
@@ -39,6 +44,12 @@ constexpr char kLoopExtension1[] = "\x21\xFF\x0BNETSCAPE2.0";
 constexpr char kLoopExtension2[] = "\x21\xFF\x0B" "ANIMEXTS1.0";
 constexpr int kLoopExtensionLength = 14;
 constexpr int kGifSearchBytes = 1024;
+// Bytes of an Exif segment read at first: a camera's IFD0 sits right after
+// the TIFF header and ends well inside this, and these bytes usually come
+// from the probe source's window that the segment header was read through.
+// The rest of the segment (up to 64 KiB) is read only when IFD0 lies beyond.
+constexpr std::size_t kExifFirstPart = 1024;
+constexpr int32_t kExifIdentifierLength = 6;  // "Exif\0\0"
 
 bool LastTwoBytesAre(Cursor& cursor, const unsigned char (&expected)[2]) {
     unsigned char tail[2];
@@ -48,15 +59,33 @@ bool LastTwoBytesAre(Cursor& cursor, const unsigned char (&expected)[2]) {
 int32_t BigEndian16(const unsigned char* p) { return (p[0] << 8) | p[1]; }
 int32_t LittleEndian16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 
+// The orientation recorded in the Exif segment whose data (dataLength bytes)
+// starts at the cursor; 1 when it is damaged or cut short by the file's end.
+// Leaves the cursor anywhere.
+int ReadExifOrientation(Cursor& cursor, std::size_t dataLength) {
+    const int64_t start = cursor.Position();
+    uint8_t firstPart[kExifFirstPart];
+    const std::size_t got = cursor.Read(firstPart, std::min(dataLength, sizeof firstPart));
+    const ExifOrientationLook look = LookForExifOrientation(std::span(firstPart, got), dataLength);
+    if (look.settled || got < std::min(dataLength, sizeof firstPart)) return look.orientation;
+    std::vector<uint8_t> data(dataLength);
+    if (!cursor.SeekTo(start)) return 1;
+    data.resize(cursor.Read(data.data(), dataLength));
+    const ExifOrientationLook whole = LookForExifOrientation(data, dataLength);
+    return whole.settled ? whole.orientation : 1;
+}
+
 // Walks the segments from SOI to the first SOF0/SOF1/SOF2. Every other marker
 // (SOI, RSTn and the other frame headers included) is taken to carry a length,
 // so a lossless or arithmetic-coded file is walked into its scan data and
-// ends there with false.
-bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32_t& height) {
+// ends there with false. The first APP1 that carries Exif data gives the
+// orientation; later ones are ignored.
+bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32_t& height, int& orientation) {
     if (!LastTwoBytesAre(cursor, kEndOfImage)) return false;
     unsigned char soi[2];
     if (!cursor.SeekTo(0) || !cursor.ReadExactly(soi, 2) || std::memcmp(soi, kStartOfImage, 2) != 0) return false;
     jpegType[0] = '\0';
+    bool exifSeen = false;
 
     for (;;) {
         unsigned char marker[2];
@@ -71,6 +100,14 @@ bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32
                 while (n < 8 && head[2 + n] != 0) ++n;
                 std::memcpy(jpegType, head + 2, n);
                 jpegType[n] = '\0';
+                // The identifier must lie inside the segment to count.
+                const int32_t dataLength = BigEndian16(head) - 2;
+                if (marker[1] == 0xE1 && !exifSeen && dataLength >= kExifIdentifierLength &&
+                    IsExifSegment(std::span(head + 2, 8))) {
+                    exifSeen = true;
+                    if (!cursor.SeekTo(at + 2)) return false;
+                    orientation = ReadExifOrientation(cursor, std::size_t(dataLength));
+                }
                 if (!cursor.SeekTo(at)) return false;
                 break;
             }
@@ -99,13 +136,15 @@ bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32
 
 bool ChGetImgSize::GetJpegSize(ProbeSource& source, int32_t& width, int32_t& height) {
     AnimationId[0] = '\0';
+    Orientation = 1;
     Cursor cursor(source);
-    return ScanJpegMarkers(cursor, JpegType, width, height);
+    return ScanJpegMarkers(cursor, JpegType, width, height, Orientation);
 }
 
 bool ChGetImgSize::GetGifSize(ProbeSource& source, int32_t& width, int32_t& height) {
     Cursor cursor(source);
     AnimationId[0] = '\0';
+    Orientation = 1;
     unsigned char head[10];
     if (!cursor.ReadExactly(head, 10) || std::memcmp(head, "GIF", 3) != 0) return false;
     std::memcpy(GifVersion, head, 6);
@@ -130,12 +169,14 @@ bool ChGetImgSize::GetGifSize(ProbeSource& source, int32_t& width, int32_t& heig
 
 bool ChGetImgSize::GetJpegSize(const std::string& fileName, int32_t& width, int32_t& height) {
     AnimationId[0] = '\0';
+    Orientation = 1;
     FileProbeSource file;
     if (!file.Open(fileName)) return false;
     return GetJpegSize(file, width, height);
 }
 
 bool ChGetImgSize::GetGifSize(const std::string& fileName, int32_t& width, int32_t& height) {
+    Orientation = 1;
     FileProbeSource file;
     if (!file.Open(fileName)) return false;
     return GetGifSize(file, width, height);

@@ -1,6 +1,7 @@
 // Recognises JPEG and GIF files by their bytes alone and reads their pixel
-// size, a short type text and, for GIF, the animation loop mark. Reads a few
-// header bytes and the last two bytes; never decodes pixels.
+// size, a short type text, for JPEG the EXIF orientation and, for GIF, the
+// animation loop mark. Reads a few header bytes, the start of the Exif
+// segment and the last two bytes; never decodes pixels.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,10 @@ public:
     char GifVersion[20] = {};
     // "NETSCAPE2.0" or "ANIMEXTS1.0" when a GIF carries a loop extension.
     char AnimationId[20] = {};
+    // EXIF orientation of a JPEG (1 to 8), from tag 0x0112 in IFD0 of the
+    // first APP1 segment that carries Exif data. 1 when there is none, when
+    // that block is damaged, and for GIF.
+    int Orientation = 1;
 
     // Each returns true when the file is of its kind, with width and height
     // (0 to 65535) set. A file that is not regular or cannot be read gives

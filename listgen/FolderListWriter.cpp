@@ -44,6 +44,7 @@ const FolderListWriter::Probed& FolderListWriter::ProbeAt(std::size_t index, boo
     if (probe_.GetJpegSize(source_, p.width, p.height)) {
         p.kind = ImageKind::Jpeg;
         p.typeText = probe_.JpegType;
+        p.orientation = probe_.Orientation;
     } else if (probe_.GetGifSize(source_, p.width, p.height)) {
         p.kind = ImageKind::Gif;
         p.typeText = probe_.GifVersion;

@@ -3,12 +3,18 @@
 # Japanese text, blanks, & # % ' " < a leading dash and an emoji, runs
 # htmlimglist-cli in full-size and in reduced mode (with the list of full-size
 # images and Prev/Next across numbered folders), then opens every page in
-# headless Chromium through playwright-core.
+# headless Chromium through playwright-core. Each folder also holds a
+# portrait photo stored on its side (400 x 300 with EXIF orientation 6, made
+# by htmlimglist-makecorpus from the same build), which every page must show
+# upright.
 #   tests/e2e/run.sh CLI_PATH
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 samples="$here/../../samples/photos"
+makecorpus="$(dirname "$cli")/htmlimglist-makecorpus"
+[ -x "$makecorpus" ] || { echo "e2e: $makecorpus is not built" >&2; exit 2; }
+portrait=portrait0001.JPG  # the name makecorpus gives its first file with the prefix "portrait"
 
 if [ ! -d "$here/node_modules/playwright-core" ]; then
     (cd "$here" && npm install --no-audit --no-fund --silent)
@@ -21,7 +27,7 @@ names=(
     "写真 一番.JPG" "my photo.jpg" "R&D.jpg" "#1.jpg" "100%.jpg" "it's.gif" 'say "hi".jpg'
     "<b>bold.jpg" "-dash.jpg" "😀 smile.gif" "<img src=x onerror=alert(1)>.jpg"
 )
-printf '%s\n' "${names[@]}" > "$work/names.txt"
+printf '%s\n' "${names[@]}" "$portrait" > "$work/names.txt"
 for n in 00001 00002; do
     folder="$work/series/$n/$n"
     mkdir -p "$folder"
@@ -34,6 +40,7 @@ for n in 00001 00002; do
         cp "$src" "$folder/$name"
         i=$((i + 1))
     done
+    "$makecorpus" --orientation 6 "$folder" 1 400 300 90 portrait
 done
 cp -r "$work/series/00001/00001" "$work/plain"
 
@@ -42,4 +49,4 @@ cp -r "$work/series/00001/00001" "$work/plain"
 
 pages=("$work/plain/index.html")
 for n in 00001 00002; do pages+=("$work/series/$n/index.html" "$work/series/$n/$n/index.html"); done
-node "$here/check-pages.mjs" "$work/names.txt" "${pages[@]}"
+node "$here/check-pages.mjs" --upright "$portrait:300x400" "$work/names.txt" "${pages[@]}"

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
@@ -68,6 +69,101 @@ TEST(ChGetImgSizeTest, JpegMarkerWalk) {
             EXPECT_STREQ(probe.JpegType, c.type);
         }
     }
+}
+
+// Which segment gives the orientation, and that reading it changes nothing
+// else the probe reports.
+TEST(ChGetImgSizeTest, OrientationFromTheFirstExifSegment) {
+    auto exif = [](int orientation, auto change) {
+        ExifSpec spec;
+        spec.orientation = orientation;
+        change(spec);
+        return ExifApp1(spec);
+    };
+    auto plain = [](ExifSpec&) {};
+    const std::string jfif = JpegApp(0, "JFIF"), xmp = JpegApp(1, "http://ns.adobe.com/xap/1.0/");
+    const std::string frame = JpegSof(0, 640, 480) + "\x11\x22"s + JpegEoi();
+    const struct {
+        const char* what;
+        std::string bytes;
+        int orientation;
+        const char* type;
+    } cases[] = {
+        {"none", JpegSoi() + jfif + frame, 1, "JFIF"},
+        {"Exif before JFIF", JpegSoi() + exif(6, plain) + jfif + frame, 6, "JFIF"},
+        {"Exif after an XMP APP1", JpegSoi() + xmp + exif(6, plain) + frame, 6, "Exif"},
+        {"two Exif segments: the first counts", JpegSoi() + exif(3, plain) + exif(6, plain) + frame, 3, "Exif"},
+        {"a damaged first Exif segment still counts",
+         JpegSoi() + exif(6, [](ExifSpec& s) { s.type = 4; }) + exif(6, plain) + frame, 1, "Exif"},
+        {"Exif data in APP0 is not read", JpegSoi() + JpegSegment(0xE0, ExifData(ExifSpec{false, 6})) + frame, 1,
+         "Exif"},
+        {"segment cut inside IFD0, file going on", JpegSoi() + JpegSegment(0xE1, ExifData(ExifSpec{false, 6}).substr(0, 30)) + frame,
+         1, "Exif"},
+        {"IFD0 beyond the first kilobyte", JpegSoi() + exif(8, [](ExifSpec& s) { s.gapBeforeIfd0 = 3000; }) + frame, 8,
+         "Exif"},
+        {"tag beyond the first kilobyte",
+         JpegSoi() + exif(5, [](ExifSpec& s) { s.entries = 150, s.tagIndex = 120; }) + frame, 5, "Exif"},
+        {"largest segment, IFD0 at its end",
+         JpegSoi() + exif(7, [](ExifSpec& s) { s.gapBeforeIfd0 = 65533 - 6 - 8 - 2 - 12 * 5 - 4; }) + frame, 7,
+         "Exif"},
+        {"progressive", JpegSoi() + exif(2, plain) + JpegSof(2, 640, 480) + JpegEoi(), 2, "Exif2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ChGetImgSize probe;
+        MemoryProbeSource source(c.bytes);
+        int32_t w = -1, h = -1;
+        ASSERT_TRUE(probe.GetJpegSize(source, w, h));
+        EXPECT_EQ(probe.Orientation, c.orientation);
+        EXPECT_EQ(w, 640);
+        EXPECT_EQ(h, 480);
+        EXPECT_STREQ(probe.JpegType, c.type);
+    }
+}
+
+// Photos from cameras and other programs in the shared corpus, one for each
+// orientation, in both byte orders and with the Exif segment before or
+// after a JFIF one.
+TEST(ChGetImgSizeTest, OrientationOfCorpusPhotos) {
+    const std::string folder = HTMLIMGLIST_CORPUS "/jpeg-valid/";
+    int probed = 0;
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const std::string n = std::to_string(orientation);
+        for (const std::string& name : {"exifs-landscape_" + n, "exifs-portrait_" + n, "pillow-hopper_orientation_" + n}) {
+            const std::string path = folder + name + ".jpg";
+            if (!std::filesystem::exists(path)) continue;
+            SCOPED_TRACE(name);
+            ChGetImgSize probe;
+            int32_t w, h;
+            ASSERT_TRUE(probe.GetJpegSize(path, w, h));
+            EXPECT_EQ(probe.Orientation, orientation);
+            ++probed;
+        }
+    }
+    if (probed == 0) GTEST_SKIP() << "no corpus at " << HTMLIMGLIST_CORPUS;
+}
+
+TEST(ChGetImgSizeTest, OrientationIsResetForEveryFile) {
+    ChGetImgSize probe;
+    int32_t w, h;
+    const std::string turned = SmallExifJpeg(40, 30, 6);
+    MemoryProbeSource jpeg(turned);
+    ASSERT_TRUE(probe.GetJpegSize(jpeg, w, h));
+    ASSERT_EQ(probe.Orientation, 6);
+    const std::string gifBytes = SmallGif(3, 4);
+    MemoryProbeSource gif(gifBytes);
+    EXPECT_TRUE(probe.GetGifSize(gif, w, h));
+    EXPECT_EQ(probe.Orientation, 1);
+
+    ASSERT_TRUE(probe.GetJpegSize(jpeg, w, h));
+    // The segment runs past the end of a cut file: refused as before.
+    const std::string cut = JpegSoi() + JpegSegment(0xE1, ExifData(ExifSpec{false, 6})).substr(0, 40) + JpegEoi();
+    MemoryProbeSource cutSource(cut);
+    EXPECT_FALSE(probe.GetJpegSize(cutSource, w, h));
+    const std::string small = SmallJpeg(5, 5);
+    MemoryProbeSource plain(small);
+    EXPECT_TRUE(probe.GetJpegSize(plain, w, h));
+    EXPECT_EQ(probe.Orientation, 1);
 }
 
 struct GifCase {
@@ -155,7 +251,11 @@ TEST(ChGetImgSizeTest, LargeFileWalkedAcrossReadWindows) {
     // Segments that straddle the file reader's window edges must be read whole.
     std::string bytes = JpegSoi();
     for (int i = 0; i < 300; ++i) bytes += JpegSegment(0xFE, std::string(size_t(37 + i % 13), 'c'));
-    bytes += JpegApp(1, "Exif") + JpegSof(2, 4000, 3000) + std::string(100000, '\x55') + JpegEoi();
+    // An Exif segment whose IFD0 lies past the reader's first window.
+    ExifSpec exif;
+    exif.orientation = 6;
+    exif.gapBeforeIfd0 = 20000;
+    bytes += ExifApp1(exif) + JpegSof(2, 4000, 3000) + std::string(100000, '\x55') + JpegEoi();
     TempDir dir;
     WriteFile(dir / "big.jpg", bytes);
     ChGetImgSize probe;
@@ -164,6 +264,7 @@ TEST(ChGetImgSizeTest, LargeFileWalkedAcrossReadWindows) {
     EXPECT_EQ(w, 4000);
     EXPECT_EQ(h, 3000);
     EXPECT_STREQ(probe.JpegType, "Exif2");
+    EXPECT_EQ(probe.Orientation, 6);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ class RecordingView : public RunView {
 public:
     int abortAtImage = 0;  // 1-based image whose status line triggers it
     std::vector<std::string> statusNames;
+    std::vector<std::pair<int32_t, int32_t>> statusSizes;
     std::vector<std::string> titles;
     std::vector<int32_t> gaugeMax;
     std::vector<int32_t> progress;
@@ -37,8 +38,9 @@ public:
         pendingAbort_ = false;
         return abort;
     }
-    void ShowStatus(std::string_view name, int32_t, int32_t, std::string_view) override {
+    void ShowStatus(std::string_view name, int32_t width, int32_t height, std::string_view) override {
         statusNames.emplace_back(name);
+        statusSizes.emplace_back(width, height);
         if (int(statusNames.size()) == abortAtImage) pendingAbort_ = true;
     }
     void ShowTitle(std::string_view title) override { titles.emplace_back(title); }
@@ -56,10 +58,11 @@ public:
         std::string source;
         int32_t width, height;
         std::string dest;
+        int orientation;
     };
     std::vector<Call> calls;
     CopyOutcome MakeReducedImage(const ReducedImageRequest& r, const std::string& dest) override {
-        calls.push_back({r.kind, r.sourcePath, r.width, r.height, dest});
+        calls.push_back({r.kind, r.sourcePath, r.width, r.height, dest, r.orientation});
         return CopyOutcome::Written;
     }
 };
@@ -347,6 +350,52 @@ TEST_F(FolderListWriterTest, ReducedListGoesToTheParentAndLinksToTheFullSizeImag
     RecordingMaker always;
     Run(folder, kReducedList, 6, 200, &always);
     EXPECT_EQ(always.calls.size(), 3u);
+}
+
+// A photo stored 1600 x 1200 with an EXIF orientation: with AutoRotate every
+// size a page gives (fit, attributes, size text, status line) is the upright
+// one in both page kinds, and the copy is asked for upright; without it the
+// pages are those of a photo with no orientation at all.
+TEST_F(FolderListWriterTest, PhotosAreSizedUprightByTheirOrientation) {
+    const struct {
+        int orientation;
+        bool autoRotate;
+        int shownWidth, shownHeight;
+        int fitWidth, fitHeight;
+        int copyOrientation;
+    } cases[] = {
+        {6, true, 1200, 1600, 150, 200, 6},  {8, true, 1200, 1600, 150, 200, 8},
+        {5, true, 1200, 1600, 150, 200, 5},  {7, true, 1200, 1600, 150, 200, 7},
+        {3, true, 1600, 1200, 200, 150, 3},  {2, true, 1600, 1200, 200, 150, 2},
+        {1, true, 1600, 1200, 200, 150, 1},  {6, false, 1600, 1200, 200, 150, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "orientation " << c.orientation << " AutoRotate " << c.autoRotate);
+        const std::string name = "o" + std::to_string(c.orientation) + (c.autoRotate ? "on" : "off");
+        const std::string folder = dir.Make(name + "/00001");
+        WriteFile(folder + "/P.JPG", SmallExifJpeg(1600, 1200, c.orientation));
+        options = GenerationOptions{};
+        options.AutoRotate = c.autoRotate;
+        view = RecordingView{};
+        const std::string size = std::to_string(c.shownWidth) + "x" + std::to_string(c.shownHeight);
+
+        const std::string img = "<br><img SRC=\"P.JPG\" NOSAVE height=" + std::to_string(c.fitHeight) +
+                                " width=" + std::to_string(c.fitWidth) + ">";
+        EXPECT_EQ(Run(folder), Page("00001", "", Row(Cell(1, "P.JPG", c.shownWidth, c.shownHeight, img))));
+
+        options.MakeSmallImage = true;
+        RecordingMaker maker;
+        const std::string reducedCell = Crlf({"<td>", "<center>", "(1) ", "<br><img SRC=\"P.JPG\" NOSAVE>",
+                                              "<br><a href=\"00001/P.JPG\">p.jpg</a>", "<br>(" + size + ")",
+                                              "</center>", "</td>"});
+        EXPECT_EQ(Run(folder, kReducedList, 6, 200, &maker), Page("00001", "", Row(reducedCell)));
+        ASSERT_EQ(maker.calls.size(), 1u);
+        EXPECT_EQ(maker.calls[0].width, c.fitWidth);
+        EXPECT_EQ(maker.calls[0].height, c.fitHeight);
+        EXPECT_EQ(maker.calls[0].orientation, c.copyOrientation);
+        const std::pair<int32_t, int32_t> shown{c.shownWidth, c.shownHeight};
+        EXPECT_EQ(view.statusSizes, (std::vector<std::pair<int32_t, int32_t>>{shown, shown}));
+    }
 }
 
 TEST_F(FolderListWriterTest, NamesAreEscapedAndWrittenInShiftJis) {

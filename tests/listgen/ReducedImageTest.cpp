@@ -9,6 +9,7 @@
 #include "listgen/ChGetImgSize.h"
 #include "listgen/FolderListWriter.h"
 #include "listgen/JpegCodec.h"
+#include "listgen/Orientation.h"
 #include "listgen/ReducedImagePipeline.h"
 #include "support/Fixtures.h"
 #include "support/JpegFixtures.h"
@@ -116,6 +117,45 @@ TEST_F(ReducedImageTest, CopiesAreJpegFilesAtTheFittedSizeUnderTheSourceName) {
     Dimensions zoomed = JpegDimensions(parent + "/small.jpg");
     EXPECT_EQ(zoomed.width, 200);
     EXPECT_EQ(zoomed.height, 160);
+}
+
+// A camera's portrait photo (stored landscape, EXIF orientation 6) gets an
+// upright copy: the full decode turned upright, then sampled to the upright
+// fit. Orientation 3 keeps the size but is turned too; AutoRotate=0 copies
+// the stored picture.
+TEST_F(ReducedImageTest, CopiesOfTurnedPhotosAreUpright) {
+    const std::string stored = MakeJpeg({320, 240});
+    Bitmap full;
+    ASSERT_TRUE(DecodeJpegFull(JpegInput{{}, stored}, full));
+    const struct {
+        int orientation;
+        bool autoRotate;
+        int width, height;
+        int turnedBy;
+    } cases[] = {{6, true, 75, 100, 6}, {3, true, 100, 75, 3}, {6, false, 100, 75, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "orientation " << c.orientation << " AutoRotate " << c.autoRotate);
+        ExifSpec exif;
+        exif.bigEndian = true;
+        exif.orientation = c.orientation;
+        WriteFile(folder + "/photo.jpg", InsertAfterSoi(stored, ExifApp1(exif)));
+        options.AutoRotate = c.autoRotate;
+        options.ImageSurelyCreate = true;
+        ASSERT_TRUE(Run(2, 100));
+
+        Bitmap expected(c.width, c.height);
+        expected.StretchDraw(Rect{0, 0, c.width, c.height}, TurnUpright(full, c.turnedBy));
+        std::string expectedJpeg;
+        ASSERT_TRUE(EncodeJpeg(expected, 75, expectedJpeg));
+        Bitmap copy, reference;
+        ASSERT_TRUE(DecodeJpegFull(JpegInput{parent + "/photo.jpg", {}}, copy));
+        ASSERT_TRUE(DecodeJpegFull(JpegInput{{}, expectedJpeg}, reference));
+        ASSERT_EQ(copy.Width(), c.width);
+        ASSERT_EQ(copy.Height(), c.height);
+        for (int y = 0; y < c.height; ++y) {
+            ASSERT_TRUE(std::equal(copy.Row(y), copy.Row(y) + 3 * c.width, reference.Row(y))) << "row " << y;
+        }
+    }
 }
 
 TEST_F(ReducedImageTest, ExistingCopiesAreKeptUnlessAskedToRemakeThem) {

@@ -20,6 +20,31 @@ std::string JpegSegment(uint8_t marker, const std::string& payload);
 // SOI, APP0 "JFIF", SOF0 with the size, a few scan bytes, EOI.
 std::string SmallJpeg(int width, int height);
 
+// The data of an Exif APP1 segment: identifier, TIFF header, IFD0 with the
+// orientation tag among filler entries, as a camera writes it. The fields
+// below the first three break it on purpose.
+struct ExifSpec {
+    bool bigEndian = false;      // "MM" instead of "II"
+    int orientation = 1;         // value of tag 0x0112
+    int tagIndex = 2;            // the tag's place among IFD0's entries; -1 leaves it out
+    int entries = 5;             // IFD0's entries in all (the others are ASCII filler tags)
+    int type = 3;                // the tag's type (3 SHORT, 4 LONG: written as a LONG)
+    uint32_t count = 1;          // the tag's count
+    std::size_t gapBeforeIfd0 = 0;  // filler between the TIFF header and IFD0
+    int64_t ifd0Offset = -1;     // written IFD0 offset; -1: where IFD0 really is
+    int64_t entryCount = -1;     // written entry count; -1: entries
+    uint32_t nextIfd = 0;        // IFD0's link to the next IFD (0: none)
+    std::size_t trailing = 0;    // bytes after IFD0, like a camera's sub-IFDs and thumbnail
+    std::string identifier = std::string("Exif\0\0", 6);
+};
+std::string ExifData(const ExifSpec& spec);
+// The same data as an APP1 segment.
+std::string ExifApp1(const ExifSpec& spec);
+// jpeg with segment inserted right after its SOI.
+std::string InsertAfterSoi(const std::string& jpeg, const std::string& segment);
+// SmallJpeg with an Exif APP1 carrying the orientation.
+std::string SmallExifJpeg(int width, int height, int orientation);
+
 // A GIF header (signature, screen size, no colour table) followed by body
 // and the trailer 00 3B.
 std::string SmallGif(int width, int height, const std::string& body = "", const std::string& version = "GIF89a");

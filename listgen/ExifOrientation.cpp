@@ -1,0 +1,98 @@
+#include "listgen/ExifOrientation.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace htmlimglist {
+namespace {
+
+constexpr uint8_t kExifIdentifier[6] = {'E', 'x', 'i', 'f', 0, 0};
+constexpr uint64_t kTiffStart = sizeof kExifIdentifier;  // the TIFF header follows the identifier
+constexpr uint64_t kTiffHeaderSize = 8;                  // byte order, 42, IFD0 offset
+constexpr uint16_t kTiffMagic = 42;
+constexpr uint64_t kEntryCountSize = 2;
+constexpr uint64_t kEntrySize = 12;
+constexpr uint16_t kOrientationTag = 0x0112;
+constexpr uint16_t kTypeShort = 3;
+
+// Reads TIFF numbers in the block's byte order. Offsets are taken from the
+// start of the segment data; callers check them first.
+class TiffNumbers {
+public:
+    TiffNumbers(std::span<const uint8_t> bytes, bool bigEndian) : bytes_(bytes), bigEndian_(bigEndian) {}
+
+    uint16_t U16(uint64_t at) const {
+        const uint8_t* p = bytes_.data() + at;
+        return bigEndian_ ? uint16_t(p[0] << 8 | p[1]) : uint16_t(p[1] << 8 | p[0]);
+    }
+    uint32_t U32(uint64_t at) const {
+        const uint8_t* p = bytes_.data() + at;
+        return bigEndian_ ? uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]
+                          : uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+    }
+
+private:
+    std::span<const uint8_t> bytes_;
+    bool bigEndian_;
+};
+
+constexpr ExifOrientationLook kDamaged{1, true};
+constexpr ExifOrientationLook kNeedsMore{1, false};
+
+// The orientation entry's value when it is well formed, else 1.
+int OrientationOfEntry(const TiffNumbers& numbers, uint64_t entry) {
+    const uint16_t type = numbers.U16(entry + 2);
+    const uint32_t count = numbers.U32(entry + 4);
+    if (type != kTypeShort || count != 1) return 1;
+    // A SHORT that fits stands left-justified in the 4-byte value field.
+    const uint16_t value = numbers.U16(entry + 8);
+    return value >= 1 && value <= 8 ? int(value) : 1;
+}
+
+}  // namespace
+
+bool IsExifSegment(std::span<const uint8_t> data) {
+    return data.size() >= sizeof kExifIdentifier && std::memcmp(data.data(), kExifIdentifier, sizeof kExifIdentifier) == 0;
+}
+
+ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength) {
+    if (firstPart.size() > dataLength) firstPart = firstPart.first(dataLength);
+    const uint64_t have = firstPart.size();
+    const uint64_t length = dataLength;
+    if (length < kTiffStart + kTiffHeaderSize) return kDamaged;
+    if (have < kTiffStart + kTiffHeaderSize) return kNeedsMore;
+    if (!IsExifSegment(firstPart)) return kDamaged;
+
+    const uint8_t* header = firstPart.data() + kTiffStart;
+    bool bigEndian;
+    if (header[0] == 'I' && header[1] == 'I') {
+        bigEndian = false;
+    } else if (header[0] == 'M' && header[1] == 'M') {
+        bigEndian = true;
+    } else {
+        return kDamaged;
+    }
+    const TiffNumbers numbers(firstPart, bigEndian);
+    if (numbers.U16(kTiffStart + 2) != kTiffMagic) return kDamaged;
+
+    // IFD0 lies after the header and its entry count inside the segment.
+    const uint64_t ifd0 = numbers.U32(kTiffStart + 4);
+    if (ifd0 < kTiffHeaderSize) return kDamaged;
+    const uint64_t countAt = kTiffStart + ifd0;
+    if (countAt + kEntryCountSize > length) return kDamaged;
+    if (countAt + kEntryCountSize > have) return kNeedsMore;
+    const uint64_t entries = numbers.U16(countAt);
+    const uint64_t firstEntry = countAt + kEntryCountSize;
+    if (firstEntry + entries * kEntrySize > length) return kDamaged;
+
+    for (uint64_t i = 0; i < entries; ++i) {
+        const uint64_t entry = firstEntry + i * kEntrySize;
+        if (entry + kEntrySize > have) return kNeedsMore;
+        if (numbers.U16(entry) == kOrientationTag) return {OrientationOfEntry(numbers, entry), true};
+    }
+    return {1, true};
+}
+
+int ExifOrientation(std::span<const uint8_t> data) { return LookForExifOrientation(data, data.size()).orientation; }
+
+}  // namespace htmlimglist
