@@ -11,6 +11,7 @@
 #include "GifTestSupport.h"
 #include "gif/GIFException.h"
 #include "gif/GIFExtension.h"
+#include "gif/GIFFileStream.h"
 #include "gif/GIFMemoryStream.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
@@ -76,16 +77,23 @@ TEST(GifLazyTest, LaterFramesWaitForTheirFirstRead) {
     EXPECT_EQ(Indices(frames.SubImage(1)), Noise(80, 4, 2));
 }
 
-TEST(GifLazyTest, LoadFromFileDecodesLaterFramesFromTheOpenFile) {
+TEST(GifLazyTest, LaterFramesDecodeFromTheOpenFile) {
     TempDir dir;
     Bytes bytes = ThreeFrames();
     std::string path = dir / "a.gif";
     WriteFile(path, std::string(bytes.begin(), bytes.end()));
-    TGIFImage image;
-    image.LoadFromFile(path);
+    TGIFImage byPath, byStream;
+    byPath.LoadFromFile(path);
+    {
+        // A file stream of the caller's own may go once loaded.
+        TGIFFileStream stream(path);
+        byStream.LoadFromStream(stream);
+    }
     std::filesystem::remove(path);  // the open file stays readable
-    EXPECT_EQ(Indices(image.Images().SubImage(2)), Noise(80, 4, 3));
-    EXPECT_EQ(Indices(image.Images().SubImage(1)), Noise(80, 4, 2));
+    for (TGIFImage* image : {&byPath, &byStream}) {
+        EXPECT_EQ(Indices(image->Images().SubImage(2)), Noise(80, 4, 3));
+        EXPECT_EQ(Indices(image->Images().SubImage(1)), Noise(80, 4, 2));
+    }
 }
 
 // Several kinds of frame, decoded at load (every frame rendered on load)
