@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
     if (mode == "photo" && (argc == 7 || argc == 8))
         return MakePhotos(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]),
                           argc == 8 ? argv[7] : "ANIM_");
-    if (mode == "flat" && argc == 6) return MakeFlat(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
+    if (mode == "flat" && argc == 6)
+        return MakeFlat(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
     std::fprintf(stderr,
                  "usage: %s photo FOLDER COUNT FRAMES WIDTH HEIGHT [PREFIX]\n"
                  "       %s flat FILE FRAMES WIDTH HEIGHT\n",
