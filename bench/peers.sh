@@ -80,3 +80,42 @@ for row in "${rows[@]}"; do
         "$(echo "$wall / $vips_wall" | bc -l)"
 done
 echo "(60 files of 4000 x 3000; the last row adds one 12000 x 9000 file; $cores cores)"
+
+# --- Animated GIFs ------------------------------------------------------------
+# 10 GIFs of 90 photo-like, noisy 480 x 360 frames (256 colours): vipsthumbnail
+# -s 200 against a reduced run (default jobs; only the first frame is drawn, so
+# the other frames' LZW data must not be decoded). Then the peak memory of
+# reduced runs over one-colour 2000 x 2000 GIFs of 500 and 2000 frames (under
+# 2 MB and 8 MB on disk, 2 and 8 billion pixels). Made by
+# htmlimglist-makegifcorpus; skipped when it is not built.
+gifmaker="$build/bin/htmlimglist-makegifcorpus"
+if [ -x "$gifmaker" ]; then
+    gifs="$work/gif/anim/photos"
+    if [ "$(ls "$gifs" 2>/dev/null | wc -l)" -ne 10 ]; then
+        echo "making 10 animated GIFs of 90 frames, 480 x 360, in $gifs ..." >&2
+        rm -rf "$gifs"; mkdir -p "$gifs"
+        "$gifmaker" photo "$gifs" 5 90 480 360 A_ & "$gifmaker" photo "$gifs" 5 90 480 360 B_; wait
+    fi
+    for frames in 500 2000; do
+        flat="$work/gif/flat$frames/photos"
+        [ -f "$flat/FLAT.gif" ] || { mkdir -p "$flat"; "$gifmaker" flat "$flat/FLAT.gif" "$frames" 2000 2000; }
+    done
+    cat "$gifs"/*.gif > /dev/null
+    run_vips_gif() { rm -rf "$work/vipsgif"; mkdir -p "$work/vipsgif"; vipsthumbnail -s 200 -o "$work/vipsgif/%s.jpg" "$gifs"/*.gif; }
+    export -f run_vips_gif
+    export gifs
+    gif_rows=()
+    gif_rows+=("$(measure vipsthumbnail bash -c run_vips_gif)")
+    gif_rows+=("$(measure "htmlimglist-cli(jobs=$cores)" bash -c "run_ours $cores '$gifs'")")
+    gif_rows+=("$(measure "htmlimglist-cli(500x2000^2)" bash -c "run_ours $cores '$work/gif/flat500/photos'")")
+    gif_rows+=("$(measure "htmlimglist-cli(2000x2000^2)" bash -c "run_ours $cores '$work/gif/flat2000/photos'")")
+    gif_vips=$(echo "${gif_rows[0]}" | awk '{print $2}')
+    echo
+    printf '%-30s %8s %8s %10s %10s\n' "tool (animated GIFs)" wall_s cpu_s peak_MB wall/vips
+    for row in "${gif_rows[@]}"; do
+        read -r label wall cpu rss <<< "$row"
+        printf '%-30s %8.2f %8.2f %10.1f %10.2f\n' "$label" "$wall" "$cpu" "$(echo "$rss / 1024" | bc -l)" \
+            "$(echo "$wall / $gif_vips" | bc -l)"
+    done
+    echo "(10 GIFs of 90 frames of 480 x 360; the last rows: one GIF of 500 or 2000 frames of 2000 x 2000, goal under 64 MB)"
+fi

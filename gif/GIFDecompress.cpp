@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "gif/GIFException.h"
+#include "gif/GIFImage.h"
 #include "gif/GIFStreamReading.h"
 #include "gif/GIFSubImage.h"
 
@@ -25,11 +26,20 @@ constexpr int END = -2;      // the end code was met
 constexpr int kPassStart[4] = {0, 4, 2, 1};
 constexpr int kPassStep[4] = {8, 8, 4, 2};
 
+// Progress is reported every so many rows, and every so many sub-blocks
+// read (data that yields few pixels, such as runs of clear codes, still
+// costs time), so that a handler can stop a long decode soon.
+constexpr int kRowsPerReport = 32;
+constexpr int kSubBlocksPerReport = 256;
+
 // Everything the decoder uses, in one fixed-size record: nothing is
 // allocated while decoding.
 struct DecoderState {
     TGIFStream* stream;
     const TGIFSubImage* frame;
+    const TGIFImage* image;  // receives the progress reports; may be none
+    int RowsDone;
+    int SubBlocksRead;
     int MinCodeSize;
     int ClearCode;
     int EndCode;
@@ -54,9 +64,17 @@ struct DecoderState {
     bool Ended;          // the end code has been handled
 };
 
+void ReportProgress(const DecoderState& s) {
+    if (s.image == nullptr) return;
+    int height = s.frame->Height();
+    s.image->Progress(TProgressStage::psRunning, height > 0 ? static_cast<int>(int64_t{s.RowsDone} * 100 / height) : 0,
+                      false, gifmsg::kLoading);
+}
+
 // Reads the next data sub-block into Buffer behind the two bytes carried
 // over from the one before. False when the stream has ended.
 bool ReadSubBlock(DecoderState& s) {
+    if (++s.SubBlocksRead % kSubBlocksPerReport == 0) ReportProgress(s);
     // Keep the last two bytes: a code may straddle two sub-blocks.
     s.Buffer[0] = s.Buffer[s.LastByte - 2];
     s.Buffer[1] = s.Buffer[s.LastByte - 1];
@@ -219,6 +237,9 @@ void TGIFSubImage::Decompress(TGIFStream& stream) {
     DecoderState& s = *state;
     s.stream = &stream;
     s.frame = this;
+    s.image = Image();
+    s.RowsDone = 0;
+    s.SubBlocksRead = 0;
     s.MinCodeSize = minCodeSize;
     s.ClearCode = 1 << minCodeSize;
     s.EndCode = s.ClearCode + 1;
@@ -247,6 +268,7 @@ void TGIFSubImage::Decompress(TGIFStream& stream) {
     // One row of pixels, each a ReadPixel: values still on the stack are
     // taken in one go, in the order single pops would give them.
     auto decodeRow = [&](std::size_t row) {
+        if (s.RowsDone++ % kRowsPerReport == 0) ReportProgress(s);
         std::size_t at = row * width;
         std::size_t x = 0;
         while (x < width) {
@@ -281,12 +303,13 @@ void TGIFSubImage::Decompress(TGIFStream& stream) {
                     if (!decodeRow(row)) break;
             }
         }
-    } catch (...) {
-        // The extra read below still runs on the way out; an error of its own
-        // does not replace the first one.
+    } catch (const GIFException&) {
+        // The extra read below still runs on the way out; an error of the
+        // data's own does not replace the first one. Other exceptions (a
+        // progress handler's) pass straight on.
         try {
             ReadPixel(s);
-        } catch (...) {
+        } catch (const GIFException&) {
         }
         throw;
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "gif/GIFException.h"
 
@@ -15,7 +16,7 @@ namespace {
 constexpr std::size_t kWindowSize = 64 * 1024;
 }
 
-TGIFFileStream::TGIFFileStream(const std::string& path) {
+TGIFFileStream::TGIFFileStream(const std::string& path) : path_(path) {
     // O_NONBLOCK: a FIFO put where a GIF was must not block the open; it is
     // refused below as not a regular file.
     fd_ = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -26,6 +27,15 @@ TGIFFileStream::TGIFFileStream(const std::string& path) {
     }
     if (fd_ < 0) GIFError("Cannot open file \"" + path + "\"");
     size_ = st.st_size;
+}
+
+TGIFFileStream::TGIFFileStream(int fd, int64_t size, std::string path)
+    : path_(std::move(path)), fd_(fd), size_(size) {}
+
+std::shared_ptr<TGIFStream> TGIFFileStream::Reopen() {
+    int fd = fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) GIFError("Cannot open file \"" + path_ + "\"");
+    return std::shared_ptr<TGIFStream>(new TGIFFileStream(fd, size_, path_));
 }
 
 TGIFFileStream::~TGIFFileStream() {

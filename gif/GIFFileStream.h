@@ -1,6 +1,7 @@
 // A buffered read-only stream over a file. The file's size is taken when it
 // is opened; the reader goes through it a byte or a sub-block at a time, so
-// reads are served from a 64 KiB window.
+// reads are served from a 64 KiB window. Reads never move the file's own
+// offset, so a reopened stream shares the open file, not a copy of it.
 #pragma once
 
 #include <string>
@@ -22,8 +23,14 @@ public:
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t Position() const override { return position_; }
     int64_t Size() const override { return size_; }
+    // A stream over the same open file (its descriptor duplicated) with a
+    // window of its own; raises GIFException when no descriptor is left.
+    std::shared_ptr<TGIFStream> Reopen() override;
 
 private:
+    TGIFFileStream(int fd, int64_t size, std::string path);
+
+    std::string path_;
     int fd_ = -1;
     int64_t size_ = 0;
     int64_t position_ = 0;

@@ -52,11 +52,34 @@ void TGIFImage::Clear() {
     globalPalette_.reset();
 }
 
-void TGIFImage::LoadFromStream(TGIFStream& stream) {
+void TGIFImage::LoadFromStream(TGIFStream& stream) { Load(stream, nullptr); }
+
+void TGIFImage::LoadFromFile(const std::string& path) {
+    auto stream = std::make_shared<TGIFFileStream>(path);
+    Load(*stream, stream);
+}
+
+void TGIFImage::Load(TGIFStream& stream, std::shared_ptr<TGIFStream> shared) {
     Progress(TProgressStage::psStarting, 0, false, gifmsg::kLoading);
     Clear();
     int64_t start = stream.Position();
+    // The frames hold the data source from here on; the image lets it go
+    // when the load ends, however it ends.
+    struct LoadingState {
+        TGIFImage& image;
+        LoadingState(TGIFImage& i, TGIFStream& stream, std::shared_ptr<TGIFStream> shared) : image(i) {
+            image.loadingStream_ = &stream;
+            image.dataSource_ = std::move(shared);
+        }
+        ~LoadingState() {
+            image.loadingStream_ = nullptr;
+            image.dataSource_.reset();
+        }
+        LoadingState(const LoadingState&) = delete;
+        LoadingState& operator=(const LoadingState&) = delete;
+    };
     try {
+        LoadingState loading(*this, stream, std::move(shared));
         header_.LoadFromStream(stream);
         images_.LoadFromStream(stream, this);
         TGIFTrailer trailer(this);
@@ -70,9 +93,9 @@ void TGIFImage::LoadFromStream(TGIFStream& stream) {
     Progress(TProgressStage::psEnding, 100, false, gifmsg::kLoading);
 }
 
-void TGIFImage::LoadFromFile(const std::string& path) {
-    TGIFFileStream stream(path);
-    LoadFromStream(stream);
+std::shared_ptr<TGIFStream> TGIFImage::DataSource() {
+    if (!dataSource_ && loadingStream_ != nullptr) dataSource_ = loadingStream_->Reopen();
+    return dataSource_;
 }
 
 // --- Drawing ---

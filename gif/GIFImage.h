@@ -43,11 +43,20 @@ public:
     // --- Reading ---
     // Replaces the content with the GIF read from the stream's position.
     // Raises GIFException on a fatal fault; the stream is then back where it
-    // was and the frames read before the fault stay.
+    // was and the frames read before the fault stay. Any other exception (a
+    // progress or warning handler's) passes through the same way. The first
+    // frame's pixels are decoded now; later frames keep where their image
+    // data lies, in a stream of their own over the same bytes
+    // (TGIFStream::Reopen), and decode on first use.
     void LoadFromStream(TGIFStream& stream);
     // Opens path for reading and loads it; GIFException also when it cannot
-    // be opened.
+    // be opened. Later frames decode from the same open file, which stays
+    // open until they are all decoded or freed.
     void LoadFromFile(const std::string& path);
+    // The stream that a frame deferred by the load in progress decodes from
+    // later, shared by all of them: the file of LoadFromFile, otherwise the
+    // loaded stream reopened, on the first call of a load. Library internal.
+    std::shared_ptr<TGIFStream> DataSource();
     // No frames, no global table, zero logical screen, no composed bitmap.
     void Clear();
 
@@ -87,6 +96,9 @@ public:
     Rgb BackgroundColor() const;
 
 private:
+    // LoadFromStream; shared, when given, is the stream itself and serves
+    // as the data source of later frames.
+    void Load(TGIFStream& stream, std::shared_ptr<TGIFStream> shared);
     // Paints frame 0 onto canvas at rect as the animation painter paints its
     // first frame; an error in the paint ends the painting, not the draw.
     enum class PaintReason { NewPainter, Remake };
@@ -109,6 +121,9 @@ private:
     std::unique_ptr<Bitmap> bitmap_;
     std::unique_ptr<Backdrop> backdrop_;
     TGIFPaletteRef globalPalette_;
+    // While a load runs: the stream it reads and the data source handed out.
+    TGIFStream* loadingStream_ = nullptr;
+    std::shared_ptr<TGIFStream> dataSource_;
     bool isDrawing_ = false;
     bool isInsideGetPalette_ = false;
 };

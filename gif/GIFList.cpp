@@ -35,7 +35,14 @@ void TGIFList::Delete(int index) {
 }
 
 void TGIFList::Clear() {
-    while (!items_.empty()) Delete(0);
+    // Front to back, as deleting from the front one at a time would, but in
+    // one pass: the items leave the list first, then are freed in order (an
+    // extension still finds its frame, which its list belongs to).
+    while (!items_.empty()) {
+        std::vector<std::unique_ptr<TGIFItem>> items = std::move(items_);
+        items_.clear();
+        for (std::unique_ptr<TGIFItem>& item : items) item.reset();
+    }
 }
 
 void TGIFList::Warning(TGIFSeverity severity, const std::string& message) const {
@@ -58,8 +65,12 @@ void TGIFImageList::LoadFromStream(TGIFStream& stream, TPersistent* parent) {
             Warning(TGIFSeverity::gsWarning, gifmsg::kUnknownBlock);
             return;
         }
+        // The first frame is decoded now; the later ones are walked for
+        // their structure and decode on first use (all of them now when
+        // every frame is to be rendered on load).
         auto frame = std::make_unique<TGIFSubImage>(image);
-        frame->LoadFromStream(stream);
+        frame->LoadFromStream(stream, Count() == 0 || GIFImageRenderOnLoad ? TGIFDataLoad::dlDecode
+                                                                           : TGIFDataLoad::dlDefer);
         Add(std::move(frame));
         image->Progress(TProgressStage::psRunning,
                         stream.Size() > 0 ? static_cast<int>(stream.Position() * 100 / stream.Size()) : 0,

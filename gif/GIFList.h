@@ -27,7 +27,7 @@ public:
     void Add(std::unique_ptr<TGIFItem> item) { items_.push_back(std::move(item)); }
     // Takes the item out of the list and frees it.
     void Delete(int index);
-    // Deletes from the front until the list is empty.
+    // Deletes every item, front first, in time linear in the count.
     void Clear();
 
     virtual void Warning(TGIFSeverity severity, const std::string& message) const;
@@ -44,7 +44,8 @@ public:
     using TGIFList::TGIFList;
     TGIFSubImage& SubImage(int index) const;
     // Reads frames up to the trailer, a byte that starts no block, or the end
-    // of the stream. parent is the image.
+    // of the stream. parent is the image. The first frame's pixels are
+    // decoded now, the others' on first use (TGIFSubImage::LoadPixels).
     void LoadFromStream(TGIFStream& stream, TPersistent* parent) override;
 };
 

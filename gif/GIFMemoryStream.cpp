@@ -21,4 +21,10 @@ int64_t TGIFMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
     return position_;
 }
 
+std::shared_ptr<TGIFStream> TGIFMemoryStream::Reopen() {
+    std::shared_ptr<const std::vector<uint8_t>> bytes = owner_;
+    if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>(bytes_.begin(), bytes_.end());
+    return std::make_shared<TGIFMemoryStream>(std::move(bytes));
+}
+
 }  // namespace htmlimglist

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace htmlimglist {
 
@@ -22,6 +23,13 @@ public:
     virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
     virtual int64_t Position() const = 0;
     virtual int64_t Size() const = 0;
+
+    // A stream of its own over the same bytes (same positions), which may
+    // outlive this one: frames whose pixels are decoded after the load read
+    // their image data through it. This stream's position is unchanged.
+    // The default copies every byte into memory; file and memory streams
+    // share what they read instead.
+    virtual std::shared_ptr<TGIFStream> Reopen();
 };
 
 }  // namespace htmlimglist

@@ -49,8 +49,7 @@ void TGIFSubImage::SetBounds(int index, int value) {
         case 4:
             if ((index == 3 ? descriptor_.Width : descriptor_.Height) == v) return;
             (index == 3 ? descriptor_.Width : descriptor_.Height) = v;
-            data_.clear();
-            data_.shrink_to_fit();
+            DropPixels();
             hasPixels_ = false;
             FreeBitmap();
             FreeMask();
@@ -74,8 +73,7 @@ uint8_t TGIFSubImage::TransparentIndex() const {
 void TGIFSubImage::Clear() {
     extensions_.Clear();
     colorMap_.Clear();
-    data_.clear();
-    data_.shrink_to_fit();
+    DropPixels();
     hasPixels_ = false;
     fill_ = 0;
     descriptor_.Width = 0;
@@ -87,7 +85,9 @@ void TGIFSubImage::Clear() {
     localPalette_.reset();
 }
 
-void TGIFSubImage::LoadFromStream(TGIFStream& stream) {
+void TGIFSubImage::LoadFromStream(TGIFStream& stream) { LoadFromStream(stream, TGIFDataLoad::dlDecode); }
+
+void TGIFSubImage::LoadFromStream(TGIFStream& stream, TGIFDataLoad load) {
     Clear();
     extensions_.LoadFromStream(stream, this);
 
@@ -111,13 +111,86 @@ void TGIFSubImage::LoadFromStream(TGIFStream& stream) {
         if (count < 2 || count > 256) GIFError(gifmsg::kImageColors);
         colorMap_.LoadFromStream(stream, count);
     }
-    Decompress(stream);
+    std::shared_ptr<TGIFStream> source;
+    if (load == TGIFDataLoad::dlDefer && Image() != nullptr) source = Image()->DataSource();
+    if (source)
+        DeferData(stream, std::move(source));
+    else
+        Decompress(stream);
     if (GIFImageRenderOnLoad) GetBitmap();
 }
 
-void TGIFSubImage::NewImage() {
+namespace {
+// Data sub-blocks stepped over between two progress reports.
+constexpr uint32_t kSkipsPerReport = 4096;
+}  // namespace
+
+void TGIFSubImage::DeferData(TGIFStream& stream, std::shared_ptr<TGIFStream> source) {
+    // As Decompress begins: the frame's size of pixels, all of the fill.
+    NewImage();
+    fill_ = transparent_ ? TransparentIndex() : 0;
+    int64_t start = stream.Position();
+    uint8_t minCodeSize = 0;
+    if (!ReadByte(stream, minCodeSize)) return;  // no data: the frame keeps the fill
+    TGIFImage* image = Image();
+    uint8_t size = 0;
+    for (uint32_t blocks = 1; ReadByte(stream, size) && size != 0; ++blocks) {
+        Skip(stream, size);
+        if (blocks % kSkipsPerReport == 0)
+            image->Progress(TProgressStage::psRunning,
+                            stream.Size() > 0 ? static_cast<int>(stream.Position() * 100 / stream.Size()) : 0,
+                            false, gifmsg::kLoading);
+    }
+    source_ = std::move(source);
+    dataOffset_ = start;
+    state_ = TPixelState::Deferred;
+}
+
+void TGIFSubImage::LoadPixels() {
+    if (state_ == TPixelState::Failed) GIFError(decodeError_);
+    if (state_ != TPixelState::Deferred) return;
+    TGIFImage* image = Image();
+    std::shared_ptr<TGIFStream> source = source_;  // Decompress drops the frame's hold
+    int64_t before = source->Position();
+    // Back to the deferred state, for an exception that is not the data's fault.
+    auto defer = [&] {
+        DropPixels();
+        source_ = source;
+        state_ = TPixelState::Deferred;
+    };
+    if (image != nullptr) image->Progress(TProgressStage::psStarting, 0, false, gifmsg::kLoading);
+    try {
+        source->Seek(dataOffset_, TSeekOrigin::Beginning);
+        Decompress(*source);
+    } catch (const GIFException& e) {
+        source->Seek(before, TSeekOrigin::Beginning);
+        DropPixels();
+        decodeError_ = e.what();
+        state_ = TPixelState::Failed;
+        if (image != nullptr) image->Progress(TProgressStage::psEnding, 0, false, gifmsg::kLoading);
+        throw;
+    } catch (...) {
+        source->Seek(before, TSeekOrigin::Beginning);
+        defer();
+        if (image != nullptr) image->Progress(TProgressStage::psEnding, 0, false, gifmsg::kLoading);
+        throw;
+    }
+    // The stream may be the one a load is still reading (a handler that
+    // asks for a later frame while the image loads).
+    source->Seek(before, TSeekOrigin::Beginning);
+    if (image != nullptr) image->Progress(TProgressStage::psEnding, 100, false, gifmsg::kLoading);
+}
+
+void TGIFSubImage::DropPixels() {
     data_.clear();
     data_.shrink_to_fit();
+    state_ = TPixelState::Decoded;
+    source_.reset();
+    decodeError_.clear();
+}
+
+void TGIFSubImage::NewImage() {
+    DropPixels();
     fill_ = 0;
     hasPixels_ = Width() > 0 && Height() > 0;
     FreeBitmap();
@@ -129,11 +202,13 @@ int64_t TGIFSubImage::GetDataSize() const {
 }
 
 uint8_t TGIFSubImage::PixelIndex(int x, int y) const {
+    NeedPixels();
     std::size_t at = static_cast<std::size_t>(y) * Width() + static_cast<std::size_t>(x);
     return at < data_.size() ? data_[at] : fill_;
 }
 
 void TGIFSubImage::CopyRow(int y, uint8_t* out) const {
+    NeedPixels();
     std::size_t width = static_cast<std::size_t>(Width());
     std::size_t start = static_cast<std::size_t>(y) * width;
     std::size_t held = start < data_.size() ? std::min(width, data_.size() - start) : 0;
@@ -146,6 +221,7 @@ void TGIFSubImage::CopyRow(int y, uint8_t* out) const {
 const Bitmap* TGIFSubImage::GetBitmap() {
     if (bitmap_) return bitmap_.get();
     if (GetEmpty()) return nullptr;
+    LoadPixels();
     TGIFImage* image = Image();
     if (image != nullptr) image->Progress(TProgressStage::psStarting, 0, false, gifmsg::kRendering);
     try {
@@ -314,6 +390,7 @@ void TGIFSubImage::Draw(Bitmap& canvas, const Rect& rect, bool transparent, bool
 
 void TGIFSubImage::StretchDraw(Bitmap& canvas, const Rect& rect, bool transparent, bool tile) {
     TGIFImage* image = Image();
+    if (!GetEmpty()) LoadPixels();
     if (!tile && !GetEmpty() && !(image != nullptr && image->GetDoDither())) {
         // Straight from the indices: the same pixels as stretching the frame
         // bitmap through its mask, without making a bitmap of the frame's

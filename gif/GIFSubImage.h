@@ -1,9 +1,11 @@
 // One frame of a GIF image: image descriptor, extensions, local colour table
 // and the pixels as colour indices (GIF89a sections 20-22), plus the bitmap
-// the frame is drawn from.
+// the frame is drawn from. The pixels may wait in the stream until they are
+// first read.
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "gif/GIFColorMap.h"
@@ -18,6 +20,12 @@ class TGIFGraphicControlExtension;
 // a * b / c in 64 bits, rounded to the nearest whole number (halves away from
 // zero); -1 when c is 0 or the result does not fit 32 bits.
 int MulDiv(int a, int b, int c);
+
+// What reading a frame does with its image data.
+enum class TGIFDataLoad {
+    dlDecode,  // decode the pixels now
+    dlDefer,   // step over the data sub-blocks, keeping where they lie
+};
 
 class TGIFSubImage final : public TGIFItem {
 public:
@@ -61,19 +69,34 @@ public:
     // When the stream holds only extensions before the trailer (or its end),
     // the frame keeps them and has no pixels.
     void LoadFromStream(TGIFStream& stream) override;
+    // The same, with the image data decoded now or deferred. A deferred
+    // frame steps over its data sub-blocks (their structure only: the LZW
+    // codes are not looked at) and keeps where the data starts, in the
+    // stream its image hands out (TGIFImage::DataSource); the first read of
+    // its pixels decodes it. A frame without an image decodes now.
+    void LoadFromStream(TGIFStream& stream, TGIFDataLoad load);
     // Decodes the LZW image data that follows the descriptor (GIF89a section
     // 22 and appendix F) into the pixel indices.
     void Decompress(TGIFStream& stream);
 
     // --- Pixels ---
+    // Decodes deferred image data; nothing when the pixels are there. Every
+    // read of the pixels below (and drawing) calls it. Damaged data raises
+    // its GIFException here, and again on every later call without decoding
+    // again; the frame then holds no pixel memory. Any other exception (a
+    // progress handler's) leaves the data deferred, to be decoded next time.
+    void LoadPixels();
+    // True while the image data waits to be decoded.
+    bool GetDeferred() const { return state_ == TPixelState::Deferred; }
     // Replaces the pixels by width x height indices of 0 (none for a zero
     // size).
     void NewImage();
-    // width x height when the frame has pixels, else 0.
+    // width x height when the frame has pixels (decoded or not), else 0.
     int64_t GetDataSize() const;
-    // Bytes of pixel memory really held. Decoding grows it as pixels arrive,
-    // so damaged data cannot make a tiny file claim a huge buffer; every
-    // pixel beyond it has the fill index.
+    // Bytes of pixel memory really held; 0 while the data is deferred (this
+    // does not decode it). Decoding grows it as pixels arrive, so damaged
+    // data cannot make a tiny file claim a huge buffer; every pixel beyond
+    // it has the fill index.
     int64_t GetAllocatedSize() const { return static_cast<int64_t>(data_.size()); }
     uint8_t FillIndex() const { return fill_; }
     uint8_t PixelIndex(int x, int y) const;
@@ -107,6 +130,22 @@ public:
     void StretchDraw(Bitmap& canvas, const Rect& rect, bool transparent, bool tile);
 
 private:
+    enum class TPixelState : uint8_t {
+        Decoded,   // data_ holds the pixels decoded so far (or there are none)
+        Deferred,  // the data waits at dataOffset_ in source_
+        Failed,    // decoding raised decodeError_
+    };
+
+    // LoadPixels for the const readers. A deferred frame was read by a
+    // load, so the object itself is never const.
+    void NeedPixels() const {
+        if (state_ != TPixelState::Decoded) const_cast<TGIFSubImage*>(this)->LoadPixels();
+    }
+    // Steps over the image data, reporting progress now and then, and keeps
+    // where it starts; source holds the same bytes as stream.
+    void DeferData(TGIFStream& stream, std::shared_ptr<TGIFStream> source);
+    // Drops the pixels and any deferred data or decoding error.
+    void DropPixels();
     std::unique_ptr<Bitmap> BuildBitmap(bool dither);
     void DrawTiles(Bitmap& canvas, const Rect& rect, const MonoBitmap* mask);
 
@@ -118,6 +157,10 @@ private:
     bool hasPixels_ = false;
     uint8_t fill_ = 0;
     std::vector<uint8_t> data_;  // the first pixels in row order; the rest are fill_
+    TPixelState state_ = TPixelState::Decoded;
+    std::shared_ptr<TGIFStream> source_;  // while deferred: the stream holding the data
+    int64_t dataOffset_ = 0;              // where the data (its minimum code size byte) starts in source_
+    std::string decodeError_;             // once failed
 
     std::unique_ptr<Bitmap> bitmap_;
     std::unique_ptr<MonoBitmap> mask_;

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "GifTestSupport.h"
+#include "gif/GIFException.h"
 
 namespace htmlimglist::test {
 namespace {
@@ -174,17 +175,37 @@ TEST(GifDecoderTest, DamagedTablesAndCodeSizes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Bytes bytes = GifBuilder()
-                          .Header(10, 10, kRgbw)
-                          .Frame(Spec(2, 1, {0, 1}))
-                          .Descriptor(Spec(10, 10, {}))
-                          .Raw({static_cast<uint8_t>(c.minCodeSize)})
-                          .Raw(SubBlocks(c.codes))
-                          .Trailer()
-                          .bytes();
-        Loaded l = Load(bytes);
-        EXPECT_EQ(l.error, c.error);
-        EXPECT_EQ(l.image->Images().Count(), 1);  // the frame before stays
+        auto damaged = [&](GifBuilder& b) {
+            b.Descriptor(Spec(10, 10, {})).Raw({static_cast<uint8_t>(c.minCodeSize)}).Raw(SubBlocks(c.codes));
+        };
+        // In the first frame the damage fails the load.
+        GifBuilder first;
+        first.Header(10, 10, kRgbw);
+        damaged(first);
+        EXPECT_EQ(Load(first.Trailer().bytes()).error, c.error);
+
+        // In a later frame it is found only when that frame's pixels are
+        // read; the load and the first frame's drawing go on.
+        GifBuilder later;
+        later.Header(10, 10, kRgbw).Frame(Spec(2, 1, {0, 1}));
+        damaged(later);
+        Loaded l = Load(later.Trailer().bytes());
+        EXPECT_EQ(l.error, "");
+        ASSERT_EQ(l.image->Images().Count(), 2);
+        Bitmap target(10, 10);
+        l.image->Draw(target, Rect{0, 0, 10, 10});
+        EXPECT_EQ(target.Pixel(0, 0), (Rgb{255, 0, 0}));
+        TGIFSubImage& frame = l.image->Images().SubImage(1);
+        for (int ask = 0; ask < 2; ++ask) {  // raised again, not decoded again
+            try {
+                frame.PixelIndex(0, 0);
+                ADD_FAILURE() << "no error";
+            } catch (const GIFException& e) {
+                EXPECT_EQ(e.what(), c.error);
+            }
+            EXPECT_EQ(frame.GetAllocatedSize(), 0);
+        }
+        EXPECT_THROW(frame.GetBitmap(), GIFException);
     }
 }
 

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <vector>
 
@@ -257,6 +258,31 @@ TEST_F(ReducedImageTest, AnAbortDuringADecodeDropsThatImage) {
     EXPECT_NE(page.find("00001/a.jpg"), std::string::npos);
     EXPECT_EQ(page.find("00001/b.jpg"), std::string::npos);
     EXPECT_EQ(maker.calls, 2);
+}
+
+TEST_F(ReducedImageTest, GifCopiesStopOnCancelAndNeedOnlyTheFirstFrame) {
+    WriteFile(folder + "/anim.gif", AnimatedGif(400, 300));
+    ReducedImageRequest request{ImageKind::Gif, folder + "/anim.gif", 200, 150};
+    std::atomic<bool> cancel{true};
+    ReducedImage cancelled = MakeReducedImageInMemory(request, &cancel);
+    EXPECT_TRUE(cancelled.aborted);
+    EXPECT_FALSE(cancelled.ok);
+    cancel = false;
+    EXPECT_TRUE(MakeReducedImageInMemory(request, &cancel).ok);
+
+    // A later frame whose LZW data is damaged (its table walks in circles)
+    // is never decoded: the copy is made from the first frame.
+    FrameSpec frame;
+    frame.width = 40;
+    frame.height = 20;
+    frame.pixels.assign(800, 1);
+    GifBuilder damaged;
+    damaged.Header(40, 20, kRgbw).Frame(frame).Descriptor(frame).Raw({2});
+    damaged.Raw(SubBlocks(PackCodes({{4, 3}, {7, 3}, {6, 3}, {0, 3}, {6, 4}}))).Trailer();
+    WriteFile(folder + "/damaged.gif", GifBytes(damaged));
+    ReducedImage copy = MakeReducedImageInMemory({ImageKind::Gif, folder + "/damaged.gif", 40, 20});
+    EXPECT_TRUE(copy.ok);
+    EXPECT_EQ(copy.picture.Pixel(39, 19), (Rgb{0, 255, 0}));
 }
 
 TEST_F(ReducedImageTest, ACopyNeverReplacesItsOwnSource) {
