@@ -164,14 +164,15 @@ constexpr std::size_t kRowBufferBytes = 1024 * 1024;
 // The smooth road, after the header: decodes at the smallest DCT scale
 // (N/8) that still gives at least twice width x height, the size in the
 // stored orientation, or at full scale when none does, area-averages the
-// rows as they come and turns the small result upright. libjpeg's scaled
-// inverse DCT already averages within each block, so the box average that
-// follows has little left to do and most of the work is entropy decoding.
-// Block smoothing and fancy upsampling stay on as in a full decode: block
-// smoothing only acts on progressive files whose scans stopped early, and
-// for scales below 8/8 libjpeg scales subsampled chroma by its inverse DCT,
-// so no upsampling runs at all; at full scale it keeps the result close to
-// the full decode.
+// rows as they come and turns the small result upright. The scaled inverse
+// DCT keeps only each block's low frequencies, so the picture handed to the
+// box average is already free of what would alias, and nearly all the work
+// left is entropy decoding. Block smoothing and fancy upsampling stay on,
+// as in a full decode, at no cost where it matters: block smoothing acts
+// only on progressive files whose scans stopped early, and below 8/8 libjpeg
+// brings 2:1 subsampled chroma to size in its inverse DCT, so no upsampling
+// runs at all; at full scale the fancy upsampler keeps the result equal to
+// averaging the full decode.
 bool DecodeAveraged(jpeg_decompress_struct& codec, ErrorTrap& trap, int width, int height, int orientation,
                     const JpegReduction& how, AreaAverager& averager, Bitmap& out, JpegDecodeReport& report) {
     const bool cmyk = codec.jpeg_color_space == JCS_CMYK || codec.jpeg_color_space == JCS_YCCK;
