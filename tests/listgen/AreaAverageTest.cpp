@@ -68,13 +68,5 @@ TEST(AreaAverageTest, RepeatedRowsCountAsThatManyRows) {
     ExpectSamePixels(averager.Result(), BoxAverageReference(source, 6, 4));
 }
 
-TEST(AreaAverageTest, OnlyReductionsStart) {
-    AreaAverager averager;
-    EXPECT_FALSE(averager.Start(10, 10, 11, 5));
-    EXPECT_FALSE(averager.Start(10, 10, 5, 11));
-    EXPECT_FALSE(averager.Start(10, 10, 0, 5));
-    EXPECT_FALSE(averager.Done());
-}
-
 }  // namespace
 }  // namespace htmlimglist
