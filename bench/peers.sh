@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Reduced images side by side with two well-known thumbnailers, on a corpus of
 # photo-like 4000 x 3000 JPEGs (4:2:0, quality 90):
-#   htmlimglist-cli in reduced mode (MaxPixel 200, no list of full-size images)
+#   htmlimglist-cli in reduced mode (MaxPixel 200, no list of full-size images),
+#     nearest pixel and SmoothReduce=1 (area average)
 #   vipsthumbnail -s 200                          (one process for all files)
 #   convert -thumbnail 200x200 -quality 75        (one process per file)
 # and a memory check of htmlimglist-cli with a 12000 x 9000 source added.
-# Prints wall and CPU seconds, peak memory and the ratios to vipsthumbnail.
+# Prints wall and CPU seconds, peak memory and the ratios to vipsthumbnail,
+# then the PSNR of the reduced pictures against the exact area average
+# (htmlimglist-smooth-quality, when it is built).
 #
 #   bench/peers.sh [BUILD_DIR]     (default: build; needs the benchmark tools,
 #                                   which it installs: libvips-tools,
@@ -49,11 +52,11 @@ measure() {  # measure LABEL COMMAND... -> "LABEL wall cpu maxrss_kB"
     echo "$label $wall $(echo "$user + $sys" | bc) $rss"
 }
 
-ours() {  # ours JOBS FOLDER
-    local jobs=$1 folder=$2
+ours() {  # ours JOBS FOLDER [OPTION...]
+    local jobs=$1 folder=$2; shift 2
     rm -f "$(dirname "$folder")"/*.JPG
     "$cli" -q --settings "$work/peers.INI" -j "$jobs" --set MakeSmallImage=1 \
-        --set MakeSmallImageAndOrgImageList=0 --set ImageSurelyCreate=1 --set MaxPixel=200 "$folder"
+        --set MakeSmallImageAndOrgImageList=0 --set ImageSurelyCreate=1 --set MaxPixel=200 "$@" "$folder"
 }
 run_ours() { ours "$@"; }
 run_vips() { rm -rf "$work/vips"; mkdir -p "$work/vips"; vipsthumbnail -s 200 -o "$work/vips/%s.jpg" "$corpus"/*.JPG; }
@@ -69,8 +72,11 @@ rows=()
 rows+=("$(measure vipsthumbnail bash -c run_vips)")
 rows+=("$(measure "htmlimglist-cli(jobs=$cores)" bash -c "run_ours $cores '$corpus'")")
 rows+=("$(measure "htmlimglist-cli(jobs=1)" bash -c "run_ours 1 '$corpus'")")
+rows+=("$(measure "cli-smooth(jobs=$cores)" bash -c "run_ours $cores '$corpus' --set SmoothReduce=1")")
+rows+=("$(measure "cli-smooth(jobs=1)" bash -c "run_ours 1 '$corpus' --set SmoothReduce=1")")
 rows+=("$(measure "convert" bash -c run_convert)")
 rows+=("$(measure "htmlimglist-cli(+12000x9000)" bash -c "run_ours $cores '$big'")")
+rows+=("$(measure "cli-smooth(+12000x9000)" bash -c "run_ours $cores '$big' --set SmoothReduce=1")")
 
 vips_wall=$(echo "${rows[0]}" | awk '{print $2}')
 printf '%-30s %8s %8s %10s %10s\n' tool wall_s cpu_s peak_MB wall/vips
@@ -79,7 +85,9 @@ for row in "${rows[@]}"; do
     printf '%-30s %8.2f %8.2f %10.1f %10.2f\n' "$label" "$wall" "$cpu" "$(echo "$rss / 1024" | bc -l)" \
         "$(echo "$wall / $vips_wall" | bc -l)"
 done
-echo "(60 files of 4000 x 3000; the last row adds one 12000 x 9000 file; $cores cores)"
+echo "(60 files of 4000 x 3000; the +12000x9000 rows add one 12000 x 9000 file; $cores cores)"
+quality="$build/bin/htmlimglist-smooth-quality"
+if [ -x "$quality" ]; then "$quality" "$corpus" 200 "$work/vips"; fi
 
 # --- Animated GIFs ------------------------------------------------------------
 # 10 GIFs of 90 photo-like, noisy 480 x 360 frames (256 colours): vipsthumbnail

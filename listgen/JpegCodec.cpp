@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "listgen/AreaAverage.h"
 #include "listgen/Orientation.h"
 
 // jpeglib.h needs size_t and FILE declared first.
@@ -155,10 +156,80 @@ FILE* OpenRegularFile(const std::string& path) {
 // Rows to read between looks at the cancel flag.
 constexpr int kRowsPerCancelCheck = 16;
 
+// Rows the smooth road asks libjpeg for at once, and the most memory they
+// may take.
+constexpr JDIMENSION kRowsPerRead = 16;
+constexpr std::size_t kRowBufferBytes = 1024 * 1024;
+
+// The smooth road, after the header: decodes at the smallest DCT scale
+// (N/8) that still gives at least twice width x height, the size in the
+// stored orientation, or at full scale when none does, area-averages the
+// rows as they come and turns the small result upright. The scaled inverse
+// DCT keeps only each block's low frequencies, so the picture handed to the
+// box average is already free of what would alias, and nearly all the work
+// left is entropy decoding. Block smoothing and fancy upsampling stay on,
+// as in a full decode, at no cost where it matters: block smoothing acts
+// only on progressive files whose scans stopped early, and below 8/8 libjpeg
+// brings 2:1 subsampled chroma to size in its inverse DCT, so no upsampling
+// runs at all; at full scale the fancy upsampler keeps the result equal to
+// averaging the full decode.
+bool DecodeAveraged(jpeg_decompress_struct& codec, ErrorTrap& trap, int width, int height, int orientation,
+                    const JpegReduction& how, AreaAverager& averager, Bitmap& out, JpegDecodeReport& report) {
+    const bool cmyk = codec.jpeg_color_space == JCS_CMYK || codec.jpeg_color_space == JCS_YCCK;
+    codec.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    codec.do_block_smoothing = TRUE;
+    codec.do_fancy_upsampling = TRUE;
+    codec.dct_method = JDCT_ISLOW;
+    codec.mem->max_memory_to_use = kMaxJpegDecoderMemory;
+    codec.scale_denom = 8;
+    for (unsigned n = 1; n <= 8; ++n) {
+        codec.scale_num = n;
+        jpeg_calc_output_dimensions(&codec);
+        if (int64_t(codec.output_width) >= 2 * int64_t(width) && int64_t(codec.output_height) >= 2 * int64_t(height))
+            break;
+    }
+    jpeg_start_decompress(&codec);
+
+    const int64_t decodedWidth = codec.output_width, decodedHeight = codec.output_height;
+    if (!averager.Start(decodedWidth, decodedHeight, width, height)) {
+        std::snprintf(trap.message, sizeof trap.message, "cannot average %lld x %lld to %d x %d",
+                      (long long)decodedWidth, (long long)decodedHeight, width, height);
+        return false;
+    }
+    const bool inverted = cmyk && codec.saw_Adobe_marker;
+    const JDIMENSION rowBytes = JDIMENSION(decodedWidth) * JDIMENSION(codec.output_components);
+    const JDIMENSION rowCount = std::clamp<JDIMENSION>(JDIMENSION(kRowBufferBytes / rowBytes), 1, kRowsPerRead);
+    auto common = reinterpret_cast<j_common_ptr>(&codec);
+    JSAMPARRAY rows = (*codec.mem->alloc_sarray)(common, JPOOL_IMAGE, rowBytes, rowCount);
+    JSAMPARRAY rgb = cmyk ? (*codec.mem->alloc_sarray)(common, JPOOL_IMAGE, JDIMENSION(decodedWidth) * 3, 1) : nullptr;
+
+    while (codec.output_scanline < codec.output_height) {
+        if (how.cancel != nullptr && how.cancel->load()) {
+            report.aborted = true;
+            std::snprintf(trap.message, sizeof trap.message, "aborted");
+            return false;
+        }
+        const JDIMENSION got = jpeg_read_scanlines(&codec, rows, rowCount);
+        if (got == 0) return false;
+        for (JDIMENSION r = 0; r < got; ++r) {
+            const JSAMPLE* row = rows[r];
+            if (cmyk) {
+                for (int64_t x = 0; x < decodedWidth; ++x) CmykPixelToRgb(row + 4 * x, inverted, rgb[0] + 3 * x);
+                row = rgb[0];
+            }
+            averager.AddRow(row);
+        }
+    }
+    jpeg_abort_decompress(&codec);
+    out = orientation == kOrientationAsStored ? std::move(averager.Result())
+                                              : TurnUpright(averager.Result(), orientation);
+    return true;
+}
+
 // Everything after the source is attached: header, checks, decode, sampling.
 // A libjpeg error leaves through the trap set by Decode below.
 bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling sampling, int width, int height,
-                const JpegReduction& how, Bitmap& out, JpegDecodeReport& report) {
+                const JpegReduction& how, AreaAverager& averager, Bitmap& out, JpegDecodeReport& report) {
     jpeg_read_header(&codec, TRUE);
     report.sourceWidth = int(codec.image_width);
     report.sourceHeight = int(codec.image_height);
@@ -174,6 +245,13 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
     if (width <= 0 || height <= 0) {
         std::snprintf(trap.message, sizeof trap.message, "no pixels to make");
         return false;
+    }
+    if (sampling == Sampling::Scaled && how.smooth) {
+        // Averaging happens in the stored orientation; enlarging in either
+        // direction stays with the nearest pixel.
+        const int storedWidth = swapped ? height : width, storedHeight = swapped ? width : height;
+        if (storedWidth <= W && storedHeight <= H)
+            return DecodeAveraged(codec, trap, storedWidth, storedHeight, orientation, how, averager, out, report);
     }
 
     const bool cmyk = codec.jpeg_color_space == JCS_CMYK || codec.jpeg_color_space == JCS_YCCK;
@@ -252,9 +330,9 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
 
 // The trap: nothing here changes between setjmp and a jump back to it.
 bool Decode(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling sampling, int width, int height,
-            const JpegReduction& how, Bitmap& out, JpegDecodeReport& report) {
+            const JpegReduction& how, AreaAverager& averager, Bitmap& out, JpegDecodeReport& report) {
     if (setjmp(trap.jump) != 0) return false;
-    return DecodeBody(codec, trap, sampling, width, height, how, out, report);
+    return DecodeBody(codec, trap, sampling, width, height, how, averager, out, report);
 }
 
 bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height, const JpegReduction& how,
@@ -285,7 +363,10 @@ bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height
         jpeg_mem_src(&codec, reinterpret_cast<const unsigned char*>(input.bytes.data()),
                      static_cast<unsigned long>(input.bytes.size()));
     }
-    const bool ok = Decode(codec, trap, sampling, width, height, how, out, r);
+    // The averager's memory belongs out here, above the trap, so that a
+    // jump out of libjpeg skips no destructor.
+    AreaAverager averager;
+    const bool ok = Decode(codec, trap, sampling, width, height, how, averager, out, r);
     jpeg_destroy_decompress(&codec);
     if (file != nullptr) std::fclose(file);
     r.warnings = trap.warnings;

@@ -32,7 +32,7 @@ struct JpegReduction {
     // is the size of the picture turned upright.
     int orientation = 1;
     // Area average instead of nearest pixel at each destination pixel's
-    // centre.
+    // centre, when reducing in both directions (enlarging stays nearest).
     bool smooth = false;
     // When set, the decode stops soon after the flag turns true and fails
     // with report.aborted.
@@ -51,8 +51,11 @@ inline constexpr long kMaxJpegDecoderMemory = 512L * 1024 * 1024;
 // converted) and samples it to width x height by nearest pixel at each
 // destination pixel's centre, of the source turned upright by
 // how.orientation. Only the source rows that sampling uses are fully
-// decoded; the others are skipped. False when the source cannot be read or
-// decoded; out is then unspecified.
+// decoded; the others are skipped. With how.smooth (and a reduction) each
+// destination pixel is instead the area average of the picture under it,
+// taken from a decode at the smallest DCT scale that is still at least twice
+// the size asked for; rows are averaged as they are decoded. False when the
+// source cannot be read or decoded; out is then unspecified.
 bool DecodeJpegScaled(const JpegInput& input, int width, int height, Bitmap& out,
                       JpegDecodeReport* report = nullptr, const JpegReduction& how = {});
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "gif/GIFImage.h"
+#include "listgen/GifAverage.h"
 #include "listgen/JpegCodec.h"
 #include "platform/AtomicFile.h"
 #include "platform/Text.h"
@@ -31,10 +32,17 @@ ReducedImage MakeReducedImageInMemory(const ReducedImageRequest& request, const 
                 if (cancel != nullptr && cancel->load()) throw ReducedImageCancelled();
             };
             gif.LoadFromFile(request.sourcePath);
-            // The picture starts white, so transparent or uncovered parts of
-            // the first frame come out white whatever was made before.
-            result.picture = Bitmap(width, height, kWhite);
-            gif.Draw(result.picture, Rect{0, 0, width, height});
+            if (request.smooth && width <= gif.GetWidth() && height <= gif.GetHeight()) {
+                if (!AverageGifFirstFrame(gif, width, height, result.picture, cancel)) {
+                    result.aborted = cancel != nullptr && cancel->load();
+                    return result;
+                }
+            } else {
+                // The picture starts white, so transparent or uncovered parts
+                // of the first frame come out white whatever was made before.
+                result.picture = Bitmap(width, height, kWhite);
+                gif.Draw(result.picture, Rect{0, 0, width, height});
+            }
         } else {
             JpegDecodeReport report;
             JpegReduction how;

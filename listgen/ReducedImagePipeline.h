@@ -33,8 +33,10 @@ struct ReducedImage {
 };
 
 // Decodes the request's source (JPEG through libjpeg, GIF through the GIF
-// library onto a white picture), reduces it to its size and encodes it at
-// quality 75. A set cancel flag stops the decoding soon. Never throws.
+// library onto a white picture), reduces it to its size (by nearest pixel,
+// or with request.smooth by area average where both sides shrink) and
+// encodes it at quality 75. A set cancel flag stops the decoding soon.
+// Never throws.
 ReducedImage MakeReducedImageInMemory(const ReducedImageRequest& request,
                                       const std::atomic<bool>* cancel = nullptr);
 

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
 
 #include "listgen/ChGetImgSize.h"
 #include "listgen/Orientation.h"
+#include "support/BoxReference.h"
 #include "support/Fixtures.h"
 #include "support/JpegFixtures.h"
 
@@ -152,6 +156,130 @@ TEST(JpegCodecTest, BrokenSourcesFailCleanlyOrDecodeWithWarnings) {
     // A header claiming 65500 x 65500 is refused before any decoding.
     std::string huge = JpegSoi() + JpegSof(0, 65500, 65500) + JpegEoi();
     EXPECT_FALSE(DecodeJpegScaled(JpegInput{{}, huge}, 200, 200, out, &report));
+}
+
+JpegReduction Smooth(int orientation = kOrientationAsStored) {
+    JpegReduction how;
+    how.smooth = true;
+    how.orientation = orientation;
+    return how;
+}
+
+// The largest difference of any sample; -1 for different sizes.
+int LargestDifference(const Bitmap& a, const Bitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
+    int largest = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int k = 0; k < 3 * a.Width(); ++k) largest = std::max(largest, std::abs(a.Row(y)[k] - b.Row(y)[k]));
+    return largest;
+}
+
+// Peak signal to noise ratio in dB (infinite for equal pictures).
+double Psnr(const Bitmap& a, const Bitmap& b) {
+    double squares = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int k = 0; k < 3 * a.Width(); ++k) squares += double(a.Row(y)[k] - b.Row(y)[k]) * (a.Row(y)[k] - b.Row(y)[k]);
+    if (squares == 0) return INFINITY;
+    return 10 * std::log10(255.0 * 255.0 * 3 * a.Width() * a.Height() / squares);
+}
+
+// One-pixel stripes: nearest sampling makes them solid black or white, the
+// area average even grey (the decoded picture, before any encoding).
+TEST(JpegCodecTest, SmoothReductionTurnsFineStripesGrey) {
+    for (bool vertical : {true, false}) {
+        SCOPED_TRACE(vertical ? "vertical stripes" : "horizontal stripes");
+        Bitmap stripes(256, 128);
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 256; ++x) stripes.SetPixel(x, y, (vertical ? x : y) % 2 ? kWhite : kBlack);
+        std::string jpeg;
+        ASSERT_TRUE(EncodeJpeg(stripes, 95, jpeg));
+        Bitmap reduced;
+        ASSERT_TRUE(DecodeJpegScaled(JpegInput{{}, jpeg}, 32, 16, reduced, nullptr, Smooth()));
+        ASSERT_EQ(reduced.Width(), 32);
+        for (int y = 0; y < 16; ++y)
+            for (int k = 0; k < 3 * 32; ++k) ASSERT_NEAR(reduced.Row(y)[k], 128, 2) << "at " << k / 3 << "," << y;
+    }
+}
+
+// Where no DCT scale keeps twice the size, the full decode is averaged: the
+// result equals turning the full decode upright and averaging that, exactly.
+TEST(JpegCodecTest, SmoothReductionOfEveryOrientationEqualsTurningThenAveraging) {
+    const std::string jpeg = MakeJpeg({203, 151, Chroma::S420});
+    Bitmap full;
+    ASSERT_TRUE(DecodeJpegFull(JpegInput{{}, jpeg}, full));
+    const std::pair<int, int> sizes[] = {{100, 75}, {75, 100}, {151, 151}, {150, 1}};
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const Bitmap upright = TurnUpright(full, orientation);
+        for (auto [w, h] : sizes) {
+            SCOPED_TRACE(testing::Message() << "orientation " << orientation << " to " << w << "x" << h);
+            Bitmap reduced;
+            ASSERT_TRUE(DecodeJpegScaled(JpegInput{{}, jpeg}, w, h, reduced, nullptr, Smooth(orientation)));
+            EXPECT_EQ(LargestDifference(reduced, BoxAverageReference(upright, w, h)), 0);
+        }
+    }
+}
+
+// From a DCT-scaled decode the average stays close to the exact one of the
+// full decode, for every colour model and scan mode; at full scale it is
+// the exact one. (This fixture's wrapping ramps and XOR texture are far
+// harsher than photos: its hard edges cost a few dB, photos lose far less.)
+TEST(JpegCodecTest, SmoothReductionOfEveryKindOfSourceStaysCloseToTheExactAverage) {
+    struct Source {
+        const char* what;
+        JpegSpec spec;
+    };
+    const Source sources[] = {
+        {"4:2:0", {203, 151, Chroma::S420}},
+        {"4:2:2", {203, 151, Chroma::S422}},
+        {"4:4:4", {203, 151, Chroma::S444}},
+        {"grayscale", {203, 151, Chroma::S444, JpegColor::Gray}},
+        {"progressive 4:2:0", {203, 151, Chroma::S420, JpegColor::Rgb, true}},
+        {"CMYK", {203, 151, Chroma::S444, JpegColor::Cmyk}},
+    };
+    struct Size {
+        int w, h;
+        double minimumPsnr;  // infinite: exact
+    } sizes[] = {{100, 75, INFINITY}, {50, 37, 28}, {25, 18, 30}, {1, 1, 40}};
+    for (const Source& s : sources) {
+        const std::string jpeg = MakeJpeg(s.spec);
+        Bitmap full;
+        ASSERT_TRUE(DecodeJpegFull(JpegInput{{}, jpeg}, full));
+        for (const Size& size : sizes) {
+            SCOPED_TRACE(testing::Message() << s.what << " to " << size.w << "x" << size.h);
+            Bitmap reduced;
+            JpegDecodeReport report;
+            ASSERT_TRUE(DecodeJpegScaled(JpegInput{{}, jpeg}, size.w, size.h, reduced, &report, Smooth()))
+                << report.error;
+            ASSERT_EQ(reduced.Width(), size.w);
+            ASSERT_EQ(reduced.Height(), size.h);
+            EXPECT_GE(Psnr(reduced, BoxAverageReference(full, size.w, size.h)), size.minimumPsnr);
+        }
+    }
+}
+
+TEST(JpegCodecTest, SmoothEnlargementStaysNearestPixel) {
+    const std::string jpeg = MakeJpeg({64, 48});
+    for (auto [w, h] : {std::pair{80, 30}, std::pair{30, 60}, std::pair{128, 96}}) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h);
+        Bitmap smooth, nearest;
+        ASSERT_TRUE(DecodeJpegScaled(JpegInput{{}, jpeg}, w, h, smooth, nullptr, Smooth()));
+        ASSERT_TRUE(DecodeJpegScaled(JpegInput{{}, jpeg}, w, h, nearest));
+        EXPECT_TRUE(SamePixels(smooth, nearest));
+    }
+}
+
+TEST(JpegCodecTest, ASetCancelFlagStopsBothRoads) {
+    const std::string jpeg = MakeJpeg({640, 480});
+    const std::atomic<bool> cancel{true};
+    for (bool smooth : {false, true}) {
+        JpegReduction how;
+        how.smooth = smooth;
+        how.cancel = &cancel;
+        Bitmap out;
+        JpegDecodeReport report;
+        EXPECT_FALSE(DecodeJpegScaled(JpegInput{{}, jpeg}, 64, 48, out, &report, how));
+        EXPECT_TRUE(report.aborted) << (smooth ? "smooth" : "nearest");
+    }
 }
 
 }  // namespace

@@ -198,6 +198,31 @@ TEST_F(ReducedImageTest, TransparentGifPixelsComeOutWhite) {
     EXPECT_LT(red.g, 60);
 }
 
+// One-pixel stripes, reduced four times: the nearest pixel always lands on
+// the black ones; with SmoothReduce the copy is even grey.
+TEST_F(ReducedImageTest, SmoothReduceMakesGreyCopiesOfFineStripes) {
+    FrameSpec frame;
+    frame.width = 64;
+    frame.height = 32;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 64; ++x) frame.pixels.push_back(uint8_t(x % 2));
+    GifBuilder gif;
+    gif.Header(64, 32, kBlackWhite).Frame(frame).Trailer();
+    WriteFile(folder + "/stripes.gif", GifBytes(gif));
+    options.ImageSurelyCreate = true;
+    for (bool smooth : {false, true}) {
+        SCOPED_TRACE(smooth ? "smooth" : "nearest");
+        options.SmoothReduce = smooth;
+        ASSERT_TRUE(Run(1, 16));
+        Bitmap copy;
+        ASSERT_TRUE(DecodeJpegFull(JpegInput{parent + "/stripes.gif", {}}, copy));
+        ASSERT_EQ(copy.Width(), 16);
+        ASSERT_EQ(copy.Height(), 8);
+        for (int y = 0; y < 8; ++y)
+            for (int k = 0; k < 3 * 16; ++k) ASSERT_NEAR(copy.Row(y)[k], smooth ? 128 : 0, 3) << k / 3 << "," << y;
+    }
+}
+
 TEST_F(ReducedImageTest, FilesAreTheSameWhateverTheNumberOfThreads) {
     for (int i = 0; i < 14; ++i) {
         std::string name = folder + "/img" + std::to_string(10 + i);
