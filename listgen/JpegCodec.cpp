@@ -226,10 +226,18 @@ bool DecodeAveraged(jpeg_decompress_struct& codec, ErrorTrap& trap, int width, i
     return true;
 }
 
+// Working memory of one decode. It belongs to the caller of the error trap,
+// so that a jump out of libjpeg skips no destructor.
+struct DecodeScratch {
+    AreaAverager averager;
+    std::vector<std::pair<int64_t, int>> rowOfLine;  // (stored row, destination line), nearest road
+    std::vector<JDIMENSION> columnAt;                // stored column * components, nearest road
+};
+
 // Everything after the source is attached: header, checks, decode, sampling.
 // A libjpeg error leaves through the trap set by Decode below.
 bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling sampling, int width, int height,
-                const JpegReduction& how, AreaAverager& averager, Bitmap& out, JpegDecodeReport& report) {
+                const JpegReduction& how, DecodeScratch& scratch, Bitmap& out, JpegDecodeReport& report) {
     jpeg_read_header(&codec, TRUE);
     report.sourceWidth = int(codec.image_width);
     report.sourceHeight = int(codec.image_height);
@@ -251,7 +259,7 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
         // direction stays with the nearest pixel.
         const int storedWidth = swapped ? height : width, storedHeight = swapped ? width : height;
         if (storedWidth <= W && storedHeight <= H)
-            return DecodeAveraged(codec, trap, storedWidth, storedHeight, orientation, how, averager, out, report);
+            return DecodeAveraged(codec, trap, storedWidth, storedHeight, orientation, how, scratch.averager, out, report);
     }
 
     const bool cmyk = codec.jpeg_color_space == JCS_CMYK || codec.jpeg_color_space == JCS_YCCK;
@@ -279,8 +287,10 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
     const int64_t uprightWidth = swapped ? H : W, uprightHeight = swapped ? W : H;
     const int lines = swapped ? width : height;  // destination lines, one stored row each
     const int along = swapped ? height : width;  // pixels on such a line
-    std::vector<std::pair<int64_t, int>> rowOfLine(static_cast<std::size_t>(lines));  // (stored row, line)
-    std::vector<JDIMENSION> columnAt(static_cast<std::size_t>(along));                // stored column * components
+    std::vector<std::pair<int64_t, int>>& rowOfLine = scratch.rowOfLine;
+    std::vector<JDIMENSION>& columnAt = scratch.columnAt;
+    rowOfLine.resize(static_cast<std::size_t>(lines));
+    columnAt.resize(static_cast<std::size_t>(along));
     for (int i = 0; i < lines; ++i) {
         const int64_t ux = swapped ? StretchSourceIndex(i, width, uprightWidth) : 0;
         const int64_t uy = swapped ? 0 : StretchSourceIndex(i, height, uprightHeight);
@@ -330,9 +340,9 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
 
 // The trap: nothing here changes between setjmp and a jump back to it.
 bool Decode(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling sampling, int width, int height,
-            const JpegReduction& how, AreaAverager& averager, Bitmap& out, JpegDecodeReport& report) {
+            const JpegReduction& how, DecodeScratch& scratch, Bitmap& out, JpegDecodeReport& report) {
     if (setjmp(trap.jump) != 0) return false;
-    return DecodeBody(codec, trap, sampling, width, height, how, averager, out, report);
+    return DecodeBody(codec, trap, sampling, width, height, how, scratch, out, report);
 }
 
 bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height, const JpegReduction& how,
@@ -363,10 +373,8 @@ bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height
         jpeg_mem_src(&codec, reinterpret_cast<const unsigned char*>(input.bytes.data()),
                      static_cast<unsigned long>(input.bytes.size()));
     }
-    // The averager's memory belongs out here, above the trap, so that a
-    // jump out of libjpeg skips no destructor.
-    AreaAverager averager;
-    const bool ok = Decode(codec, trap, sampling, width, height, how, averager, out, r);
+    DecodeScratch scratch;
+    const bool ok = Decode(codec, trap, sampling, width, height, how, scratch, out, r);
     jpeg_destroy_decompress(&codec);
     if (file != nullptr) std::fclose(file);
     r.warnings = trap.warnings;
