@@ -31,7 +31,7 @@ Bytes MakeGif(int width, int height, int frames, int colours) {
     GifBuilder gif;
     gif.Header(width, height, Palette256());
     for (int f = 0; f < frames; ++f) {
-        FrameSpec frame;
+        FrameRecipe frame;
         frame.width = width;
         frame.height = height;
         frame.minCodeSize = 8;
@@ -90,7 +90,7 @@ void BM_LoadAndFree400000Frames(benchmark::State& state) {
     static const Bytes bytes = [] {
         GifBuilder gif;
         gif.Header(1, 1, Palette256());
-        FrameSpec frame;
+        FrameRecipe frame;
         frame.width = frame.height = 1;
         frame.pixels = {7};
         for (int f = 0; f < 400000; ++f) gif.GraphicControl(false, 0, 1, 5).Frame(frame);

@@ -61,7 +61,7 @@ int MakePhotos(const std::string& folder, int count, int frames, int width, int 
         gif.Header(width, height, Palette332()).Application("NETSCAPE2.0", {{1, 0, 0}});
         for (int f = 0; f < frames; ++f) {
             const double t = n * 0.7 + prefixSeed % 97 + f * 0.05;
-            FrameSpec frame;
+            FrameRecipe frame;
             frame.width = width;
             frame.height = height;
             frame.minCodeSize = 8;
@@ -89,7 +89,7 @@ int MakePhotos(const std::string& folder, int count, int frames, int width, int 
 
 int MakeFlat(const std::string& path, int frames, int width, int height) {
     // Every frame has the same data: encode it once.
-    FrameSpec frame;
+    FrameRecipe frame;
     frame.width = width;
     frame.height = height;
     const Bytes data = SubBlocks(LzwCodes(std::vector<uint8_t>(std::size_t(width) * std::size_t(height), 1), 2));

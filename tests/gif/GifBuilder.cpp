@@ -165,7 +165,7 @@ GifBuilder& GifBuilder::Application(const std::string& identifier, const std::ve
     return *this;
 }
 
-GifBuilder& GifBuilder::Descriptor(const FrameSpec& frame) {
+GifBuilder& GifBuilder::Descriptor(const FrameRecipe& frame) {
     bytes_.push_back(0x2C);
     Word(frame.left);
     Word(frame.top);
@@ -178,7 +178,7 @@ GifBuilder& GifBuilder::Descriptor(const FrameSpec& frame) {
     return *this;
 }
 
-GifBuilder& GifBuilder::Frame(const FrameSpec& frame) {
+GifBuilder& GifBuilder::Frame(const FrameRecipe& frame) {
     Descriptor(frame);
     std::vector<uint8_t> order =
         frame.interlaced ? InterlaceRows(frame.pixels, frame.width, frame.height) : frame.pixels;

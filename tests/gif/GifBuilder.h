@@ -30,7 +30,7 @@ Bytes SubBlocks(const Bytes& data, int blockSize = 255, bool terminator = true);
 // Rows in the order an interlaced frame stores them.
 std::vector<uint8_t> InterlaceRows(const std::vector<uint8_t>& pixels, int width, int height);
 
-struct FrameSpec {
+struct FrameRecipe {
     int left = 0;
     int top = 0;
     int width = 0;
@@ -55,9 +55,9 @@ public:
     GifBuilder& Application(const std::string& identifier, const std::vector<Bytes>& blocks,
                             int blockSize = 11);
     // Image descriptor, local table, minimum code size and LZW data.
-    GifBuilder& Frame(const FrameSpec& frame);
+    GifBuilder& Frame(const FrameRecipe& frame);
     // Image descriptor and local table only; image data to follow with Raw.
-    GifBuilder& Descriptor(const FrameSpec& frame);
+    GifBuilder& Descriptor(const FrameRecipe& frame);
     GifBuilder& Raw(const Bytes& bytes);
     GifBuilder& Trailer();
 

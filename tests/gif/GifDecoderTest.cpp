@@ -51,10 +51,10 @@ TEST(GifDecoderTest, RoundTrips) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        FrameSpec spec = Spec(c.width, c.height, c.pixels, c.minCodeSize);
-        spec.lzw = c.lzw;
+        FrameRecipe recipe = Recipe(c.width, c.height, c.pixels, c.minCodeSize);
+        recipe.lzw = c.lzw;
         std::vector<TGIFColor> colours(std::size_t{1} << std::max(c.minCodeSize, 1), TGIFColor{1, 2, 3});
-        Loaded l = Load(GifBuilder().Header(c.width, c.height, colours).Frame(spec).Trailer().bytes());
+        Loaded l = Load(GifBuilder().Header(c.width, c.height, colours).Frame(recipe).Trailer().bytes());
         ASSERT_EQ(l.error, "");
         EXPECT_EQ(l.warnings(), Warnings{});
         ASSERT_EQ(l.image->Images().Count(), 1);
@@ -67,18 +67,18 @@ TEST(GifDecoderTest, InterlacedRowsComeInFourPasses) {
         SCOPED_TRACE(height);
         std::vector<uint8_t> pixels;
         for (int row = 0; row < height; ++row) pixels.insert(pixels.end(), {uint8_t(row), uint8_t(row + 1)});
-        FrameSpec spec = Spec(2, height, pixels, 5);
-        spec.interlaced = true;
-        Loaded l = Load(GifBuilder().Header(2, height, std::vector<TGIFColor>(32, TGIFColor{9, 9, 9})).Frame(spec).Trailer().bytes());
+        FrameRecipe recipe = Recipe(2, height, pixels, 5);
+        recipe.interlaced = true;
+        Loaded l = Load(GifBuilder().Header(2, height, std::vector<TGIFColor>(32, TGIFColor{9, 9, 9})).Frame(recipe).Trailer().bytes());
         ASSERT_EQ(l.error, "");
         EXPECT_EQ(Indices(l.image->Images().SubImage(0)), pixels);
     }
     // Data for only the first two stored rows of a 5-row frame fills rows 0
     // and 4; the others keep the fill value.
-    FrameSpec spec = Spec(2, 5, {}, 3);
-    spec.interlaced = true;
+    FrameRecipe recipe = Recipe(2, 5, {}, 3);
+    recipe.interlaced = true;
     Bytes data = SubBlocks(LzwCodes({1, 1, 2, 2}, 3));
-    Loaded l = Load(GifBuilder().Header(2, 5, kRgbw).Descriptor(spec).Raw({3}).Raw(data).Trailer().bytes());
+    Loaded l = Load(GifBuilder().Header(2, 5, kRgbw).Descriptor(recipe).Raw({3}).Raw(data).Trailer().bytes());
     ASSERT_EQ(l.error, "");
     EXPECT_EQ(l.warnings(), Warnings{});
     EXPECT_EQ(Indices(l.image->Images().SubImage(0)), (std::vector<uint8_t>{1, 1, 0, 0, 0, 0, 0, 0, 2, 2}));
@@ -115,7 +115,7 @@ TEST(GifDecoderTest, ShortDataKeepsTheFill) {
         GifBuilder b;
         b.Header(20, 20, kRgbw);
         if (c.transparent) b.GraphicControl(true, 3);
-        b.Descriptor(Spec(20, 20, {}));
+        b.Descriptor(Recipe(20, 20, {}));
         if (c.minCodeSize) b.Raw({2});
         b.Raw(c.data);
         Loaded l = Load(b.bytes());
@@ -148,7 +148,7 @@ TEST(GifDecoderTest, CodeEndingOnSubBlockBoundary) {
     Bytes codes = PackCodes({{8, 4}, {1, 4}, {2, 4}, {3, 4}, {1, 4}, {2, 4}, {3, 4}, {5, 4}});
     ASSERT_EQ(codes.size(), 4u);
     Loaded l = Load(
-        GifBuilder().Header(7, 1, kRgbw).Descriptor(Spec(7, 1, {})).Raw({3}).Raw(SubBlocks(codes)).Trailer().bytes());
+        GifBuilder().Header(7, 1, kRgbw).Descriptor(Recipe(7, 1, {})).Raw({3}).Raw(SubBlocks(codes)).Trailer().bytes());
     ASSERT_EQ(l.error, "");
     EXPECT_EQ(Indices(l.image->Images().SubImage(0)), (std::vector<uint8_t>{1, 2, 3, 1, 2, 3, 5}));
     // The extra read after the last pixel finds no bits left.
@@ -176,7 +176,7 @@ TEST(GifDecoderTest, DamagedTablesAndCodeSizes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto damaged = [&](GifBuilder& b) {
-            b.Descriptor(Spec(10, 10, {})).Raw({static_cast<uint8_t>(c.minCodeSize)}).Raw(SubBlocks(c.codes));
+            b.Descriptor(Recipe(10, 10, {})).Raw({static_cast<uint8_t>(c.minCodeSize)}).Raw(SubBlocks(c.codes));
         };
         // In the first frame the damage fails the load.
         GifBuilder first;
@@ -187,7 +187,7 @@ TEST(GifDecoderTest, DamagedTablesAndCodeSizes) {
         // In a later frame it is found only when that frame's pixels are
         // read; the load and the first frame's drawing go on.
         GifBuilder later;
-        later.Header(10, 10, kRgbw).Frame(Spec(2, 1, {0, 1}));
+        later.Header(10, 10, kRgbw).Frame(Recipe(2, 1, {0, 1}));
         damaged(later);
         Loaded l = Load(later.Trailer().bytes());
         EXPECT_EQ(l.error, "");
@@ -214,9 +214,9 @@ TEST(GifDecoderTest, MorePixelValuesThanPixelsLeaveTheStreamInTheData) {
     // data, here a sub-block size byte that starts no block.
     LzwOptions lzw;
     lzw.endCode = true;
-    FrameSpec spec = Spec(2, 1, {});
+    FrameRecipe recipe = Recipe(2, 1, {});
     Bytes data = SubBlocks(LzwCodes(RandomIndices(600, 4, 9), 2), 20);
-    Loaded l = Load(GifBuilder().Header(2, 1, kRgbw).Descriptor(spec).Raw({2}).Raw(data).Trailer().bytes());
+    Loaded l = Load(GifBuilder().Header(2, 1, kRgbw).Descriptor(recipe).Raw({2}).Raw(data).Trailer().bytes());
     EXPECT_EQ(l.error, "");
     ASSERT_FALSE(l.warnings().empty());
     EXPECT_EQ(l.warnings().front(), "Unknown GIF block type");

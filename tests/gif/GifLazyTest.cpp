@@ -37,10 +37,10 @@ std::vector<TGIFColor> Greys(int count) {
 Bytes ThreeFrames() {
     return GifBuilder()
         .Header(10, 8, kRgbw)
-        .Frame(Spec(10, 8, Noise(80, 4, 1)))
+        .Frame(Recipe(10, 8, Noise(80, 4, 1)))
         .GraphicControl(true, 3)
-        .Frame(Spec(10, 8, Noise(80, 4, 2)))
-        .Frame(Spec(10, 8, Noise(80, 4, 3)))
+        .Frame(Recipe(10, 8, Noise(80, 4, 2)))
+        .Frame(Recipe(10, 8, Noise(80, 4, 3)))
         .Trailer()
         .bytes();
 }
@@ -101,25 +101,25 @@ TEST(GifLazyTest, LaterFramesDecodeFromTheOpenFile) {
 TEST(GifLazyTest, LazyPixelsEqualEagerOnes) {
     GifBuilder b;
     b.Header(40, 30, kRgbw);
-    b.Frame(Spec(40, 30, Noise(1200, 4, 10)));
-    FrameSpec interlaced = Spec(21, 17, Noise(21 * 17, 8, 11), 3);
+    b.Frame(Recipe(40, 30, Noise(1200, 4, 10)));
+    FrameRecipe interlaced = Recipe(21, 17, Noise(21 * 17, 8, 11), 3);
     interlaced.interlaced = true;
     interlaced.localColors = Greys(8);
     interlaced.left = 5;
     interlaced.top = 3;
     b.GraphicControl(true, 7).Frame(interlaced);
-    FrameSpec wide = Spec(40, 30, Noise(1200, 256, 12), 8);
+    FrameRecipe wide = Recipe(40, 30, Noise(1200, 256, 12), 8);
     wide.localColors = Greys(256);
     wide.lzw.blockSize = 1;
     b.Comment({"between"}).Frame(wide);
-    FrameSpec noClear = Spec(13, 9, Noise(117, 4, 13));
+    FrameRecipe noClear = Recipe(13, 9, Noise(117, 4, 13));
     noClear.lzw.leadingClears = 0;
     noClear.lzw.clearWhenFull = false;
     b.Frame(noClear);
     // Data that stops short: the rest of the frame keeps the fill.
     Bytes shortCodes = LzwCodes(Noise(1200, 4, 14), 2);
     shortCodes.resize(shortCodes.size() / 3);
-    b.GraphicControl(true, 2).Descriptor(Spec(40, 30, {})).Raw({2}).Raw(SubBlocks(shortCodes)).Trailer();
+    b.GraphicControl(true, 2).Descriptor(Recipe(40, 30, {})).Raw({2}).Raw(SubBlocks(shortCodes)).Trailer();
     const Bytes& bytes = b.bytes();
 
     struct Result {
@@ -177,17 +177,17 @@ TEST(GifLazyTest, LazyPixelsEqualEagerOnes) {
 // data that ends early only warns, when the frame is decoded.
 TEST(GifLazyTest, StructureFaultsInLaterFramesStillFailTheLoad) {
     const Bytes twoFrames =
-        GifBuilder().Header(4, 4, kRgbw).Frame(Spec(4, 4, Noise(16, 4, 1))).Frame(Spec(4, 4, Noise(16, 4, 2))).bytes();
+        GifBuilder().Header(4, 4, kRgbw).Frame(Recipe(4, 4, Noise(16, 4, 1))).Frame(Recipe(4, 4, Noise(16, 4, 2))).bytes();
     auto then = [&](const Bytes& tail) {
         Bytes out = twoFrames;
         out.insert(out.end(), tail.begin(), tail.end());
         return out;
     };
-    Bytes descriptor = GifBuilder().Descriptor(Spec(4, 4, {})).bytes();
-    FrameSpec local = Spec(4, 4, {});
+    Bytes descriptor = GifBuilder().Descriptor(Recipe(4, 4, {})).bytes();
+    FrameRecipe local = Recipe(4, 4, {});
     local.localColors = Greys(16);
     Bytes localTable = GifBuilder().Descriptor(local).bytes();
-    Bytes data = GifBuilder().Frame(Spec(4, 4, Noise(16, 4, 3))).bytes();
+    Bytes data = GifBuilder().Frame(Recipe(4, 4, Noise(16, 4, 3))).bytes();
     struct Case {
         const char* name;
         Bytes bytes;
@@ -198,7 +198,7 @@ TEST(GifLazyTest, StructureFaultsInLaterFramesStillFailTheLoad) {
         {"unknown extension label", then({0x21, 0x05, 1, 'x', 0}), "Unknown extension type", 2},
         {"application block of 9 bytes", then({0x21, 0xFF, 9, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 0}),
          "Unsupported Application Extension block size", 2},
-        {"frame of 65535 x 65535", then(GifBuilder().Descriptor(Spec(65535, 65535, {})).Raw({2, 0}).bytes()),
+        {"frame of 65535 x 65535", then(GifBuilder().Descriptor(Recipe(65535, 65535, {})).Raw({2, 0}).bytes()),
          "Invalid image dimensions", 2},
         {"cut in the descriptor", then(Bytes(descriptor.begin(), descriptor.begin() + 6)), "Premature end of data", 2},
         {"cut in the local table", then(Bytes(localTable.begin(), localTable.end() - 5)), "Premature end of data", 2},
@@ -224,7 +224,7 @@ TEST(GifLazyTest, ClearFreesEveryFrameAndExtension) {
     GifBuilder b;
     b.Header(2, 1, kRgbw);
     for (int i = 0; i < 3000; ++i)
-        b.Comment({"c"}).GraphicControl(true, 1).GraphicControl(true, 2).Frame(Spec(2, 1, {0, 1}));
+        b.Comment({"c"}).GraphicControl(true, 1).GraphicControl(true, 2).Frame(Recipe(2, 1, {0, 1}));
     Loaded l = Load(b.Trailer().bytes());
     ASSERT_EQ(l.error, "");
     TGIFImageList& frames = l.image->Images();
@@ -252,8 +252,8 @@ TEST(GifLazyTest, ExceptionFromProgressHandlerPassesThroughCleanly) {
     const std::vector<uint8_t> tall = Noise(64 * 200, 4, 5);
     const Bytes bytes = GifBuilder()
                             .Header(64, 200, kRgbw)
-                            .Frame(Spec(64, 200, tall))
-                            .Frame(Spec(64, 200, Noise(64 * 200, 4, 6)))
+                            .Frame(Recipe(64, 200, tall))
+                            .Frame(Recipe(64, 200, Noise(64 * 200, 4, 6)))
                             .Trailer()
                             .bytes();
     int reports = 0, stopAt = 0;
@@ -292,10 +292,10 @@ TEST(GifLazyTest, WalkingFramesReportsProgress) {
     // Every frame walked reports, and so does a long run of sub-blocks.
     GifBuilder many;
     many.Header(2, 1, kRgbw);
-    for (int i = 0; i < 500; ++i) many.Frame(Spec(2, 1, {0, 1}));
-    FrameSpec tinyBlocks = Spec(300, 300, Noise(90000, 4, 7));
+    for (int i = 0; i < 500; ++i) many.Frame(Recipe(2, 1, {0, 1}));
+    FrameRecipe tinyBlocks = Recipe(300, 300, Noise(90000, 4, 7));
     tinyBlocks.lzw.blockSize = 1;
-    Bytes blocks = GifBuilder().Header(300, 300, kRgbw).Frame(Spec(1, 1, {0})).Frame(tinyBlocks).Trailer().bytes();
+    Bytes blocks = GifBuilder().Header(300, 300, kRgbw).Frame(Recipe(1, 1, {0})).Frame(tinyBlocks).Trailer().bytes();
     struct Case {
         const char* name;
         Bytes bytes;

@@ -53,7 +53,7 @@ TEST(GifRenderTest, SingleFrameTransparency) {
         GifBuilder b;
         b.Header(4, 2, kRgbk);
         if (c.gce) b.GraphicControl(c.transparent, c.index);
-        b.Frame(Spec(4, 2, pixels)).Trailer();
+        b.Frame(Recipe(4, 2, pixels)).Trailer();
         EXPECT_EQ(Pixels(Drawn(b.bytes(), 4, 2)), c.expected);
         // Stretched to twice the size, each pixel becomes a 2 x 2 block.
         Bitmap big = Drawn(b.bytes(), 8, 4);
@@ -63,16 +63,16 @@ TEST(GifRenderTest, SingleFrameTransparency) {
 }
 
 TEST(GifRenderTest, FrameSmallerThanTheScreenPaintsOnlyItsPlace) {
-    FrameSpec spec = Spec(2, 2, {0, 1, 2, 0});
-    spec.left = 2;
-    spec.top = 1;
-    Bytes bytes = GifBuilder().Header(4, 4, kRgbk, 2).Frame(spec).Trailer().bytes();
+    FrameRecipe recipe = Recipe(2, 2, {0, 1, 2, 0});
+    recipe.left = 2;
+    recipe.top = 1;
+    Bytes bytes = GifBuilder().Header(4, 4, kRgbk, 2).Frame(recipe).Trailer().bytes();
     Bitmap target = Drawn(bytes, 8, 8, Grey);
     for (int y = 0; y < 8; ++y) {
         for (int x = 0; x < 8; ++x) {
             bool inside = x >= 4 && y >= 2 && y < 6;
-            Rgb expected = !inside ? Grey : spec.pixels[((y - 2) / 2) * 2 + (x - 4) / 2] == 0 ? R
-                                        : spec.pixels[((y - 2) / 2) * 2 + (x - 4) / 2] == 1 ? G
+            Rgb expected = !inside ? Grey : recipe.pixels[((y - 2) / 2) * 2 + (x - 4) / 2] == 0 ? R
+                                        : recipe.pixels[((y - 2) / 2) * 2 + (x - 4) / 2] == 1 ? G
                                                                                              : B;
             EXPECT_EQ(target.Pixel(x, y), expected) << x << "," << y;
         }
@@ -87,26 +87,26 @@ TEST(GifRenderTest, ScaleRectRoundsLikeMulDiv) {
                           {1 << 30, 4, 1, -1}, {7, 10, 10, 7}};
     for (const Case& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
 
-    FrameSpec spec = Spec(1, 1, {0});
-    spec.left = 1;
-    spec.top = 1;
-    Loaded l = Load(GifBuilder().Header(3, 3, kRgbk).Frame(spec).Trailer().bytes());
+    FrameRecipe recipe = Recipe(1, 1, {0});
+    recipe.left = 1;
+    recipe.top = 1;
+    Loaded l = Load(GifBuilder().Header(3, 3, kRgbk).Frame(recipe).Trailer().bytes());
     const TGIFSubImage& frame = l.image->Images().SubImage(0);
     EXPECT_EQ(frame.ScaleRect(Rect{10, 20, 20, 25}), (Rect{13, 22, 17, 23}));
     // A screen of size 0 gives -1 for every division: an empty rectangle.
-    Loaded zero = Load(GifBuilder().Header(0, 0, kRgbk).Frame(spec).Trailer().bytes());
+    Loaded zero = Load(GifBuilder().Header(0, 0, kRgbk).Frame(recipe).Trailer().bytes());
     EXPECT_TRUE(zero.image->Images().SubImage(0).ScaleRect(Rect{0, 0, 10, 10}).IsEmpty());
 }
 
 TEST(GifRenderTest, NothingIsDrawnForEmptyScreensImagesOrRectangles) {
-    Bytes oneFrame = GifBuilder().Header(0, 0, kRgbk).Frame(Spec(2, 2, {0, 1, 2, 0})).Trailer().bytes();
+    Bytes oneFrame = GifBuilder().Header(0, 0, kRgbk).Frame(Recipe(2, 2, {0, 1, 2, 0})).Trailer().bytes();
     Bytes twoFrames =
-        GifBuilder().Header(0, 5, kRgbk).Frame(Spec(2, 2, {0, 1, 2, 0})).Frame(Spec(2, 2, {0, 0, 0, 0})).bytes();
+        GifBuilder().Header(0, 5, kRgbk).Frame(Recipe(2, 2, {0, 1, 2, 0})).Frame(Recipe(2, 2, {0, 0, 0, 0})).bytes();
     Bytes noFrames = GifBuilder().Header(2, 2, kRgbk).Trailer().bytes();
     for (const Bytes* bytes : {&oneFrame, &twoFrames, &noFrames}) {
         EXPECT_EQ(Pixels(Drawn(*bytes, 3, 3, Grey)), std::vector<Rgb>(9, Grey));
     }
-    Loaded l = Load(GifBuilder().Header(2, 2, kRgbk).Frame(Spec(2, 2, {0, 1, 2, 0})).Frame(Spec(2, 2, {1, 1, 1, 1})).bytes());
+    Loaded l = Load(GifBuilder().Header(2, 2, kRgbk).Frame(Recipe(2, 2, {0, 1, 2, 0})).Frame(Recipe(2, 2, {1, 1, 1, 1})).bytes());
     Bitmap target(3, 3, Grey);
     l.image->Draw(target, Rect{1, 1, 1, 3});
     EXPECT_EQ(Pixels(target), std::vector<Rgb>(9, Grey));
@@ -121,9 +121,9 @@ TEST(GifRenderTest, AnimatedImageShowsItsFirstFrameOverTheTarget) {
             .Header(2, 2, kRgbk)
             .Application("NETSCAPE2.0", {{1, 0, 0}})
             .GraphicControl(true, 3, disposal, 10)
-            .Frame(Spec(2, 2, {0, 3, 3, 1}))
+            .Frame(Recipe(2, 2, {0, 3, 3, 1}))
             .GraphicControl(false, 0, 1, 10)
-            .Frame(Spec(2, 2, {2, 2, 2, 2}))
+            .Frame(Recipe(2, 2, {2, 2, 2, 2}))
             .Trailer()
             .bytes();
     };
@@ -170,14 +170,14 @@ TEST(GifRenderTest, AnimatedImageShowsItsFirstFrameOverTheTarget) {
 TEST(GifRenderTest, AnimatedRoadMatchesTheComposedBitmap) {
     std::vector<uint8_t> pixels(9 * 5);
     for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>((i * 5 + i / 4) % 4);
-    FrameSpec offset = Spec(9, 5, pixels);
+    FrameRecipe offset = Recipe(9, 5, pixels);
     offset.left = 4;
     offset.top = 3;
     Bytes bytes = GifBuilder()
                       .Header(11, 7, kRgbk)
                       .GraphicControl(true, 1)
                       .Frame(offset)
-                      .Frame(Spec(2, 2, {2, 2, 2, 2}))
+                      .Frame(Recipe(2, 2, {2, 2, 2, 2}))
                       .Trailer()
                       .bytes();
     Bitmap original(20, 12);
@@ -203,7 +203,7 @@ TEST(GifRenderTest, TrailingCommentTakesTheAnimatedRoadShowingTheFirstFrame) {
     Bytes bytes = GifBuilder()
                       .Header(2, 1, kRgbk, 9)
                       .GraphicControl(true, 3)
-                      .Frame(Spec(2, 1, {3, 1}))
+                      .Frame(Recipe(2, 1, {3, 1}))
                       .Comment({"end"})
                       .Trailer()
                       .bytes();
@@ -217,8 +217,8 @@ TEST(GifRenderTest, TrailingCommentTakesTheAnimatedRoadShowingTheFirstFrame) {
 }
 
 TEST(GifRenderTest, NoColourTableIsAnErrorOnBothRoads) {
-    Bytes one = GifBuilder().Header(2, 1).Frame(Spec(2, 1, {0, 1})).Trailer().bytes();
-    Bytes two = GifBuilder().Header(2, 1).Frame(Spec(2, 1, {0, 1})).Frame(Spec(2, 1, {1, 1})).Trailer().bytes();
+    Bytes one = GifBuilder().Header(2, 1).Frame(Recipe(2, 1, {0, 1})).Trailer().bytes();
+    Bytes two = GifBuilder().Header(2, 1).Frame(Recipe(2, 1, {0, 1})).Frame(Recipe(2, 1, {1, 1})).Trailer().bytes();
     for (const Bytes* bytes : {&one, &two}) {
         Loaded l = Load(*bytes);
         ASSERT_EQ(l.error, "");
@@ -231,9 +231,9 @@ TEST(GifRenderTest, NoColourTableIsAnErrorOnBothRoads) {
         }
     }
     // A local table in frame 0 is enough, also for a later frame without one.
-    FrameSpec local = Spec(2, 1, {0, 1});
+    FrameRecipe local = Recipe(2, 1, {0, 1});
     local.localColors = kRgbk;
-    Bytes withLocal = GifBuilder().Header(2, 1).Frame(local).Frame(Spec(2, 1, {2, 2})).Trailer().bytes();
+    Bytes withLocal = GifBuilder().Header(2, 1).Frame(local).Frame(Recipe(2, 1, {2, 2})).Trailer().bytes();
     EXPECT_EQ(Pixels(Drawn(withLocal, 2, 1)), (std::vector<Rgb>{R, G}));
 }
 
@@ -262,7 +262,7 @@ TEST(GifRenderTest, DitheredBitmapDiffusesErrorsSerpentine) {
     // right and down; the bottom row runs right to left and its left pixel
     // collects enough error to reach level 1 (51).
     std::vector<TGIFColor> grey(4, TGIFColor{25, 25, 25});
-    Bytes bytes = GifBuilder().Header(2, 2, grey).Frame(Spec(2, 2, {0, 1, 2, 3})).Trailer().bytes();
+    Bytes bytes = GifBuilder().Header(2, 2, grey).Frame(Recipe(2, 2, {0, 1, 2, 3})).Trailer().bytes();
     Bitmap target = Drawn(bytes, 2, 2, W, goDither);
     constexpr Rgb L0{0, 0, 0}, L1{51, 51, 51};
     EXPECT_EQ(Pixels(target), (std::vector<Rgb>{L0, L0, L1, L0}));
@@ -271,14 +271,14 @@ TEST(GifRenderTest, DitheredBitmapDiffusesErrorsSerpentine) {
     Bytes holes = GifBuilder()
                       .Header(3, 1, std::vector<TGIFColor>{{25, 25, 25}, {255, 255, 255}})
                       .GraphicControl(true, 1)
-                      .Frame(Spec(3, 1, {0, 1, 0}))
+                      .Frame(Recipe(3, 1, {0, 1, 0}))
                       .Trailer()
                       .bytes();
     EXPECT_EQ(Pixels(Drawn(holes, 3, 1, Grey, goDither | goTransparent)), (std::vector<Rgb>{L0, Grey, L0}));
 }
 
 TEST(GifRenderTest, FrameBitmapAndMaskAreMadeOnce) {
-    Bytes bytes = GifBuilder().Header(3, 1, kRgbk).GraphicControl(true, 3).Frame(Spec(3, 1, {3, 0, 3})).bytes();
+    Bytes bytes = GifBuilder().Header(3, 1, kRgbk).GraphicControl(true, 3).Frame(Recipe(3, 1, {3, 0, 3})).bytes();
     Loaded l = Load(bytes);
     TGIFSubImage& frame = l.image->Images().SubImage(0);
     EXPECT_TRUE(frame.HasMask());
@@ -298,10 +298,10 @@ TEST(GifRenderTest, FrameBitmapAndMaskAreMadeOnce) {
 TEST(GifRenderTest, DirectDrawMatchesTheFrameBitmapThroughItsMask) {
     std::vector<uint8_t> pixels(13 * 7);
     for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>((i * 7 + i / 5) % 4);
-    FrameSpec spec = Spec(13, 7, pixels);
-    spec.left = 3;
-    spec.top = 2;
-    Bytes bytes = GifBuilder().Header(17, 10, kRgbk).GraphicControl(true, 2).Frame(spec).Trailer().bytes();
+    FrameRecipe recipe = Recipe(13, 7, pixels);
+    recipe.left = 3;
+    recipe.top = 2;
+    Bytes bytes = GifBuilder().Header(17, 10, kRgbk).GraphicControl(true, 2).Frame(recipe).Trailer().bytes();
     for (Rect rect : {Rect{0, 0, 5, 3}, Rect{0, 0, 40, 21}, Rect{-4, 1, 30, 9}, Rect{2, 2, 19, 12}}) {
         SCOPED_TRACE(rect.right);
         Loaded l = Load(bytes);
@@ -316,7 +316,7 @@ TEST(GifRenderTest, DirectDrawMatchesTheFrameBitmapThroughItsMask) {
 }
 
 TEST(GifRenderTest, TiledDrawRepeatsTheScreen) {
-    Bytes bytes = GifBuilder().Header(2, 1, kRgbk).Frame(Spec(2, 1, {0, 1})).Trailer().bytes();
+    Bytes bytes = GifBuilder().Header(2, 1, kRgbk).Frame(Recipe(2, 1, {0, 1})).Trailer().bytes();
     Bitmap target = Drawn(bytes, 5, 2, Grey, GIFImageDefaultDrawOptions | goTile);
     EXPECT_EQ(Pixels(target), (std::vector<Rgb>{R, G, R, G, R, R, G, R, G, R}));
 }
@@ -328,9 +328,9 @@ TEST(GifRenderTest, LoadFromFileAndDrawReduced) {
     std::vector<uint8_t> pixels(40 * 20);
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 40; ++x) pixels[static_cast<std::size_t>(y * 40 + x)] = x < 20 ? 0 : (y < 10 ? 1 : 3);
-    FrameSpec spec = Spec(40, 20, pixels);
-    spec.interlaced = true;
-    Bytes bytes = GifBuilder().Header(40, 20, kRgbk).GraphicControl(true, 3).Frame(spec).Trailer().bytes();
+    FrameRecipe recipe = Recipe(40, 20, pixels);
+    recipe.interlaced = true;
+    Bytes bytes = GifBuilder().Header(40, 20, kRgbk).GraphicControl(true, 3).Frame(recipe).Trailer().bytes();
     WriteFile(dir / "a.gif", std::string(bytes.begin(), bytes.end()));
 
     TGIFImage image;

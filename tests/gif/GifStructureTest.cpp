@@ -18,7 +18,7 @@ using Warnings = std::vector<std::string>;
 // A 3 x 2 frame of a four-colour screen.
 GifBuilder SmallGif(const std::string& signature = "GIF89a") {
     GifBuilder b;
-    b.Header(3, 2, kRgbw, 0, signature).Frame(Spec(3, 2, {0, 1, 2, 3, 2, 1}));
+    b.Header(3, 2, kRgbw, 0, signature).Frame(Recipe(3, 2, {0, 1, 2, 3, 2, 1}));
     return b;
 }
 
@@ -42,7 +42,7 @@ TEST(GifStructureTest, LoadsHeaderFrameAndPixels) {
 
 // Ways a stream may begin and end, with what the load makes of them.
 TEST(GifStructureTest, SignaturesTrailersAndBytesBetweenBlocks) {
-    Bytes frameAndTrailer = GifBuilder().Frame(Spec(3, 2, {0, 1, 2, 3, 2, 1})).Trailer().bytes();
+    Bytes frameAndTrailer = GifBuilder().Frame(Recipe(3, 2, {0, 1, 2, 3, 2, 1})).Trailer().bytes();
     Bytes header = GifBuilder().Header(3, 2, kRgbw).bytes();
     auto join = [](std::initializer_list<Bytes> parts) {
         Bytes out;
@@ -77,8 +77,8 @@ TEST(GifStructureTest, SignaturesTrailersAndBytesBetweenBlocks) {
 }
 
 TEST(GifStructureTest, FrameOfWidthZeroTakesTheScreenSize) {
-    FrameSpec spec = Spec(0, 2, std::vector<uint8_t>(5 * 4, 1));
-    Loaded l = Load(GifBuilder().Header(5, 4, kRgbw).Frame(spec).Trailer().bytes());
+    FrameRecipe recipe = Recipe(0, 2, std::vector<uint8_t>(5 * 4, 1));
+    Loaded l = Load(GifBuilder().Header(5, 4, kRgbw).Frame(recipe).Trailer().bytes());
     ASSERT_EQ(l.error, "");
     EXPECT_EQ(l.warnings(), Warnings{"Image exceeds Logical Screen size"});
     const TGIFSubImage& frame = l.image->Images().SubImage(0);
@@ -92,7 +92,7 @@ TEST(GifStructureTest, FirstGraphicControlIsTheLinkEitherSetsTransparent) {
                       .Header(2, 1, kRgbw)
                       .GraphicControl(false, 3)
                       .GraphicControl(true, 1)
-                      .Frame(Spec(2, 1, {0, 1}))
+                      .Frame(Recipe(2, 1, {0, 1}))
                       .Trailer()
                       .bytes();
     Loaded l = Load(bytes);
@@ -137,7 +137,7 @@ TEST(GifStructureTest, ApplicationExtensionsByIdentifierAndBlockSize) {
         Bytes bytes = GifBuilder()
                           .Header(2, 1, kRgbw)
                           .Application(c.identifier, c.blocks, c.blockSize)
-                          .Frame(Spec(2, 1, {0, 1}))
+                          .Frame(Recipe(2, 1, {0, 1}))
                           .Trailer()
                           .bytes();
         Loaded l = Load(bytes);
@@ -167,7 +167,7 @@ TEST(GifStructureTest, ApplicationExtensionsByIdentifierAndBlockSize) {
 }
 
 TEST(GifStructureTest, UnknownLabelFailsTheLoadKeepingEarlierFrames) {
-    Bytes bytes = SmallGif().Raw({0x21, 0x02, 1, 'x', 0}).Frame(Spec(3, 2, {1, 1, 1, 1, 1, 1})).Trailer().bytes();
+    Bytes bytes = SmallGif().Raw({0x21, 0x02, 1, 'x', 0}).Frame(Recipe(3, 2, {1, 1, 1, 1, 1, 1})).Trailer().bytes();
     Loaded l = Load(bytes);
     EXPECT_EQ(l.error, "Unknown extension type");
     EXPECT_EQ(l.image->Images().Count(), 1);
@@ -195,7 +195,7 @@ const TGIFExtensionClass kTestLabelClass{"TestLabelExtension", 0x02, &TestLabelE
 
 TEST(GifStructureTest, RegisteredExtensionClassReadsItsLabel) {
     TGIFExtension::RegisterExtension(0x02, &kTestLabelClass);
-    Bytes bytes = GifBuilder().Header(2, 1, kRgbw).Raw({0x21, 0x02, 1, 'x', 0}).Frame(Spec(2, 1, {0, 1})).bytes();
+    Bytes bytes = GifBuilder().Header(2, 1, kRgbw).Raw({0x21, 0x02, 1, 'x', 0}).Frame(Recipe(2, 1, {0, 1})).bytes();
     Loaded l = Load(bytes);
     EXPECT_EQ(l.error, "");
     ASSERT_EQ(l.image->Images().Count(), 1);
@@ -208,7 +208,7 @@ TEST(GifStructureTest, ExtensionsWithoutImageMakeAnEmptyFrame) {
     Bytes bytes = SmallGif()
                       .GraphicControl(false, 0)
                       .Raw({0x00})
-                      .Frame(Spec(3, 2, {3, 3, 3, 3, 3, 3}))
+                      .Frame(Recipe(3, 2, {3, 3, 3, 3, 3, 3}))
                       .Comment({"made", "here"})
                       .Trailer()
                       .bytes();
@@ -230,13 +230,13 @@ TEST(GifStructureTest, HugeScreensAndFramesAreRefusedBeforeAllocation) {
     Loaded screen = Load(GifBuilder().Header(20000, 20000, kRgbw).Trailer().bytes());
     EXPECT_EQ(screen.error, "Invalid image dimensions");
 
-    FrameSpec huge = Spec(65535, 65535, {});
+    FrameRecipe huge = Recipe(65535, 65535, {});
     Loaded frame = Load(GifBuilder().Header(2, 2, kRgbw).Descriptor(huge).Raw({2, 0}).Trailer().bytes());
     EXPECT_EQ(frame.error, "Invalid image dimensions");
 
     // 100 million pixels are allowed, but a frame holding a few bytes of data
     // gets memory only for the pixels that arrive.
-    FrameSpec large = Spec(10000, 10000, {});
+    FrameRecipe large = Recipe(10000, 10000, {});
     Bytes data = SubBlocks(LzwCodes(std::vector<uint8_t>(300, 2), 2));
     Loaded l = Load(GifBuilder().Header(10000, 10000, kRgbw).Descriptor(large).Raw({2}).Raw(data).Trailer().bytes());
     ASSERT_EQ(l.error, "");
@@ -251,7 +251,7 @@ TEST(GifStructureTest, HugeScreensAndFramesAreRefusedBeforeAllocation) {
 // Every prefix of a file with most kinds of block, and single-byte damage
 // to it: the outcome is a load or a GIFException, never a crash.
 TEST(GifStructureTest, TruncatedAndDamagedStreamsFailCleanly) {
-    FrameSpec interlaced = Spec(4, 5, {0, 1, 2, 3, 3, 2, 1, 0, 0, 0, 1, 1, 2, 2, 3, 3, 0, 1, 2, 3});
+    FrameRecipe interlaced = Recipe(4, 5, {0, 1, 2, 3, 3, 2, 1, 0, 0, 0, 1, 1, 2, 2, 3, 3, 0, 1, 2, 3});
     interlaced.interlaced = true;
     interlaced.localColors = kBlackWhite;
     interlaced.minCodeSize = 2;
@@ -262,7 +262,7 @@ TEST(GifStructureTest, TruncatedAndDamagedStreamsFailCleanly) {
                      .Frame(interlaced)
                      .Comment({"c"})
                      .Raw({0x21, 0x01, 12, 0, 0, 0, 0, 4, 0, 5, 0, 1, 1, 0, 1, 2, 'h', 'i', 0})
-                     .Frame(Spec(4, 5, std::vector<uint8_t>(20, 1)))
+                     .Frame(Recipe(4, 5, std::vector<uint8_t>(20, 1)))
                      .Trailer()
                      .bytes();
     ASSERT_EQ(Load(good).error, "");

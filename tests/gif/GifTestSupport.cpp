@@ -27,13 +27,13 @@ std::vector<uint8_t> Indices(const TGIFSubImage& frame) {
     return out;
 }
 
-FrameSpec Spec(int width, int height, std::vector<uint8_t> pixels, int minCodeSize) {
-    FrameSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixels = std::move(pixels);
-    spec.minCodeSize = minCodeSize;
-    return spec;
+FrameRecipe Recipe(int width, int height, std::vector<uint8_t> pixels, int minCodeSize) {
+    FrameRecipe recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.pixels = std::move(pixels);
+    recipe.minCodeSize = minCodeSize;
+    return recipe;
 }
 
 }  // namespace htmlimglist::test

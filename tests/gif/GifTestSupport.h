@@ -23,7 +23,7 @@ struct Loaded {
 Loaded Load(const Bytes& bytes);
 // Every pixel index of a frame, rows top to bottom.
 std::vector<uint8_t> Indices(const TGIFSubImage& frame);
-// A frame spec of width x height indices with the given pixels.
-FrameSpec Spec(int width, int height, std::vector<uint8_t> pixels, int minCodeSize = 2);
+// A frame recipe of width x height indices with the given pixels.
+FrameRecipe Recipe(int width, int height, std::vector<uint8_t> pixels, int minCodeSize = 2);
 
 }  // namespace htmlimglist::test

@@ -75,12 +75,12 @@ TEST(ChGetImgSizeTest, JpegMarkerWalk) {
 // else the probe reports.
 TEST(ChGetImgSizeTest, OrientationFromTheFirstExifSegment) {
     auto exif = [](int orientation, auto change) {
-        ExifSpec spec;
-        spec.orientation = orientation;
-        change(spec);
-        return ExifApp1(spec);
+        ExifRecipe recipe;
+        recipe.orientation = orientation;
+        change(recipe);
+        return ExifApp1(recipe);
     };
-    auto plain = [](ExifSpec&) {};
+    auto plain = [](ExifRecipe&) {};
     const std::string jfif = JpegApp(0, "JFIF"), xmp = JpegApp(1, "http://ns.adobe.com/xap/1.0/");
     const std::string frame = JpegSof(0, 640, 480) + "\x11\x22"s + JpegEoi();
     const struct {
@@ -94,17 +94,17 @@ TEST(ChGetImgSizeTest, OrientationFromTheFirstExifSegment) {
         {"Exif after an XMP APP1", JpegSoi() + xmp + exif(6, plain) + frame, 6, "Exif"},
         {"two Exif segments: the first counts", JpegSoi() + exif(3, plain) + exif(6, plain) + frame, 3, "Exif"},
         {"a damaged first Exif segment still counts",
-         JpegSoi() + exif(6, [](ExifSpec& s) { s.type = 4; }) + exif(6, plain) + frame, 1, "Exif"},
-        {"Exif data in APP0 is not read", JpegSoi() + JpegSegment(0xE0, ExifData(ExifSpec{false, 6})) + frame, 1,
+         JpegSoi() + exif(6, [](ExifRecipe& s) { s.type = 4; }) + exif(6, plain) + frame, 1, "Exif"},
+        {"Exif data in APP0 is not read", JpegSoi() + JpegSegment(0xE0, ExifData(ExifRecipe{false, 6})) + frame, 1,
          "Exif"},
-        {"segment cut inside IFD0, file going on", JpegSoi() + JpegSegment(0xE1, ExifData(ExifSpec{false, 6}).substr(0, 30)) + frame,
+        {"segment cut inside IFD0, file going on", JpegSoi() + JpegSegment(0xE1, ExifData(ExifRecipe{false, 6}).substr(0, 30)) + frame,
          1, "Exif"},
-        {"IFD0 beyond the first kilobyte", JpegSoi() + exif(8, [](ExifSpec& s) { s.gapBeforeIfd0 = 3000; }) + frame, 8,
+        {"IFD0 beyond the first kilobyte", JpegSoi() + exif(8, [](ExifRecipe& s) { s.gapBeforeIfd0 = 3000; }) + frame, 8,
          "Exif"},
         {"tag beyond the first kilobyte",
-         JpegSoi() + exif(5, [](ExifSpec& s) { s.entries = 150, s.tagIndex = 120; }) + frame, 5, "Exif"},
+         JpegSoi() + exif(5, [](ExifRecipe& s) { s.entries = 150, s.tagIndex = 120; }) + frame, 5, "Exif"},
         {"largest segment, IFD0 at its end",
-         JpegSoi() + exif(7, [](ExifSpec& s) { s.gapBeforeIfd0 = 65533 - 6 - 8 - 2 - 12 * 5 - 4; }) + frame, 7,
+         JpegSoi() + exif(7, [](ExifRecipe& s) { s.gapBeforeIfd0 = 65533 - 6 - 8 - 2 - 12 * 5 - 4; }) + frame, 7,
          "Exif"},
         {"progressive", JpegSoi() + exif(2, plain) + JpegSof(2, 640, 480) + JpegEoi(), 2, "Exif2"},
     };
@@ -157,7 +157,7 @@ TEST(ChGetImgSizeTest, OrientationIsResetForEveryFile) {
 
     ASSERT_TRUE(probe.GetJpegSize(jpeg, w, h));
     // The segment runs past the end of a cut file: refused as before.
-    const std::string cut = JpegSoi() + JpegSegment(0xE1, ExifData(ExifSpec{false, 6})).substr(0, 40) + JpegEoi();
+    const std::string cut = JpegSoi() + JpegSegment(0xE1, ExifData(ExifRecipe{false, 6})).substr(0, 40) + JpegEoi();
     MemoryProbeSource cutSource(cut);
     EXPECT_FALSE(probe.GetJpegSize(cutSource, w, h));
     const std::string small = SmallJpeg(5, 5);
@@ -252,7 +252,7 @@ TEST(ChGetImgSizeTest, LargeFileWalkedAcrossReadWindows) {
     std::string bytes = JpegSoi();
     for (int i = 0; i < 300; ++i) bytes += JpegSegment(0xFE, std::string(size_t(37 + i % 13), 'c'));
     // An Exif segment whose IFD0 lies past the reader's first window.
-    ExifSpec exif;
+    ExifRecipe exif;
     exif.orientation = 6;
     exif.gapBeforeIfd0 = 20000;
     bytes += ExifApp1(exif) + JpegSof(2, 4000, 3000) + std::string(100000, '\x55') + JpegEoi();

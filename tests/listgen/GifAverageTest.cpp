@@ -23,8 +23,8 @@ std::vector<uint8_t> RandomIndices(int count, int colours, unsigned seed) {
     return v;
 }
 
-FrameSpec Frame(int left, int top, int width, int height, int colours, unsigned seed) {
-    FrameSpec f;
+FrameRecipe Frame(int left, int top, int width, int height, int colours, unsigned seed) {
+    FrameRecipe f;
     f.left = left, f.top = top, f.width = width, f.height = height;
     f.pixels = RandomIndices(width * height, colours, seed);
     return f;
@@ -74,7 +74,7 @@ std::vector<GifCase> Cases() {
         cases.push_back({"frame sticking out of the screen", b.bytes()});
     }
     {
-        FrameSpec local = Frame(2, 1, 33, 25, 4, 4);
+        FrameRecipe local = Frame(2, 1, 33, 25, 4, 4);
         local.localColors = {{10, 200, 30}, {250, 250, 0}, {0, 0, 0}};  // index 3 lies past the table
         GifBuilder b;
         b.Header(41, 29).Frame(local).Trailer();

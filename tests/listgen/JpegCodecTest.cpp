@@ -38,7 +38,7 @@ bool SamePixels(const Bitmap& a, const Bitmap& b) {
 TEST(JpegCodecTest, SkippingRowsGivesThePixelsOfAFullDecode) {
     struct Source {
         const char* what;
-        JpegSpec spec;
+        JpegRecipe recipe;
     };
     const Source sources[] = {
         {"4:2:0", {203, 151, Chroma::S420}},
@@ -50,13 +50,13 @@ TEST(JpegCodecTest, SkippingRowsGivesThePixelsOfAFullDecode) {
     };
     const std::pair<int, int> sizes[] = {{50, 37}, {200, 149}, {1, 1}, {203, 151}, {300, 7}, {13, 250}};
     for (const Source& s : sources) {
-        const std::string jpeg = MakeJpeg(s.spec);
+        const std::string jpeg = MakeJpeg(s.recipe);
         for (auto [w, h] : sizes) {
             SCOPED_TRACE(testing::Message() << s.what << " to " << w << "x" << h);
             Bitmap scaled;
             JpegDecodeReport report;
             ASSERT_TRUE(DecodeJpegScaled(JpegInput{{}, jpeg}, w, h, scaled, &report)) << report.error;
-            EXPECT_EQ(report.sourceWidth, s.spec.width);
+            EXPECT_EQ(report.sourceWidth, s.recipe.width);
             EXPECT_TRUE(SamePixels(scaled, FullThenSampled(jpeg, w, h)));
         }
     }
@@ -226,7 +226,7 @@ TEST(JpegCodecTest, SmoothReductionOfEveryOrientationEqualsTurningThenAveraging)
 TEST(JpegCodecTest, SmoothReductionOfEveryKindOfSourceStaysCloseToTheExactAverage) {
     struct Source {
         const char* what;
-        JpegSpec spec;
+        JpegRecipe recipe;
     };
     const Source sources[] = {
         {"4:2:0", {203, 151, Chroma::S420}},
@@ -241,7 +241,7 @@ TEST(JpegCodecTest, SmoothReductionOfEveryKindOfSourceStaysCloseToTheExactAverag
         double minimumPsnr;  // infinite: exact
     } sizes[] = {{100, 75, INFINITY}, {50, 37, 28}, {25, 18, 30}, {1, 1, 40}};
     for (const Source& s : sources) {
-        const std::string jpeg = MakeJpeg(s.spec);
+        const std::string jpeg = MakeJpeg(s.recipe);
         Bitmap full;
         ASSERT_TRUE(DecodeJpegFull(JpegInput{{}, jpeg}, full));
         for (const Size& size : sizes) {

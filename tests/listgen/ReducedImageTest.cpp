@@ -40,7 +40,7 @@ std::string GifBytes(const GifBuilder& builder) {
 
 // A 2 x 2 GIF whose index 0 is transparent: red at top right and bottom left.
 std::string TransparentGif() {
-    FrameSpec frame;
+    FrameRecipe frame;
     frame.width = frame.height = 2;
     frame.pixels = {0, 1, 1, 0};
     GifBuilder gif;
@@ -49,7 +49,7 @@ std::string TransparentGif() {
 }
 
 std::string AnimatedGif(int width, int height) {
-    FrameSpec frame;
+    FrameRecipe frame;
     frame.width = width;
     frame.height = height;
     frame.pixels.assign(std::size_t(width * height), 2);
@@ -136,7 +136,7 @@ TEST_F(ReducedImageTest, CopiesOfTurnedPhotosAreUpright) {
     } cases[] = {{6, true, 75, 100, 6}, {3, true, 100, 75, 3}, {6, false, 100, 75, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "orientation " << c.orientation << " AutoRotate " << c.autoRotate);
-        ExifSpec exif;
+        ExifRecipe exif;
         exif.bigEndian = true;
         exif.orientation = c.orientation;
         WriteFile(folder + "/photo.jpg", InsertAfterSoi(stored, ExifApp1(exif)));
@@ -201,7 +201,7 @@ TEST_F(ReducedImageTest, TransparentGifPixelsComeOutWhite) {
 // One-pixel stripes, reduced four times: the nearest pixel always lands on
 // the black ones; with SmoothReduce the copy is even grey.
 TEST_F(ReducedImageTest, SmoothReduceMakesGreyCopiesOfFineStripes) {
-    FrameSpec frame;
+    FrameRecipe frame;
     frame.width = 64;
     frame.height = 32;
     for (int y = 0; y < 32; ++y)
@@ -297,7 +297,7 @@ TEST_F(ReducedImageTest, GifCopiesStopOnCancelAndNeedOnlyTheFirstFrame) {
 
     // A later frame whose LZW data is damaged (its table walks in circles)
     // is never decoded: the copy is made from the first frame.
-    FrameSpec frame;
+    FrameRecipe frame;
     frame.width = 40;
     frame.height = 20;
     frame.pixels.assign(800, 1);
@@ -324,7 +324,7 @@ TEST_F(ReducedImageTest, SourcesThatFailToDecodeGetTheirCellButNoCopy) {
     // Passes the header probe, but has no tables or scan for libjpeg.
     WriteFile(folder + "/bad.jpg", JpegSoi() + JpegSof(0, 64, 48) + std::string(100, '\x11') + JpegEoi());
     // A GIF without any colour table fails when it is drawn.
-    FrameSpec frame;
+    FrameRecipe frame;
     frame.width = frame.height = 2;
     frame.pixels = {0, 1, 1, 0};
     GifBuilder noTable;

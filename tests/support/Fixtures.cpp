@@ -39,40 +39,40 @@ std::string SmallJpeg(int width, int height) {
     return JpegSoi() + JpegApp(0, "JFIF") + JpegSof(0, width, height) + std::string("\x12\x34\x56", 3) + JpegEoi();
 }
 
-std::string ExifData(const ExifSpec& spec) {
-    const bool be = spec.bigEndian;
+std::string ExifData(const ExifRecipe& recipe) {
+    const bool be = recipe.bigEndian;
     constexpr uint32_t kHeaderSize = 8;
-    const uint32_t ifd0 = kHeaderSize + uint32_t(spec.gapBeforeIfd0);
+    const uint32_t ifd0 = kHeaderSize + uint32_t(recipe.gapBeforeIfd0);
     std::string tiff = (be ? "MM" : "II") + Tiff16(be, 42) +
-                       Tiff32(be, spec.ifd0Offset < 0 ? ifd0 : uint32_t(spec.ifd0Offset));
-    tiff += std::string(spec.gapBeforeIfd0, '\0');
-    tiff += Tiff16(be, uint32_t(spec.entryCount < 0 ? spec.entries : spec.entryCount));
-    for (int i = 0; i < spec.entries; ++i) {
-        if (i == spec.tagIndex) {
-            tiff += Tiff16(be, 0x0112) + Tiff16(be, uint32_t(spec.type)) + Tiff32(be, spec.count);
+                       Tiff32(be, recipe.ifd0Offset < 0 ? ifd0 : uint32_t(recipe.ifd0Offset));
+    tiff += std::string(recipe.gapBeforeIfd0, '\0');
+    tiff += Tiff16(be, uint32_t(recipe.entryCount < 0 ? recipe.entries : recipe.entryCount));
+    for (int i = 0; i < recipe.entries; ++i) {
+        if (i == recipe.tagIndex) {
+            tiff += Tiff16(be, 0x0112) + Tiff16(be, uint32_t(recipe.type)) + Tiff32(be, recipe.count);
             // A SHORT stands left-justified in the value field.
-            tiff += spec.type == 3 ? Tiff16(be, uint32_t(spec.orientation)) + std::string(2, '\0')
-                                   : Tiff32(be, uint32_t(spec.orientation));
+            tiff += recipe.type == 3 ? Tiff16(be, uint32_t(recipe.orientation)) + std::string(2, '\0')
+                                   : Tiff32(be, uint32_t(recipe.orientation));
         } else {
             // ASCII, 4 bytes, held in the value field; tags in ascending
             // order around 0x0112 and never equal to it.
-            const uint32_t tag = i < spec.tagIndex ? 0x0100 + uint32_t(std::min(i, 0x11)) : 0x0113 + uint32_t(i);
+            const uint32_t tag = i < recipe.tagIndex ? 0x0100 + uint32_t(std::min(i, 0x11)) : 0x0113 + uint32_t(i);
             tiff += Tiff16(be, tag) + Tiff16(be, 2) + Tiff32(be, 4) + std::string("Cam\0", 4);
         }
     }
-    tiff += Tiff32(be, spec.nextIfd);
-    tiff += std::string(spec.trailing, '\x5A');
-    return spec.identifier + tiff;
+    tiff += Tiff32(be, recipe.nextIfd);
+    tiff += std::string(recipe.trailing, '\x5A');
+    return recipe.identifier + tiff;
 }
 
-std::string ExifApp1(const ExifSpec& spec) { return JpegSegment(0xE1, ExifData(spec)); }
+std::string ExifApp1(const ExifRecipe& recipe) { return JpegSegment(0xE1, ExifData(recipe)); }
 
 std::string InsertAfterSoi(const std::string& jpeg, const std::string& segment) {
     return jpeg.substr(0, 2) + segment + jpeg.substr(2);
 }
 
 std::string SmallExifJpeg(int width, int height, int orientation) {
-    ExifSpec exif;
+    ExifRecipe exif;
     exif.orientation = orientation;
     return InsertAfterSoi(SmallJpeg(width, height), ExifApp1(exif));
 }

@@ -23,7 +23,7 @@ std::string SmallJpeg(int width, int height);
 // The data of an Exif APP1 segment: identifier, TIFF header, IFD0 with the
 // orientation tag among filler entries, as a camera writes it. The fields
 // below the first three break it on purpose.
-struct ExifSpec {
+struct ExifRecipe {
     bool bigEndian = false;      // "MM" instead of "II"
     int orientation = 1;         // value of tag 0x0112
     int tagIndex = 2;            // the tag's place among IFD0's entries; -1 leaves it out
@@ -37,9 +37,9 @@ struct ExifSpec {
     std::size_t trailing = 0;    // bytes after IFD0, like a camera's sub-IFDs and thumbnail
     std::string identifier = std::string("Exif\0\0", 6);
 };
-std::string ExifData(const ExifSpec& spec);
+std::string ExifData(const ExifRecipe& recipe);
 // The same data as an APP1 segment.
-std::string ExifApp1(const ExifSpec& spec);
+std::string ExifApp1(const ExifRecipe& recipe);
 // jpeg with segment inserted right after its SOI.
 std::string InsertAfterSoi(const std::string& jpeg, const std::string& segment);
 // SmallJpeg with an Exif APP1 carrying the orientation.

@@ -8,7 +8,7 @@ namespace htmlimglist::test {
 enum class Chroma { S420, S422, S444 };
 enum class JpegColor { Rgb, Gray, Cmyk };
 
-struct JpegSpec {
+struct JpegRecipe {
     int width = 64;
     int height = 48;
     Chroma chroma = Chroma::S420;
@@ -19,6 +19,6 @@ struct JpegSpec {
 
 // A photo-like picture (gradients with some texture), encoded with the given
 // size, chroma layout, colour model, scan mode and quality.
-std::string MakeJpeg(const JpegSpec& spec);
+std::string MakeJpeg(const JpegRecipe& recipe);
 
 }  // namespace htmlimglist::test
