@@ -52,9 +52,10 @@ void MainFormView::BringToFront() {
 
 void MainFormView::ShowMessage(std::string_view text) { form_.ShowBox(Text(text)); }
 
-void MainFormView::FolderUnreadable(const std::string& folder) {
+void MainFormView::PageWritten(const ListResult& result) {
+    if (result.status != PageStatus::FolderUnreadable) return;  // pages pass in silence
     BringToFront();
-    form_.ShowBox(QString::fromUtf8(kMessageFolderUnreadable).arg(QString::fromStdString(folder)));
+    form_.ShowBox(QString::fromUtf8(kMessageFolderUnreadable).arg(QString::fromStdString(result.folder)));
 }
 
 }  // namespace htmlimglist

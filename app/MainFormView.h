@@ -29,7 +29,7 @@ public:
     void RunStateChanged(bool running) override;
     void BringToFront() override;
     void ShowMessage(std::string_view text) override;
-    void FolderUnreadable(const std::string& folder) override;
+    void PageWritten(const ListResult& result) override;
 
 private:
     TMainForm& form_;

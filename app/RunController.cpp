@@ -17,15 +17,8 @@ namespace htmlimglist {
 // window's view as a queued call on the controller's thread.
 class RunController::ForwardingView final : public RunView {
 public:
-    ForwardingView(QObject* context, RunView& target, const std::atomic<bool>& shuttingDown,
-                   std::atomic<bool>& abortCommand)
-        : context_(context), target_(target), shuttingDown_(shuttingDown), abortCommand_(abortCommand) {}
-
-    // The abort command, taken at the writer's once-per-file pump. It waits
-    // here rather than only in the writer, which forgets commands given
-    // before its run began: an abort given the moment a run is launched
-    // would otherwise be lost.
-    bool Pump() override { return abortCommand_.exchange(false); }
+    ForwardingView(QObject* context, RunView& target, const std::atomic<bool>& shuttingDown)
+        : context_(context), target_(target), shuttingDown_(shuttingDown) {}
 
     void ShowStatus(std::string_view fileName, int32_t width, int32_t height,
                     std::string_view fileSizeText) override {
@@ -61,11 +54,13 @@ public:
     void ShowMessage(std::string_view text) override {
         PostAndWait([this, message = std::string(text)] { target_.ShowMessage(message); });
     }
-    void PageWritten(const std::string& path, bool saved) override {
-        Post([this, path, saved] { target_.PageWritten(path, saved); });
-    }
-    void FolderUnreadable(const std::string& folder) override {
-        PostAndWait([this, folder] { target_.FolderUnreadable(folder); });
+    // A folder that cannot be read is a message box, which holds the run.
+    void PageWritten(const ListResult& result) override {
+        if (result.status == PageStatus::FolderUnreadable) {
+            PostAndWait([this, result] { target_.PageWritten(result); });
+        } else {
+            Post([this, result] { target_.PageWritten(result); });
+        }
     }
 
 private:
@@ -100,11 +95,10 @@ private:
     QObject* context_;
     RunView& target_;
     const std::atomic<bool>& shuttingDown_;
-    std::atomic<bool>& abortCommand_;
 };
 
 RunController::RunController(const GenerationOptions& options, const std::string& settingsFile, RunView& display)
-    : view_(std::make_unique<ForwardingView>(this, display, shuttingDown_, abortCommand_)),
+    : view_(std::make_unique<ForwardingView>(this, display, shuttingDown_)),
       writer_(options, *view_),
       driver_(options, writer_, *view_, profile_) {
     profile_.SetFileName(settingsFile);
@@ -130,15 +124,13 @@ bool RunController::Drop(const std::string& path) {
     return true;
 }
 
-void RunController::Abort() {
-    abortCommand_.store(true);
-    driver_.Abort();
-}
+void RunController::Abort() { driver_.Abort(); }
 
 void RunController::Launch(std::function<void()> job) {
     if (worker_.joinable()) worker_.join();
-    // An abort given while idle has no effect on the next run.
-    abortCommand_.store(false);
+    // An abort given while idle has no effect on the next run; one given
+    // from here on, even before the worker starts the run, counts.
+    writer_.ClearAbortCommand();
     active_ = true;
     worker_ = std::thread([this, job = std::move(job)] {
         try {

@@ -58,7 +58,6 @@ private:
     void Finished();
 
     std::atomic<bool> shuttingDown_{false};
-    std::atomic<bool> abortCommand_{false};
     std::unique_ptr<ForwardingView> view_;
     TProfile profile_;
     FolderListWriter writer_;

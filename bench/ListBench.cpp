@@ -134,8 +134,7 @@ void BM_ProbeAndBuildPage(benchmark::State& state) {
     FolderListWriter writer(options, view);
     writer.SetSelectedFolder(folder.path());
     for (auto _ : state) {
-        writer.MakeList(kFullSizeList, 6, 200);
-        if (!writer.LastPageSaved()) state.SkipWithError("page not saved");
+        if (!writer.MakeList(kFullSizeList, 6, 200).saved()) state.SkipWithError("page not saved");
     }
     state.counters["files_per_second"] =
         benchmark::Counter(double(files) * double(state.iterations()), benchmark::Counter::kIsRate);

@@ -8,14 +8,12 @@
 namespace htmlimglist {
 namespace {
 
-std::atomic<bool> gAbortCommand{false};
 std::atomic<bool> gInterrupted{false};
 std::atomic<std::atomic<bool>*> gRunCommand{nullptr};
 static_assert(std::atomic<bool>::is_always_lock_free);
 static_assert(std::atomic<std::atomic<bool>*>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int) {
-    gAbortCommand.store(true);
     gInterrupted.store(true);
     if (std::atomic<bool>* command = gRunCommand.load()) command->store(true);
 }
@@ -29,9 +27,8 @@ TerminalView::~TerminalView() {
     ClearProgress();
 }
 
-void TerminalView::CatchInterrupt(std::atomic<bool>* command) {
-    gAbortCommand.store(false);
-    gRunCommand.store(command);
+void TerminalView::CatchInterrupt(std::atomic<bool>& command) {
+    gRunCommand.store(&command);
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
@@ -39,8 +36,6 @@ void TerminalView::CatchInterrupt(std::atomic<bool>* command) {
 }
 
 bool TerminalView::Interrupted() const { return gInterrupted.load(); }
-
-bool TerminalView::Pump() { return gAbortCommand.exchange(false); }
 
 void TerminalView::ShowStatus(std::string_view fileName, int32_t, int32_t, std::string_view) {
     currentName_ = fileName;
@@ -81,19 +76,21 @@ void TerminalView::ShowMessage(std::string_view text) {
     std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
 }
 
-void TerminalView::PageWritten(const std::string& path, bool saved) {
+void TerminalView::PageWritten(const ListResult& result) {
     ClearProgress();
     currentName_.clear();
-    if (!saved) {
-        failed_ = true;
-        std::fprintf(stderr, "htmlimglist-cli: could not write the page %s\n", path.c_str());
+    switch (result.status) {
+        case PageStatus::Saved: return;
+        case PageStatus::FolderUnreadable:
+            std::fprintf(stderr, "htmlimglist-cli: cannot read the folder %s\n", result.folder.c_str());
+            break;
+        case PageStatus::NotSaved:
+        case PageStatus::Refused:
+            std::fprintf(stderr, "htmlimglist-cli: could not write the page %s: %s\n", result.pagePath.c_str(),
+                         result.why.c_str());
+            break;
     }
-}
-
-void TerminalView::FolderUnreadable(const std::string& folder) {
-    ClearProgress();
     failed_ = true;
-    std::fprintf(stderr, "htmlimglist-cli: cannot read the folder %s\n", folder.c_str());
 }
 
 }  // namespace htmlimglist

@@ -15,20 +15,18 @@ public:
     explicit TerminalView(bool showProgress);
     ~TerminalView() override;
 
-    // Routes SIGINT to the abort command for the life of this view; when
-    // command is given, SIGINT sets it at once as well, so that work under
-    // way (a large image being decoded) sees it without waiting for a pump.
-    void CatchInterrupt(std::atomic<bool>* command = nullptr);
+    // Routes SIGINT to the run's abort command for the life of this view;
+    // work under way (a large image being decoded) sees it at once.
+    void CatchInterrupt(std::atomic<bool>& command);
     bool Interrupted() const;
 
-    bool Pump() override;
+
     void ShowStatus(std::string_view fileName, int32_t width, int32_t height,
                     std::string_view fileSizeText) override;
     void StartGauge(int32_t maxValue) override;
     void SetGaugeProgress(int32_t value) override;
     void ShowMessage(std::string_view text) override;
-    void PageWritten(const std::string& path, bool saved) override;
-    void FolderUnreadable(const std::string& folder) override;
+    void PageWritten(const ListResult& result) override;
 
     bool AnyFailure() const { return failed_; }
 

@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
 
     TerminalView view(!cli.quiet && isatty(STDERR_FILENO));
     FolderListWriter writer(options, view);
-    view.CatchInterrupt(&writer.AbortCommand());
+    view.CatchInterrupt(writer.AbortCommand());
     writer.SetSelectedFolder(folder);
     if (cli.jobs > 0) writer.SetReducedImageJobs(cli.jobs);
     RunDriver driver(options, writer, view, profile);

@@ -1,7 +1,10 @@
 #include "listgen/FolderListWriter.h"
 
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
+#include "listgen/CopyRecord.h"
 #include "listgen/FitImageSize.h"
 #include "listgen/Orientation.h"
 #include "listgen/ReducedImagePipeline.h"
@@ -60,13 +63,38 @@ const FolderListWriter::Probed& FolderListWriter::ProbeAt(std::size_t index, boo
     p.shownHeight = turned ? p.width : p.height;
     p.fit = FitImageSize(p.shownWidth, p.shownHeight, maxSize,
                          options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
-    if (reduced) {
-        // Whether a copy is made is settled here, once, so that a copy made
-        // ahead of the page and the cell agree.
-        const std::string dest = JoinPath(state_.ParentFolder, file.name);
-        p.makeCopy = (options_.ImageSurelyCreate || !PathEntryExists(dest)) && !SameFile(dest, path);
-    }
+    if (reduced) PlanCopyOf(index, maxSize);
     return p;
+}
+
+void FolderListWriter::PlanCopyOf(std::size_t index, int32_t maxSize) {
+    // Settled here, once, so that a copy made ahead of the page and the
+    // cell agree.
+    Probed& p = probed_[index];
+    const DirEntry& file = files_[index];
+    CopyRecord record;
+    record.source = EncodeRecordName(file.name);
+    record.sourceSize = file.size;
+    record.sourceMtimeNs = file.mtimeNs;
+    record.width = p.fit.width;
+    record.height = p.fit.height;
+    record.autoRotate = options_.AutoRotate;
+    record.smoothReduce = options_.SmoothReduce;
+    p.record = FormatCopyRecord(record);
+
+    CopySite site;
+    site.dest = JoinPath(state_.ParentFolder, file.name);
+    site.source = JoinPath(selectedFolder_, file.name);
+    site.record = p.record;
+    site.surelyCreate = options_.ImageSurelyCreate;
+    site.width = p.fit.width;
+    site.height = p.fit.height;
+    // A copy made before records existed was fitted by the stored size.
+    const FittedSize stored =
+        FitImageSize(p.width, p.height, maxSize, options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
+    site.oldWidth = stored.width;
+    site.oldHeight = stored.height;
+    p.plan = PlanCopy(site);
 }
 
 ReducedImageRequest FolderListWriter::CopyRequest(std::size_t index) const {
@@ -78,13 +106,14 @@ ReducedImageRequest FolderListWriter::CopyRequest(std::size_t index) const {
     request.height = p.fit.height;
     request.orientation = options_.AutoRotate ? p.orientation : kOrientationAsStored;
     request.smooth = options_.SmoothReduce;
+    request.record = p.record;
     return request;
 }
 
 void FolderListWriter::FillAhead(bool reduced, int32_t maxSize) {
     while (ahead_ < files_.size() && reducedImages_->WantsMore()) {
         const Probed& p = ProbeAt(ahead_, reduced, maxSize);
-        if (p.image && p.makeCopy) reducedImages_->Prefetch(CopyRequest(ahead_));
+        if (p.image && p.plan == CopyPlan::Make) reducedImages_->Prefetch(CopyRequest(ahead_));
         ++ahead_;
     }
 }
@@ -154,12 +183,15 @@ bool FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image
     view_.ShowTitle(displayName);
 
     // The copy is made at the fitted size even when the image keeps its own
-    // size on the page. ProbeAt never lets a copy replace its own source (at
-    // the root the parent is the folder itself).
-    if (reduced && image.probed.makeCopy &&
-        reducedImages_->MakeReducedImage(CopyRequest(image.index), JoinPath(state_.ParentFolder, name)) ==
-            CopyOutcome::Aborted) {
+    // size on the page.
+    const std::string dest = JoinPath(state_.ParentFolder, name);
+    if (reduced && image.probed.plan == CopyPlan::Make &&
+        reducedImages_->MakeReducedImage(CopyRequest(image.index), dest) == CopyOutcome::Aborted) {
         return false;
+    }
+    if (reduced && image.probed.plan == CopyPlan::KeepNotACopy) {
+        view_.BringToFront();
+        view_.ShowMessage(Format(kMessageNotACopy, dest.c_str()));
     }
 
     if (state_.ColumnIndex == 0) {
@@ -208,23 +240,52 @@ bool FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image
     return true;
 }
 
-void FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) {
+std::string FolderListWriter::PageRefusal(bool reduced, int32_t maxSize, const std::string& pagePath) {
+    // In reduced mode every image's copy goes where a page of its name
+    // would: the two would replace each other.
+    for (std::size_t i = 0; reduced && i < files_.size(); ++i) {
+        if (files_[i].name == options_.HTMLListName && ProbeAt(i, reduced, maxSize).image)
+            return "it would replace the reduced copy of " + files_[i].name;
+    }
+    switch (KindOfPath(pagePath)) {
+        case PathKind::Missing: return {};
+        case PathKind::Folder: return "a folder of that name is in the way";
+        case PathKind::Other: return "something that is not a regular file is in the way";
+        case PathKind::File: break;
+    }
+    // A page never replaces an image, whether or not it is listed here.
+    int32_t width, height;
+    FileProbeSource file;
+    if (file.Open(pagePath) && (probe_.GetJpegSize(file, width, height) || probe_.GetGifSize(file, width, height)))
+        return "it would replace the image " + NameAfterLastSeparator(pagePath);
+    return {};
+}
+
+ListResult FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) {
     state_.AbortRequested = false;
     state_.ImageNumber = 1;
     if (reduced) state_.SubFolderName = NameAfterLastSeparator(selectedFolder_);
     state_.ParentFolder = CutAtLastSeparator(selectedFolder_);
-    lastPagePath_ = JoinPath(reduced ? state_.ParentFolder : selectedFolder_, options_.HTMLListName);
-    lastPageSaved_ = false;
+    ListResult result;
+    result.folder = selectedFolder_;
+    result.pagePath = JoinPath(reduced ? state_.ParentFolder : selectedFolder_, options_.HTMLListName);
 
     if (!ListFolder(selectedFolder_, FolderEntries::FilesOnly, files_)) {
         // Writing an empty page here would replace a good one because of a
         // passing fault (permissions, a vanished network folder).
-        view_.FolderUnreadable(selectedFolder_);
-        view_.PageWritten(lastPagePath_, false);
-        return;
+        result.status = PageStatus::FolderUnreadable;
+        result.why = "the folder cannot be read";
+        return result;
     }
     probed_.assign(files_.size(), Probed{});
     ahead_ = 0;
+    result.why = PageRefusal(reduced, maxSize, result.pagePath);
+    if (!result.why.empty()) {
+        result.status = PageStatus::Refused;
+        files_.clear();
+        probed_.clear();
+        return result;
+    }
 
     LayFrame();
     AddFolderLines(reduced);
@@ -234,8 +295,8 @@ void FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) 
 
     int32_t index = 0;
     for (; index < count; ++index) {
-        const bool viewAbort = view_.Pump();
-        if (abortCommand_.load() || viewAbort) state_.AbortRequested = true;
+        view_.Pump();
+        if (abortCommand_.load()) state_.AbortRequested = true;
 
         const Probed& probed = ProbeAt(std::size_t(index), reduced, maxSize);
         if (!probed.image) continue;
@@ -256,12 +317,16 @@ void FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) 
     reducedImages_->DiscardAhead();
     view_.SetGaugeProgress(index);
 
-    lastPageSaved_ = pageSaver_ ? pageSaver_(lastPagePath_, lines_.Text()) : lines_.SaveLines(lastPagePath_);
+    errno = 0;
+    const bool saved = pageSaver_ ? pageSaver_(result.pagePath, lines_.Text()) : lines_.SaveLines(result.pagePath);
+    result.status = saved ? PageStatus::Saved : PageStatus::NotSaved;
+    if (!saved) result.why = errno != 0 ? std::strerror(errno) : "the page could not be written";
+    result.aborted = state_.AbortRequested;
     lines_.ClearLines();
     files_.clear();
     probed_.clear();
     state_.TableEntry = state_.TableEndEntry = state_.RowEntry = state_.BottomEntry = nullptr;
-    view_.PageWritten(lastPagePath_, lastPageSaved_);
+    return result;
 }
 
 }  // namespace htmlimglist

@@ -12,7 +12,9 @@
 #include "listgen/ChGetImgSize.h"
 #include "listgen/FitImageSize.h"
 #include "listgen/GenerationOptions.h"
+#include "listgen/CopyPlan.h"
 #include "listgen/LineListStr.h"
+#include "listgen/ListResult.h"
 #include "listgen/ReducedImageMaker.h"
 #include "listgen/RunView.h"
 #include "platform/Directory.h"
@@ -33,6 +35,9 @@ struct RunState {
     LineEntry* BottomEntry = nullptr;
     FileDateTime FileDate;
 };
+
+// Shown once per image whose copy would replace a file that is not a copy.
+inline constexpr const char* kMessageNotACopy = "縮小画像ではないﾌｧｲﾙがあります.\n%s";
 
 // Names for MakeList's first argument.
 inline constexpr bool kReducedList = true;
@@ -55,32 +60,28 @@ public:
 
     // Writes one page. Full-size mode puts it into the selected folder;
     // reduced mode puts it, and a reduced copy of every image, into the
-    // parent folder. Afterwards State().AbortRequested tells whether the
-    // user aborted; the page is saved either way.
-    void MakeList(bool reduced, int32_t columns, int32_t maxSize);
+    // parent folder. The page is saved after an abort too. A page that would
+    // replace one of the images (or its reduced copy), or anything that is
+    // not a regular file, is refused before anything is made.
+    ListResult MakeList(bool reduced, int32_t columns, int32_t maxSize);
 
     // Replaces where finished pages go (tests keep them in memory); by
     // default SaveLines writes them to their files.
     using PageSaver = std::function<bool(const std::string& path, const std::string& text)>;
     void SetPageSaver(PageSaver saver) { pageSaver_ = std::move(saver); }
 
-    // The abort command: safe to call from any thread at any time. The writer
-    // takes it at its once-per-file pump, like an abort given through the
-    // view's Pump, and ends the page after the next cell; a reduced copy
-    // being made when it comes is dropped, and its cell with it. It stays
-    // given until ClearAbortCommand.
+    // The abort command, the one place an abort is given: safe to call from
+    // any thread (and a signal handler may set AbortCommand()) at any time.
+    // The writer takes it into State().AbortRequested at its once-per-file
+    // pump and ends the page after the next cell; a reduced copy being made
+    // when it comes is dropped, and its cell with it. It stays given until
+    // ClearAbortCommand.
     void RequestAbort() { abortCommand_.store(true); }
-    // Forgets an abort command given while no run was active.
     void ClearAbortCommand() { abortCommand_.store(false); }
-    // The command itself, for a signal handler to set.
     std::atomic<bool>& AbortCommand() { return abortCommand_; }
 
     RunState& State() { return state_; }
     const RunState& State() const { return state_; }
-
-    // Path of the page the last MakeList wrote, and whether it was written.
-    const std::string& LastPagePath() const { return lastPagePath_; }
-    bool LastPageSaved() const { return lastPageSaved_; }
 
 private:
     // What the probe found out about one file of the page, kept so that the
@@ -94,7 +95,8 @@ private:
         int orientation = 1;      // EXIF orientation that turns it upright
         std::string typeText;     // JpegType or GifVersion
         bool animated = false;
-        bool makeCopy = false;    // reduced mode: a reduced copy is to be made
+        CopyPlan plan = CopyPlan::Skip;  // reduced mode: what happens at the copy's path
+        std::string record;       // reduced mode: the record a copy made now carries
         int32_t shownWidth = 0;   // upright when AutoRotate turns it, else as stored
         int32_t shownHeight = 0;
         FittedSize fit;           // the size on the page and of the reduced copy
@@ -106,6 +108,9 @@ private:
     void LayFrame();
     void AddFolderLines(bool reduced);
     ReducedImageRequest CopyRequest(std::size_t index) const;
+    void PlanCopyOf(std::size_t index, int32_t maxSize);
+    // Why the page may not be written at pagePath (empty: it may).
+    std::string PageRefusal(bool reduced, int32_t maxSize, const std::string& pagePath);
     // False when the abort command dropped the image's reduced copy; the
     // cell is then not written.
     bool AddCell(bool reduced, int32_t columns, const Image& image);
@@ -125,8 +130,6 @@ private:
     TLineListStr lines_;
     PageSaver pageSaver_;
     std::atomic<bool> abortCommand_{false};
-    std::string lastPagePath_;
-    bool lastPageSaved_ = false;
 };
 
 }  // namespace htmlimglist

@@ -382,7 +382,8 @@ bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height
     return ok;
 }
 
-bool Encode(jpeg_compress_struct& codec, ErrorTrap& trap, const Bitmap& picture, int quality) {
+bool Encode(jpeg_compress_struct& codec, ErrorTrap& trap, const Bitmap& picture, int quality,
+            std::string_view comment) {
     if (setjmp(trap.jump) != 0) return false;
     codec.image_width = JDIMENSION(picture.Width());
     codec.image_height = JDIMENSION(picture.Height());
@@ -391,6 +392,10 @@ bool Encode(jpeg_compress_struct& codec, ErrorTrap& trap, const Bitmap& picture,
     jpeg_set_defaults(&codec);
     jpeg_set_quality(&codec, quality, TRUE);
     jpeg_start_compress(&codec, TRUE);
+    if (!comment.empty()) {
+        jpeg_write_marker(&codec, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()),
+                          static_cast<unsigned>(comment.size()));
+    }
     while (codec.next_scanline < codec.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(picture.Row(int(codec.next_scanline)));
         jpeg_write_scanlines(&codec, &row, 1);
@@ -418,7 +423,7 @@ bool DecodeJpegFull(const JpegInput& input, Bitmap& out, JpegDecodeReport* repor
     return DecodeWith(input, Sampling::Full, 0, 0, JpegReduction{}, out, report);
 }
 
-bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out) {
+bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out, std::string_view comment) {
     out.clear();
     if (picture.Empty()) return false;
     ErrorTrap trap;
@@ -429,7 +434,7 @@ bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out) {
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&codec, &buffer, &size);
-    const bool ok = Encode(codec, trap, picture, quality);
+    const bool ok = Encode(codec, trap, picture, quality, comment);
     jpeg_destroy_compress(&codec);
     if (ok && buffer != nullptr) out.assign(reinterpret_cast<const char*>(buffer), size);
     std::free(buffer);

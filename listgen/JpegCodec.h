@@ -67,7 +67,9 @@ bool DecodeJpegFull(const JpegInput& input, Bitmap& out, JpegDecodeReport* repor
 void CmykPixelToRgb(const uint8_t* cmyk, bool inverted, uint8_t* rgb);
 
 // Baseline JFIF from the bitmap: RGB input, three components, libjpeg's
-// defaults with the given quality and baseline tables forced.
-bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out);
+// defaults with the given quality and baseline tables forced. A comment,
+// when given, goes into one COM segment right after the JFIF APP0 segment;
+// the rest of the file is the same as without it.
+bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out, std::string_view comment = {});
 
 }  // namespace htmlimglist

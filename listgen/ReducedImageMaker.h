@@ -16,6 +16,7 @@ struct ReducedImageRequest {
     int32_t height = 0;
     int orientation = 1;  // how the source is turned upright (EXIF, 1 to 8)
     bool smooth = false;  // area average instead of nearest pixel when reducing
+    std::string record{};  // what the copy records of its making (its COM text); none when empty
 
     bool operator==(const ReducedImageRequest&) const = default;
 };

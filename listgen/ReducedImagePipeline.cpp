@@ -54,7 +54,7 @@ ReducedImage MakeReducedImageInMemory(const ReducedImageRequest& request, const 
                 return result;
             }
         }
-        result.ok = EncodeJpeg(result.picture, kQuality, result.jpeg);
+        result.ok = EncodeJpeg(result.picture, kQuality, result.jpeg, request.record);
     } catch (const ReducedImageCancelled&) {
         result.aborted = true;
     } catch (const std::exception&) {

@@ -32,7 +32,6 @@ void RunDriver::Abort() { writer_.RequestAbort(); }
 RunOutcome RunDriver::StartRun() {
     bool expected = false;
     if (!running_.compare_exchange_strong(expected, true)) return RunOutcome::Busy;
-    writer_.ClearAbortCommand();
     view_.RunStateChanged(true);
     RunOutcome outcome = options_.ContinueMaked ? RunContinuous() : RunSingle();
     view_.RunStateChanged(false);
@@ -40,14 +39,21 @@ RunOutcome RunDriver::StartRun() {
     return outcome;
 }
 
+bool RunDriver::Page(bool reduced, int32_t columns, int32_t maxSize) {
+    const ListResult result = writer_.MakeList(reduced, columns, maxSize);
+    view_.PageWritten(result);
+    return !result.aborted;
+}
+
+bool RunDriver::Pages(bool reduced) {
+    if (!Page(reduced, options_.MaxColumn, options_.MaxPixel)) return false;
+    if (reduced && options_.MakeSmallImageAndOrgImageList)
+        return Page(kFullSizeList, options_.SubImageColmn, options_.SubImageMaxSize);
+    return true;
+}
+
 RunOutcome RunDriver::RunSingle() {
-    writer_.MakeList(options_.MakeSmallImage, options_.MaxColumn, options_.MaxPixel);
-    if (writer_.State().AbortRequested) return RunOutcome::Aborted;
-    if (options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList) {
-        writer_.MakeList(kFullSizeList, options_.SubImageColmn, options_.SubImageMaxSize);
-        if (writer_.State().AbortRequested) return RunOutcome::Aborted;
-    }
-    return RunOutcome::Done;
+    return Pages(options_.MakeSmallImage) ? RunOutcome::Done : RunOutcome::Aborted;
 }
 
 bool RunDriver::SelectFolder(const std::string& path, RunOutcome& failure) {
@@ -97,17 +103,7 @@ RunOutcome RunDriver::RunContinuous() {
         if (!SelectFolder(path, failure)) return failure;
         StoreRunDir(path);
 
-        if (twoLevels) {
-            writer_.MakeList(kReducedList, options_.MaxColumn, options_.MaxPixel);
-            if (writer_.State().AbortRequested) return RunOutcome::Aborted;
-            if (options_.MakeSmallImageAndOrgImageList) {
-                writer_.MakeList(kFullSizeList, options_.SubImageColmn, options_.SubImageMaxSize);
-                if (writer_.State().AbortRequested) return RunOutcome::Aborted;
-            }
-        } else {
-            writer_.MakeList(kFullSizeList, options_.MaxColumn, options_.MaxPixel);
-            if (writer_.State().AbortRequested) return RunOutcome::Aborted;
-        }
+        if (!Pages(twoLevels)) return RunOutcome::Aborted;
     }
 }
 

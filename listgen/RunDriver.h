@@ -41,8 +41,11 @@ public:
 
     // One run with the options as they stand: RunContinuous when
     // ContinueMaked is on, RunSingle otherwise. The view hears
-    // RunStateChanged(true) before and (false) after. Refused with Busy while
-    // a run is active. An abort command given while idle is forgotten.
+    // RunStateChanged(true) before and (false) after, and PageWritten after
+    // every page. Refused with Busy while a run is active. An abort command
+    // given before the call counts: a front end that wants an abort given
+    // while idle forgotten clears the writer's command when it launches the
+    // run.
     RunOutcome StartRun();
 
     // The pages of the selected folder: the main list, then, unless aborted,
@@ -58,13 +61,17 @@ public:
     // ends here with a message and nothing is written.
     RunOutcome DropFolder(const std::string& path);
 
-    // The abort command; callable from any thread. Without an active run it
-    // has no effect on the next one.
+    // The abort command (the writer's); callable from any thread.
     void Abort();
 
     bool Running() const { return running_.load(); }
 
 private:
+    // One page, reported to the view; false when the abort ended it.
+    bool Page(bool reduced, int32_t columns, int32_t maxSize);
+    // The main list, then the list of full-size images when reduced copies
+    // are made and it is wanted; false when the abort ended them.
+    bool Pages(bool reduced);
     bool SelectFolder(const std::string& path, RunOutcome& failure);
     void StoreRunDir(const std::string& path);
     void Message(const std::string& text);

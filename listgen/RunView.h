@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "listgen/ListResult.h"
 #include "platform/Bitmap.h"
 
 namespace htmlimglist {
@@ -16,9 +17,9 @@ public:
     virtual ~RunView() = default;
 
     // Called once per file before the file is looked at: the front end's
-    // chance to handle input. Returns true when the abort command was given
-    // since the last call.
-    virtual bool Pump() { return false; }
+    // chance to handle input. (The abort command is given to the writer or
+    // the run driver directly, from any thread.)
+    virtual void Pump() {}
 
     // The file whose cell is being written: name, pixel size, size text.
     virtual void ShowStatus(std::string_view /*fileName*/, int32_t /*width*/, int32_t /*height*/,
@@ -41,11 +42,10 @@ public:
     virtual void BringToFront() {}
     virtual void ShowMessage(std::string_view /*text*/) {}
 
-    // A page was written, or could not be (the window stays silent about it;
-    // the command line reports it).
-    virtual void PageWritten(const std::string& /*path*/, bool /*saved*/) {}
-    // The folder to list could not be read; no page was written for it.
-    virtual void FolderUnreadable(const std::string& /*folder*/) {}
+    // What became of a page: written, not written (the window stays silent
+    // about it; the command line reports it), refused, or not even begun
+    // because its folder could not be read.
+    virtual void PageWritten(const ListResult& /*result*/) {}
 };
 
 }  // namespace htmlimglist

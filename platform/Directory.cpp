@@ -51,6 +51,7 @@ bool ListFolder(const std::string& folder, FolderEntries which, std::vector<DirE
         }
         entry.name = e->d_name;
         entry.mtime = st.st_mtime;
+        entry.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
         entries.push_back(std::move(entry));
     }
     closedir(dir);

@@ -14,6 +14,7 @@ struct DirEntry {
     std::string name;    // as the file system gives it (UTF-8 on our systems)
     int64_t size = 0;    // file length in bytes; 0 for folders
     time_t mtime = 0;    // last-write time, seconds since the epoch
+    int64_t mtimeNs = 0; // the same to the nanosecond
     EntryKind kind = EntryKind::File;
 };
 

@@ -26,8 +26,8 @@ public:
     void BringToFront() override { Note("front"); }
     void ShowMessage(std::string_view text) override { Note("message " + std::string(text)); }
     void SelectedFolderChanged(const std::string& path) override { Note("folder " + path); }
-    void PageWritten(const std::string& path, bool saved) override {
-        Note(std::string(saved ? "saved " : "unsaved ") + path);
+    void PageWritten(const ListResult& result) override {
+        Note(std::string(result.saved() ? "saved " : "unsaved ") + result.pagePath);
     }
 
     std::vector<std::string> calls;
@@ -111,6 +111,15 @@ TEST_F(RunControllerTest, AbortStopsTheRunAndItsPageIsStillSaved) {
     for (std::size_t at = page.find("<td>"); at != std::string::npos; at = page.find("<td>", at + 1)) ++cells;
     EXPECT_GE(cells, 1u);
     EXPECT_LT(cells, 3000u);
+}
+
+TEST_F(RunControllerTest, AnAbortGivenWhileIdleDoesNotReachTheNextRun) {
+    const std::string folder = FolderWithImages("idle", 3);
+    RunController runs(options, dir / "settings.INI", view);
+    runs.Abort();
+    ASSERT_TRUE(runs.Start(folder));
+    ASSERT_TRUE(runs.WaitUntilIdle());
+    EXPECT_NE(test::ReadFile(folder + "/index.html").find("img10002.jpg"), std::string::npos);
 }
 
 TEST_F(RunControllerTest, DroppingSomethingThatIsNoFolderShowsTheMessageAndWritesNothing) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 
 #include "cli/CliOptions.h"
@@ -37,13 +38,17 @@ TEST(CliTest, SetOverridesAreCheckedWhileParsingAndAppliedInOrder) {
 }
 
 TEST(CliTest, InterruptBecomesTheAbortCommand) {
-    TerminalView view(false);
-    view.CatchInterrupt();
-    EXPECT_FALSE(view.Pump());
-    std::raise(SIGINT);
-    EXPECT_TRUE(view.Interrupted());
-    EXPECT_TRUE(view.Pump());
-    EXPECT_FALSE(view.Pump());  // taken once
+    std::atomic<bool> command{false};
+    {
+        TerminalView view(false);
+        view.CatchInterrupt(command);
+        std::raise(SIGINT);
+        EXPECT_TRUE(view.Interrupted());
+        EXPECT_TRUE(command.load());
+    }
+    command = false;
+    std::raise(SIGINT);  // the view is gone: the command is no longer reached
+    EXPECT_FALSE(command.load());
     std::signal(SIGINT, SIG_DFL);
 }
 

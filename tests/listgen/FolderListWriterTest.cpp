@@ -31,12 +31,12 @@ public:
     std::vector<int32_t> gaugeMax;
     std::vector<int32_t> progress;
     int pumps = 0;
+    FolderListWriter* writer = nullptr;  // receives the abort command at the pump
 
-    bool Pump() override {
+    void Pump() override {
         ++pumps;
-        bool abort = pendingAbort_;
+        if (pendingAbort_ && writer != nullptr) writer->RequestAbort();
         pendingAbort_ = false;
-        return abort;
     }
     void ShowStatus(std::string_view name, int32_t width, int32_t height, std::string_view) override {
         statusNames.emplace_back(name);
@@ -108,12 +108,15 @@ protected:
     std::string Run(const std::string& folder, bool reduced = kFullSizeList, int32_t columns = 6,
                     int32_t maxSize = 200, ReducedImageMaker* maker = nullptr) {
         FolderListWriter writer(options, view);
+        view.writer = &writer;
         writer.SetSelectedFolder(folder);
         writer.SetReducedImageMaker(maker);
-        writer.MakeList(reduced, columns, maxSize);
+        const ListResult result = writer.MakeList(reduced, columns, maxSize);
+        view.writer = nullptr;
         state = writer.State();
-        EXPECT_TRUE(writer.LastPageSaved()) << writer.LastPagePath();
-        pagePath = writer.LastPagePath();
+        EXPECT_TRUE(result.saved()) << result.pagePath << ": " << result.why;
+        EXPECT_EQ(result.aborted, state.AbortRequested);
+        pagePath = result.pagePath;
         return ReadFile(pagePath);
     }
 
@@ -269,20 +272,14 @@ TEST_F(FolderListWriterTest, NavigationLinesInEveryForm) {
     }
 }
 
-TEST_F(FolderListWriterTest, EmptyListNameSavesNothingAndLinksToBareFolders) {
+TEST_F(FolderListWriterTest, EmptyListNameSavesNothing) {
     std::string folder = dir.Make("pics/00012");
     options.NextPrevIndex = true;
     options.HTMLListName = "";
     FolderListWriter writer(options, view);
-    std::string saved;
-    writer.SetPageSaver([&](const std::string& path, const std::string& text) {
-        saved = text;
-        return WriteFileAtomically(path, text);
-    });
     writer.SetSelectedFolder(folder);
-    writer.MakeList(kFullSizeList, 6, 200);
-    EXPECT_FALSE(writer.LastPageSaved());
-    EXPECT_NE(saved.find("<a href=\"../00013/\">Next</a>"), std::string::npos);
+    const ListResult result = writer.MakeList(kFullSizeList, 6, 200);
+    EXPECT_EQ(result.status, PageStatus::Refused);  // the folder itself stands at the page's path
 }
 
 TEST_F(FolderListWriterTest, RootFolderHasAnEmptyFolderName) {
@@ -319,7 +316,8 @@ TEST_F(FolderListWriterTest, ReducedListGoesToTheParentAndLinksToTheFullSizeImag
     WriteFile(folder + "/Big.JPG", SmallJpeg(1600, 1200));
     WriteFile(folder + "/anim.gif", SmallGif(1000, 1, LoopExtension()));
     WriteFile(folder + "/kept.jpg", SmallJpeg(100, 80));
-    WriteFile(dir / "album/kept.jpg", "an existing reduced copy");
+    const std::string oldCopy = SmallJpeg(100, 80);  // a copy from before records: baseline JFIF, fitted size
+    WriteFile(dir / "album/kept.jpg", oldCopy);
     options.MakeSmallImage = true;
     RecordingMaker maker;
     std::string page = Run(folder, kReducedList, 6, 200, &maker);
@@ -335,7 +333,7 @@ TEST_F(FolderListWriterTest, ReducedListGoesToTheParentAndLinksToTheFullSizeImag
     EXPECT_EQ(maker.calls[1].dest, dir / "album/Big.JPG");
     EXPECT_EQ(maker.calls[1].width, 200);
     EXPECT_EQ(maker.calls[1].height, 150);
-    EXPECT_EQ(ReadFile(dir / "album/kept.jpg"), "an existing reduced copy");
+    EXPECT_EQ(ReadFile(dir / "album/kept.jpg"), oldCopy);
 
     auto cell = [](int n, const std::string& name, const std::string& lower, const std::string& size) {
         return Crlf({"<td>", "<center>", "(" + std::to_string(n) + ") ", "<br><img SRC=\"" + name + "\" NOSAVE>",
@@ -441,8 +439,7 @@ TEST_F(FolderListWriterTest, DateLineNeedsDisplayDateTime) {
 TEST_F(FolderListWriterTest, UnreadableFolderWritesNoPage) {
     FolderListWriter writer(options, view);
     writer.SetSelectedFolder(dir / "does-not-exist");
-    writer.MakeList(kFullSizeList, 6, 200);
-    EXPECT_FALSE(writer.LastPageSaved());
+    EXPECT_EQ(writer.MakeList(kFullSizeList, 6, 200).status, PageStatus::FolderUnreadable);
     EXPECT_FALSE(FileExists(dir / "does-not-exist/index.html"));
 }
 
@@ -453,9 +450,51 @@ TEST_F(FolderListWriterTest, FailedSaveKeepsTheOldPage) {
     FolderListWriter writer(options, view);
     writer.SetSelectedFolder(folder);
     writer.SetPageSaver([](const std::string&, const std::string&) { return false; });
-    writer.MakeList(kFullSizeList, 6, 200);
-    EXPECT_FALSE(writer.LastPageSaved());
+    EXPECT_EQ(writer.MakeList(kFullSizeList, 6, 200).status, PageStatus::NotSaved);
     EXPECT_EQ(ReadFile(folder + "/index.html"), "old page");
+}
+
+// A page never replaces one of the folder's images, the reduced copy of one,
+// or anything that is not a regular file: it is refused before anything is
+// made, and whatever stood there is left as it was.
+TEST_F(FolderListWriterTest, APageNeverReplacesAnImageOrWhatIsNoFile) {
+    const struct {
+        const char* what;
+        const char* listName;
+        bool reduced;
+        bool refused;
+    } cases[] = {
+        {"a listed photo", "IMG_0001.jpg", kFullSizeList, true},
+        {"the copy of a listed photo", "IMG_0001.jpg", kReducedList, true},
+        {"a photo in the parent that is not listed", "Parent.jpg", kReducedList, true},
+        {"a folder", "sub", kFullSizeList, true},
+        {"a text file", "notes.txt", kFullSizeList, false},
+        {"nothing", "new.html", kReducedList, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir here;
+        const std::string parent = here.Make("album");
+        const std::string folder = here.Make("album/00001");
+        const std::string photo = SmallJpeg(40, 30);
+        WriteFile(folder + "/IMG_0001.jpg", photo);
+        WriteFile(folder + "/notes.txt", "notes");
+        WriteFile(parent + "/Parent.jpg", photo);
+        here.Make("album/00001/sub");
+        options.HTMLListName = c.listName;
+        options.MakeSmallImage = c.reduced;
+        RecordingMaker maker;
+        FolderListWriter writer(options, view);
+        writer.SetSelectedFolder(folder);
+        writer.SetReducedImageMaker(&maker);
+        const ListResult result = writer.MakeList(c.reduced, 6, 200);
+        EXPECT_EQ(result.status, c.refused ? PageStatus::Refused : PageStatus::Saved) << result.why;
+        EXPECT_EQ(ReadFile(folder + "/IMG_0001.jpg"), photo);
+        EXPECT_EQ(ReadFile(parent + "/Parent.jpg"), photo);
+        if (c.refused) {
+            EXPECT_TRUE(maker.calls.empty());
+        }
+    }
 }
 
 }  // namespace

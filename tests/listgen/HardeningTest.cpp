@@ -28,9 +28,7 @@ using namespace test;
 class MessageView : public RunView {
 public:
     std::vector<std::string> messages;
-    bool unreadable = false;
     void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-    void FolderUnreadable(const std::string&) override { unreadable = true; }
 };
 
 // A progressive file whose scans are repeated until there are thousands.
@@ -87,7 +85,8 @@ TEST(HardeningTest, ReadOnlyFoldersKeepTheirPagesAndCopies) {
     WriteFile(folder + "/b.jpg", MakeJpeg({64, 48}));
     WriteFile(folder + "/index.html", "old list");
     WriteFile(parent + "/index.html", "old reduced list");
-    WriteFile(parent + "/a.jpg", "old copy");
+    const std::string oldCopy = MakeJpeg({64, 48});  // made before copies carried records
+    WriteFile(parent + "/a.jpg", oldCopy);
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
     ASSERT_EQ(chmod(parent.c_str(), 0555), 0);
     int result = WithoutPrivileges([&] {
@@ -96,10 +95,8 @@ TEST(HardeningTest, ReadOnlyFoldersKeepTheirPagesAndCopies) {
         MessageView view;
         FolderListWriter writer(options, view);
         writer.SetSelectedFolder(folder);
-        writer.MakeList(kFullSizeList, 6, 200);
-        if (writer.LastPageSaved()) return 1;
-        writer.MakeList(kReducedList, 6, 200);
-        if (writer.LastPageSaved()) return 2;
+        if (writer.MakeList(kFullSizeList, 6, 200).saved()) return 1;
+        if (writer.MakeList(kReducedList, 6, 200).saved()) return 2;
         // one message per copy that could not be written
         if (view.messages != std::vector<std::string>{"保存に失敗しました.\n" + parent + "/a.jpg",
                                                       "保存に失敗しました.\n" + parent + "/b.jpg"})
@@ -109,7 +106,7 @@ TEST(HardeningTest, ReadOnlyFoldersKeepTheirPagesAndCopies) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadFile(folder + "/index.html"), "old list");
     EXPECT_EQ(ReadFile(parent + "/index.html"), "old reduced list");
-    EXPECT_EQ(ReadFile(parent + "/a.jpg"), "old copy");
+    EXPECT_EQ(ReadFile(parent + "/a.jpg"), oldCopy);
     EXPECT_FALSE(FileExists(parent + "/b.jpg"));
 }
 
@@ -119,7 +116,8 @@ TEST(HardeningTest, AFullDiskLeavesTheOldFilesWhole) {
     std::string folder = dir.Make("album/sel");
     for (int i = 0; i < 40; ++i) WriteFile(folder + "/p" + std::to_string(i) + ".jpg", MakeJpeg({400, 300}));
     WriteFile(folder + "/index.html", "old list");
-    WriteFile(parent + "/p0.jpg", "old copy");
+    const std::string oldCopy = MakeJpeg({400, 300});  // made before copies carried records
+    WriteFile(parent + "/p0.jpg", oldCopy);
     // Writes past 2000 bytes fail: the page (several kilobytes) and every
     // reduced copy (larger than that at this size) cannot be written.
     int result = WithFileSizeLimit(2000, [&] {
@@ -128,8 +126,7 @@ TEST(HardeningTest, AFullDiskLeavesTheOldFilesWhole) {
         MessageView view;
         FolderListWriter writer(options, view);
         writer.SetSelectedFolder(folder);
-        writer.MakeList(kFullSizeList, 6, 200);
-        if (writer.LastPageSaved()) return 1;
+        if (writer.MakeList(kFullSizeList, 6, 200).saved()) return 1;
         writer.MakeList(kReducedList, 6, 400);
         if (view.messages.size() != 40) return 2;
         if (view.messages[0] != "保存に失敗しました.\n" + parent + "/p0.jpg") return 3;
@@ -137,7 +134,7 @@ TEST(HardeningTest, AFullDiskLeavesTheOldFilesWhole) {
     });
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadFile(folder + "/index.html"), "old list");
-    EXPECT_EQ(ReadFile(parent + "/p0.jpg"), "old copy");
+    EXPECT_EQ(ReadFile(parent + "/p0.jpg"), oldCopy);
     // no temporary file is left behind, hidden ones included: the copy and the folder
     auto count = std::distance(std::filesystem::directory_iterator(parent), std::filesystem::directory_iterator());
     EXPECT_EQ(count, 2);
@@ -175,8 +172,7 @@ TEST(HardeningTest, SourcesThatChangeUnderTheRunAreHandled) {
     FolderListWriter writer(options, view);
     writer.SetSelectedFolder(folder);
     writer.SetReducedImageJobs(1);
-    writer.MakeList(kReducedList, 6, 200);
-    ASSERT_TRUE(writer.LastPageSaved());
+    ASSERT_TRUE(writer.MakeList(kReducedList, 6, 200).saved());
     EXPECT_TRUE(FileExists(dir / "album/i0.jpg"));
 }
 
@@ -192,8 +188,7 @@ TEST(HardeningTest, UnreadableFoldersAndSettingsFiles) {
         MessageView view;
         FolderListWriter writer(options, view);
         writer.SetSelectedFolder(folder);
-        writer.MakeList(kFullSizeList, 6, 200);
-        if (writer.LastPageSaved() || !view.unreadable) return 1;
+        if (writer.MakeList(kFullSizeList, 6, 200).status != PageStatus::FolderUnreadable) return 1;
         // An unreadable settings file reads as missing and is never replaced.
         if (ReadPrivateProfileString("Parameters", "MaxPixel", "200", kProfileBufferSize, dir / "settings.INI") !=
             "200")

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 
 #include "gif/GifBuilder.h"
 #include "listgen/ChGetImgSize.h"
+#include "listgen/CopyRecord.h"
 #include "listgen/FolderListWriter.h"
 #include "listgen/JpegCodec.h"
 #include "listgen/Orientation.h"
@@ -25,9 +27,12 @@ class PreviewView : public RunView {
 public:
     int abortAtImage = 0;
     int statusCount = 0;
+    FolderListWriter* writer = nullptr;
     std::vector<std::pair<int, int>> previews;
     std::vector<std::string> messages;
-    bool Pump() override { return abortAtImage != 0 && statusCount == abortAtImage; }
+    void Pump() override {
+        if (abortAtImage != 0 && statusCount == abortAtImage && writer != nullptr) writer->RequestAbort();
+    }
     void ShowStatus(std::string_view, int32_t, int32_t, std::string_view) override { ++statusCount; }
     void ShowPreview(const Bitmap& picture) override { previews.emplace_back(picture.Width(), picture.Height()); }
     void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
@@ -87,8 +92,10 @@ protected:
         FolderListWriter writer(options, view);
         writer.SetSelectedFolder(folder);
         writer.SetReducedImageJobs(jobs);
-        writer.MakeList(kReducedList, 6, maxSize);
-        return writer.LastPageSaved();
+        view.writer = &writer;
+        const bool saved = writer.MakeList(kReducedList, 6, maxSize).saved();
+        view.writer = nullptr;
+        return saved;
     }
 };
 
@@ -159,27 +166,103 @@ TEST_F(ReducedImageTest, CopiesOfTurnedPhotosAreUpright) {
     }
 }
 
-TEST_F(ReducedImageTest, ExistingCopiesAreKeptUnlessAskedToRemakeThem) {
-    WriteFile(folder + "/a.jpg", MakeJpeg({64, 48}));
-    WriteFile(parent + "/a.jpg", "an older copy");
+// A copy whose record matches its source and the conditions is kept without
+// being decoded; touching a source remakes its copy and only that one; a
+// change of condition remakes every copy that carries a record.
+TEST_F(ReducedImageTest, FreshCopiesAreKeptAndStaleOnesRemade) {
+    for (const char* name : {"a.jpg", "b.jpg", "c.gif"}) {
+        WriteFile(folder + "/" + name, std::string(name).ends_with(".gif") ? AnimatedGif(60, 40) : MakeJpeg({64, 48}));
+    }
+    WriteFile(parent + "/d.jpg", "a file without a record");
+    WriteFile(folder + "/d.jpg", MakeJpeg({64, 48}));
     ASSERT_TRUE(Run());
-    EXPECT_EQ(ReadFile(parent + "/a.jpg"), "an older copy");
+    EXPECT_EQ(view.previews.size(), 3u);  // d.jpg is left alone: no record, not asked to remake
+    EXPECT_EQ(ReadFile(parent + "/d.jpg"), "a file without a record");
+
+    auto stamp = [&](const char* name) {
+        struct stat st {};
+        stat((parent + "/" + name).c_str(), &st);
+        return std::pair<ino_t, int64_t>(st.st_ino, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+    };
+    const auto a = stamp("a.jpg"), b = stamp("b.jpg"), c = stamp("c.gif");
+    view.previews.clear();
+    ASSERT_TRUE(Run());
     EXPECT_TRUE(view.previews.empty());
-    options.ImageSurelyCreate = true;
+    EXPECT_EQ(stamp("a.jpg"), a);
+    EXPECT_EQ(stamp("b.jpg"), b);
+
+    WriteFile(folder + "/b.jpg", MakeJpeg({64, 40}));  // the source is edited
     ASSERT_TRUE(Run());
-    EXPECT_EQ(ReadFile(parent + "/a.jpg").substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(view.previews.size(), 1u);
+    EXPECT_EQ(stamp("a.jpg"), a);
+    EXPECT_EQ(stamp("c.gif"), c);
+    EXPECT_NE(stamp("b.jpg"), b);
+    EXPECT_EQ(JpegDimensions(parent + "/b.jpg").height, 40);
+
+    view.previews.clear();
+    ASSERT_TRUE(Run(2, 32));  // MaxPixel changes: every copy with a record is remade
+    EXPECT_EQ(view.previews.size(), 3u);
+    EXPECT_EQ(JpegDimensions(parent + "/a.jpg").width, 32);
+    EXPECT_EQ(ReadFile(parent + "/d.jpg"), "a file without a record");
+    EXPECT_TRUE(view.messages.empty());
 }
 
-TEST_F(ReducedImageTest, UnwritableCopiesAreReportedOnceEachAndThePageIsStillWritten) {
-    WriteFile(folder + "/a.jpg", MakeJpeg({64, 48}));
-    WriteFile(folder + "/b.jpg", MakeJpeg({64, 48}));
-    dir.Make("album/a.jpg");  // a folder stands where the copies should go
-    dir.Make("album/b.jpg");
+// With ImageSurelyCreate only copies are replaced: a file with our record, or
+// a baseline JFIF file of the fitted size (a copy from before records). An
+// unrelated photo, a document, a folder or a link is kept, with one message
+// each, and the cell is written all the same.
+TEST_F(ReducedImageTest, SurelyCreatingReplacesOnlyCopies) {
+    for (const char* name : {"photo.jpg", "doc.jpg", "dir.jpg", "link.jpg", "old.jpg", "ours.jpg"})
+        WriteFile(folder + "/" + name, MakeJpeg({64, 48}));
+    const std::string photo = MakeJpeg({400, 300});
+    WriteFile(parent + "/photo.jpg", photo);  // an unrelated full-size photo of the same name
+    WriteFile(parent + "/doc.jpg", "notes");
+    dir.Make("album/dir.jpg");
+    WriteFile(dir / "elsewhere.jpg", photo);
+    ASSERT_EQ(symlink((dir / "elsewhere.jpg").c_str(), (parent + "/link.jpg").c_str()), 0);
+    WriteFile(parent + "/old.jpg", MakeJpeg({64, 48}));  // what an earlier version wrote
+    options.SmoothReduce = true;
+    ASSERT_TRUE(Run());  // ours.jpg gets a copy with a record, made under other conditions
+    options.SmoothReduce = false;
     options.ImageSurelyCreate = true;
+    view.messages.clear();
+    view.previews.clear();
     ASSERT_TRUE(Run());
-    EXPECT_EQ(view.messages, (std::vector<std::string>{"保存に失敗しました.\n" + parent + "/a.jpg",
-                                                       "保存に失敗しました.\n" + parent + "/b.jpg"}));
-    EXPECT_TRUE(FileExists(parent + "/index.html"));
+
+    EXPECT_EQ(ReadFile(parent + "/photo.jpg"), photo);
+    EXPECT_EQ(ReadFile(parent + "/doc.jpg"), "notes");
+    EXPECT_EQ(ReadFile(dir / "elsewhere.jpg"), photo);
+    std::vector<std::string> expected;
+    for (const char* name : {"dir.jpg", "doc.jpg", "link.jpg", "photo.jpg"})
+        expected.push_back("縮小画像ではないﾌｧｲﾙがあります.\n" + parent + "/" + name);
+    EXPECT_EQ(view.messages, expected);
+    EXPECT_EQ(view.previews.size(), 2u);  // old.jpg and ours.jpg were copies: both made again
+    EXPECT_TRUE(FindCopyRecordText(ReadFile(parent + "/old.jpg")).has_value());
+    const std::string page = ReadFile(parent + "/index.html");
+    EXPECT_NE(page.find("00001/photo.jpg"), std::string::npos);
+}
+
+// The record is the one difference from a copy without it.
+TEST_F(ReducedImageTest, CopiesCarryTheirRecordRightAfterTheJfifSegment) {
+    WriteFile(folder + "/Big photo.jpg", MakeJpeg({640, 480}));
+    ASSERT_TRUE(Run());
+    const std::string copy = ReadFile(parent + "/Big photo.jpg");
+    const auto text = FindCopyRecordText(copy);
+    ASSERT_TRUE(text.has_value());
+    const auto record = ParseCopyRecord(*text);
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(record->source, "Big%20photo.jpg");
+    EXPECT_EQ(record->sourceSize, int64_t(ReadFile(folder + "/Big photo.jpg").size()));
+    EXPECT_EQ(record->width, 200);
+    EXPECT_EQ(record->height, 150);
+    EXPECT_TRUE(record->autoRotate);
+    EXPECT_FALSE(record->smoothReduce);
+
+    const ReducedImage plain = MakeReducedImageInMemory({ImageKind::Jpeg, folder + "/Big photo.jpg", 200, 150});
+    const std::size_t com = copy.find("\xFF\xFE");
+    ASSERT_NE(com, std::string::npos);
+    const std::size_t length = (uint8_t(copy[com + 2]) << 8) | uint8_t(copy[com + 3]);
+    EXPECT_EQ(copy.substr(0, com) + copy.substr(com + 2 + length), plain.jpeg);
 }
 
 TEST_F(ReducedImageTest, TransparentGifPixelsComeOutWhite) {
@@ -254,7 +337,10 @@ TEST_F(ReducedImageTest, AbortThrowsAwayCopiesMadeAhead) {
     view.abortAtImage = 1;  // given while the first image is written
     ASSERT_TRUE(Run(4));
     EXPECT_TRUE(FileExists(parent + "/i1.jpg"));
-    EXPECT_TRUE(FileExists(parent + "/i2.jpg"));  // the next image still gets its cell and copy
+    // The next image keeps its cell and copy when its copy was done before
+    // the abort came, and loses both when the abort stopped its decoding.
+    const bool second = ReadFile(parent + "/index.html").find("00001/i2.jpg") != std::string::npos;
+    EXPECT_EQ(FileExists(parent + "/i2.jpg"), second);
     for (int i = 3; i <= 8; ++i) EXPECT_FALSE(FileExists(parent + "/i" + std::to_string(i) + ".jpg")) << i;
 }
 
@@ -331,10 +417,11 @@ TEST_F(ReducedImageTest, SourcesThatFailToDecodeGetTheirCellButNoCopy) {
     noTable.Header(2, 2).Frame(frame).Trailer();
     WriteFile(folder + "/notable.gif", GifBytes(noTable));
     WriteFile(folder + "/good.jpg", MakeJpeg({64, 48}));
-    WriteFile(parent + "/bad.jpg", "the old copy stays");
+    const std::string oldCopy = MakeJpeg({64, 48});
+    WriteFile(parent + "/bad.jpg", oldCopy);  // a copy: it would be replaced
     options.ImageSurelyCreate = true;
     ASSERT_TRUE(Run());
-    EXPECT_EQ(ReadFile(parent + "/bad.jpg"), "the old copy stays");
+    EXPECT_EQ(ReadFile(parent + "/bad.jpg"), oldCopy);
     EXPECT_FALSE(FileExists(parent + "/notable.gif"));
     EXPECT_TRUE(FileExists(parent + "/good.jpg"));
     std::string page = ReadFile(parent + "/index.html");

@@ -1,0 +1,33 @@
+// What to do at the path where a reduced copy goes, given what stands there.
+// Reduced copies share the parent folder with whatever else the user keeps
+// there, so only a file that is one of our copies is ever replaced, and a
+// copy whose record still matches is kept without being decoded.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace htmlimglist {
+
+enum class CopyPlan {
+    Make,          // nothing there, or a copy to be made again
+    KeepFresh,     // a copy of this source under these conditions: kept
+    Keep,          // something else, kept as it is without a word
+    KeepNotACopy,  // asked to replace something that is not a copy: kept, and the run says so
+    Skip,          // the path is the source itself: never written
+};
+
+struct CopySite {
+    std::string dest;            // where the copy goes
+    std::string source;          // what it is made from
+    std::string record;          // the record a copy made now carries (its text)
+    bool surelyCreate = false;   // ImageSurelyCreate: remake copies even when fresh
+    // Sizes that mark a file without a record as a copy made before copies
+    // carried records: a baseline JFIF file of either size counts as one.
+    int32_t width = 0, height = 0;
+    int32_t oldWidth = 0, oldHeight = 0;
+};
+
+CopyPlan PlanCopy(const CopySite& site);
+
+}  // namespace htmlimglist
