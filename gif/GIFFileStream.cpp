@@ -1,7 +1,6 @@
 #include "gif/GIFFileStream.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <utility>
 
 #include "gif/GIFException.h"
+#include "platform/RegularFile.h"
 
 namespace htmlimglist {
 namespace {
@@ -17,15 +17,11 @@ constexpr std::size_t kWindowSize = 64 * 1024;
 }
 
 TGIFFileStream::TGIFFileStream(const std::string& path) : path_(path) {
-    // O_NONBLOCK: a FIFO put where a GIF was must not block the open; it is
-    // refused below as not a regular file.
-    fd_ = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // A FIFO put where a GIF was must not block the open; it is refused as
+    // not a regular file.
     struct stat st {};
-    if (fd_ >= 0 && (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-        close(fd_);
-        fd_ = -1;
-    }
-    if (fd_ < 0) GIFError("Cannot open file \"" + path + "\"");
+    fd_ = OpenRegularFile(path, &st);
+    if (!fd_) GIFError("Cannot open file \"" + path + "\"");
     size_ = st.st_size;
 }
 
@@ -33,14 +29,12 @@ TGIFFileStream::TGIFFileStream(int fd, int64_t size, std::string path)
     : path_(std::move(path)), fd_(fd), size_(size) {}
 
 std::shared_ptr<TGIFStream> TGIFFileStream::Reopen() {
-    int fd = fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    int fd = fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0);
     if (fd < 0) GIFError("Cannot open file \"" + path_ + "\"");
     return std::shared_ptr<TGIFStream>(new TGIFFileStream(fd, size_, path_));
 }
 
-TGIFFileStream::~TGIFFileStream() {
-    if (fd_ >= 0) close(fd_);
-}
+TGIFFileStream::~TGIFFileStream() = default;
 
 std::size_t TGIFFileStream::Read(void* buffer, std::size_t count) {
     auto* out = static_cast<uint8_t*>(buffer);
@@ -52,7 +46,7 @@ std::size_t TGIFFileStream::Read(void* buffer, std::size_t count) {
             window_.resize(kWindowSize);
             ssize_t got;
             do {
-                got = pread(fd_, window_.data(), kWindowSize, position_);
+                got = pread(fd_.get(), window_.data(), kWindowSize, position_);
             } while (got < 0 && errno == EINTR);
             if (got <= 0) {
                 window_.clear();

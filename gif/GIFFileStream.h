@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gif/GIFStream.h"
+#include "platform/RegularFile.h"
 
 namespace htmlimglist {
 
@@ -31,7 +32,7 @@ private:
     TGIFFileStream(int fd, int64_t size, std::string path);
 
     std::string path_;
-    int fd_ = -1;
+    UniqueFd fd_;
     int64_t size_ = 0;
     int64_t position_ = 0;
     std::vector<uint8_t> window_;  // bytes of the file from windowStart_ on

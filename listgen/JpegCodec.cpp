@@ -15,6 +15,7 @@
 
 #include "listgen/AreaAverage.h"
 #include "listgen/Orientation.h"
+#include "platform/RegularFile.h"
 
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
@@ -137,19 +138,13 @@ void AttachFileSource(jpeg_decompress_struct& codec, FILE* file) {
 
 enum class Sampling { Full, Scaled };
 
-// Opens path for reading only when it is a regular file: the file may have
+// Opens path for libjpeg only when it is a regular file: the file may have
 // been replaced by a FIFO or a device since it was probed.
-FILE* OpenRegularFile(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        errno = EINVAL;
-        return nullptr;
-    }
-    FILE* file = fdopen(fd, "rb");
-    if (file == nullptr) close(fd);
+FILE* OpenRegularStream(const std::string& path) {
+    UniqueFd fd = OpenRegularFile(path);
+    if (!fd) return nullptr;
+    FILE* file = fdopen(fd.get(), "rb");
+    if (file != nullptr) fd.release();  // fclose closes it now
     return file;
 }
 
@@ -353,7 +348,7 @@ bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height
 
     FILE* file = nullptr;
     if (input.bytes.empty()) {
-        file = OpenRegularFile(input.path);
+        file = OpenRegularStream(input.path);
         if (file == nullptr) {
             r.error = "cannot open " + input.path + ": " + std::strerror(errno);
             return false;

@@ -1,12 +1,12 @@
 #include "listgen/ProbeSource.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "platform/RegularFile.h"
 
 namespace htmlimglist {
 
@@ -17,19 +17,11 @@ std::size_t MemoryProbeSource::ReadAt(int64_t offset, void* buffer, std::size_t 
     return count;
 }
 
-FileProbeSource::~FileProbeSource() { Close(); }
-
 bool FileProbeSource::Open(const std::string& path) {
     Close();
-    // O_NONBLOCK: opening a FIFO with no writer would otherwise wait forever.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return false;
-    }
-    fd_ = fd;
+    fd_ = OpenRegularFile(path, &st);
+    if (!fd_) return false;
     size_ = st.st_size;
     windowStart_ = 0;
     windowLength_ = 0;
@@ -37,14 +29,13 @@ bool FileProbeSource::Open(const std::string& path) {
 }
 
 void FileProbeSource::Close() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
+    fd_ = UniqueFd();
     size_ = 0;
     windowLength_ = 0;
 }
 
 std::size_t FileProbeSource::ReadAt(int64_t offset, void* buffer, std::size_t n) {
-    if (fd_ < 0 || offset < 0 || n == 0) return 0;
+    if (!fd_ || offset < 0 || n == 0) return 0;
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < n) {
@@ -64,7 +55,7 @@ std::size_t FileProbeSource::ReadAt(int64_t offset, void* buffer, std::size_t n)
         if (start > at) start = at;
         ssize_t got;
         do {
-            got = pread(fd_, window_, kWindow, start);
+            got = pread(fd_.get(), window_, kWindow, start);
         } while (got < 0 && errno == EINTR);
         windowStart_ = start;
         windowLength_ = got > 0 ? std::size_t(got) : 0;

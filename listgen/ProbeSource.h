@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/RegularFile.h"
+
 namespace htmlimglist {
 
 class ProbeSource {
@@ -35,7 +37,6 @@ private:
 class FileProbeSource final : public ProbeSource {
 public:
     FileProbeSource() = default;
-    ~FileProbeSource() override;
     FileProbeSource(const FileProbeSource&) = delete;
     FileProbeSource& operator=(const FileProbeSource&) = delete;
 
@@ -48,7 +49,7 @@ public:
 
 private:
     static constexpr std::size_t kWindow = 4096;
-    int fd_ = -1;
+    UniqueFd fd_;
     int64_t size_ = 0;
     int64_t windowStart_ = 0;
     std::size_t windowLength_ = 0;

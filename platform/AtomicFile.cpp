@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,14 +14,31 @@
 namespace htmlimglist {
 namespace {
 
+// The parts of a temporary file's name, shared by the writer and the checker.
+constexpr char kHiddenMark = '.';
+constexpr std::size_t kMaxNamePart = 200;
+constexpr unsigned kRandomLimit = 100000;
+constexpr std::size_t DigitCount(unsigned n) { return n < 10 ? 1 : 1 + DigitCount(n / 10); }
+constexpr std::size_t kMaxRandomDigits = DigitCount(kRandomLimit - 1);
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
 std::string TemporaryName(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    thread_local std::mt19937 rng{std::random_device{}()};
-    std::string folder = CutAtLastSeparator(path);
-    std::string name = path.find('/') == std::string::npos ? path : NameAfterLastSeparator(path);
-    std::string temp = "." + name.substr(0, 200) + "." + std::to_string(getpid()) + "." +
-                       std::to_string(counter++) + "." + std::to_string(rng() % 100000) + ".tmp";
-    return path.find('/') == std::string::npos ? temp : JoinPath(folder, temp);
+    if (path.find('/') == std::string::npos) return TemporaryFileName(path);
+    return JoinPath(CutAtLastSeparator(path), TemporaryFileName(NameAfterLastSeparator(path)));
+}
+
+bool IsAsciiDigits(std::string_view s) {
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Takes ".<digits>" off the end of name; false when it does not end so.
+bool TakeNumberFromEnd(std::string_view& name, std::size_t maxDigits) {
+    std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    std::string_view digits = name.substr(dot + 1);
+    if (!IsAsciiDigits(digits) || digits.size() > maxDigits) return false;
+    name = name.substr(0, dot);
+    return true;
 }
 
 bool WriteAll(int fd, std::string_view data) {
@@ -36,6 +54,52 @@ bool WriteAll(int fd, std::string_view data) {
 }
 
 }  // namespace
+
+std::string TemporaryFileName(std::string_view targetName) {
+    static std::atomic<unsigned> counter{0};
+    thread_local std::mt19937 rng{std::random_device{}()};
+    return kHiddenMark + std::string(targetName.substr(0, kMaxNamePart)) + "." + std::to_string(getpid()) +
+           "." + std::to_string(counter++) + "." + std::to_string(rng() % kRandomLimit) +
+           std::string(kTemporarySuffix);
+}
+
+bool IsTemporaryFileName(std::string_view name) {
+    if (name.empty() || name.front() != kHiddenMark) return false;
+    name.remove_prefix(1);
+    if (!name.ends_with(kTemporarySuffix)) return false;
+    name.remove_suffix(kTemporarySuffix.size());
+    // Random part, counter and pid, read from the end: the name part may hold
+    // dots and digits of its own.
+    if (!TakeNumberFromEnd(name, kMaxRandomDigits)) return false;
+    if (!TakeNumberFromEnd(name, std::string_view::npos)) return false;
+    if (!TakeNumberFromEnd(name, std::string_view::npos)) return false;
+    return !name.empty() && name.size() <= kMaxNamePart;
+}
+
+int RemoveStaleTemporaryFiles(const std::string& folder, std::chrono::seconds olderThan) {
+    int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return 0;
+    DIR* dir = fdopendir(dirFd);
+    if (dir == nullptr) {
+        close(dirFd);
+        return 0;
+    }
+    const auto cutoff = std::chrono::system_clock::now() - olderThan;
+    int removed = 0;
+    while (dirent* e = readdir(dir)) {
+        if (!IsTemporaryFileName(e->d_name)) continue;
+        struct stat st;
+        if (fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+        const auto written = std::chrono::system_clock::from_time_t(st.st_mtim.tv_sec) +
+                             std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                 std::chrono::nanoseconds(st.st_mtim.tv_nsec));
+        // unlinkat without AT_REMOVEDIR never takes a folder, and takes a
+        // symlink put there since the lstat as the link alone.
+        if (written < cutoff && unlinkat(dirFd, e->d_name, 0) == 0) ++removed;
+    }
+    closedir(dir);
+    return removed;
+}
 
 bool WriteFileAtomically(const std::string& path, std::string_view data, Durability durability) {
     struct stat old;

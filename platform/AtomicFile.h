@@ -2,6 +2,7 @@
 // new content, never half of it.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,23 @@ enum class Durability { Flush, NoFlush };
 // the disk before the rename.
 bool WriteFileAtomically(const std::string& path, std::string_view data,
                          Durability durability = Durability::Flush);
+
+// The hidden name the temporary file for a target named targetName gets:
+// "." + the first 200 bytes of targetName + ".<pid>.<counter>.<random>.tmp",
+// the random part below 100000. Each call gives a new name.
+std::string TemporaryFileName(std::string_view targetName);
+
+// True exactly for names of the form TemporaryFileName makes: a leading ".",
+// a name part of 1 to 200 bytes, then ".<digits>.<digits>.<1 to 5 digits>.tmp"
+// (ASCII digits only, no sign). The pattern is ours, but nothing stops a user
+// from naming a file of their own like that.
+bool IsTemporaryFileName(std::string_view name);
+
+// Removes what an interrupted write left behind in folder (not in the folders
+// below it): regular files, never a symlink or a folder, whose names pass
+// IsTemporaryFileName and whose last write is more than olderThan ago, so
+// that a write still going on in another process is left alone. Returns how
+// many were removed; a folder that cannot be read removes nothing.
+int RemoveStaleTemporaryFiles(const std::string& folder, std::chrono::seconds olderThan);
 
 }  // namespace htmlimglist

@@ -1,6 +1,5 @@
 #include "platform/PrivateProfile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 #include "platform/Text.h"
 
 namespace htmlimglist {
@@ -123,20 +123,19 @@ Location Locate(const std::vector<Line>& lines, std::string_view section, std::s
 }
 
 // Reads the whole file, refusing anything but a regular file before opening
-// it: opening a FIFO could block and opening a device could act on it.
+// it: the path comes from the user, not from a listing, and opening a device
+// could act on it. OpenRegularFile checks again once it is open, since
+// something else may have been put at path in between.
 std::optional<std::string> ReadRegularFile(const std::string& path) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    std::unique_ptr<int, void (*)(int*)> closer(&fd, [](int* f) { close(*f); });
-    // Something else may have been put at path between stat and open.
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    UniqueFd fd = OpenRegularFile(path);
+    if (!fd) return std::nullopt;
 
     std::string content;
     char buffer[65536];
     for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
+        ssize_t n = read(fd.get(), buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
             return std::nullopt;

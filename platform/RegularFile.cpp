@@ -1,0 +1,39 @@
+#include "platform/RegularFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace htmlimglist {
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+void UniqueFd::Reset() {
+    if (fd_ < 0) return;
+    int saved = errno;  // a failed open's reason outlives the close
+    close(fd_);
+    errno = saved;
+    fd_ = -1;
+}
+
+UniqueFd OpenRegularFile(const std::string& path, struct stat* info) {
+    UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd) return {};
+    struct stat st;
+    if (fstat(fd.get(), &st) != 0) return {};
+    if (!S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        return {};
+    }
+    if (info != nullptr) *info = st;
+    return fd;
+}
+
+}  // namespace htmlimglist
