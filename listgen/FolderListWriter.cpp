@@ -1,6 +1,7 @@
 #include "listgen/FolderListWriter.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <vector>
 
@@ -8,12 +9,16 @@
 #include "listgen/FitImageSize.h"
 #include "listgen/Orientation.h"
 #include "listgen/ReducedImagePipeline.h"
+#include "platform/AtomicFile.h"
 #include "platform/Directory.h"
 #include "platform/Path.h"
 #include "platform/Text.h"
 #include "platform/TextEncoding.h"
 
 namespace htmlimglist {
+namespace {
+constexpr std::chrono::seconds kStaleTemporaryAge{60};
+}  // namespace
 
 // One recognised image of the folder, as its cell needs it.
 struct FolderListWriter::Image {
@@ -286,6 +291,10 @@ ListResult FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t max
         probed_.clear();
         return result;
     }
+
+    // A page or copy interrupted by a kill leaves its temporary file; a
+    // minute on, no write of ours can still be using it.
+    RemoveStaleTemporaryFiles(reduced ? state_.ParentFolder : selectedFolder_, kStaleTemporaryAge);
 
     LayFrame();
     AddFolderLines(reduced);

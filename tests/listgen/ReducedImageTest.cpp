@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include "listgen/JpegCodec.h"
 #include "listgen/Orientation.h"
 #include "listgen/ReducedImagePipeline.h"
+#include "platform/AtomicFile.h"
 #include "support/Fixtures.h"
 #include "support/JpegFixtures.h"
 #include "support/TempDir.h"
@@ -263,6 +265,26 @@ TEST_F(ReducedImageTest, CopiesCarryTheirRecordRightAfterTheJfifSegment) {
     ASSERT_NE(com, std::string::npos);
     const std::size_t length = (uint8_t(copy[com + 2]) << 8) | uint8_t(copy[com + 3]);
     EXPECT_EQ(copy.substr(0, com) + copy.substr(com + 2 + length), plain.jpeg);
+}
+
+// A run killed mid-write leaves hidden temporary files beside its page and
+// copies: they never become cells, and the next run clears those of its
+// folders that are over a minute old.
+TEST_F(ReducedImageTest, AKilledRunsTemporaryFilesAreNeverListedAndClearedLater) {
+    WriteFile(folder + "/a.jpg", MakeJpeg({64, 48}));
+    const std::string inFolder = folder + "/" + TemporaryFileName("b.jpg");
+    const std::string stale = parent + "/" + TemporaryFileName("a.jpg");
+    const std::string fresh = parent + "/" + TemporaryFileName("index.html");
+    for (const std::string& path : {inFolder, stale, fresh}) WriteFile(path, MakeJpeg({64, 48}));
+    const timespec twoMinutesAgo[2] = {{time(nullptr) - 120, 0}, {time(nullptr) - 120, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, stale.c_str(), twoMinutesAgo, 0), 0);
+    ASSERT_TRUE(Run());
+    const std::string page = ReadFile(parent + "/index.html");
+    EXPECT_NE(page.find("(1) "), std::string::npos);
+    EXPECT_EQ(page.find("(2) "), std::string::npos);
+    EXPECT_FALSE(FileExists(stale));
+    EXPECT_TRUE(FileExists(fresh));
+    EXPECT_TRUE(FileExists(inFolder));  // the reduced list writes only into the parent
 }
 
 TEST_F(ReducedImageTest, TransparentGifPixelsComeOutWhite) {
