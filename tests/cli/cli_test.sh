@@ -50,6 +50,12 @@ check "list of full-size images in the folder" test "$(grep -c '^<tr>' "$folder/
 check "unwritable page gives status 1" test $rc -eq 1
 check "unwritable page reported" grep -q "could not write the page" "$work/err"
 
+cp "$folder/P1010001.JPG" "$work/photo.keep"
+"$cli" --set HTMLListName=P1010001.JPG "$folder" 2>"$work/err"; rc=$?
+check "a page named like a photo gives status 1" test $rc -eq 1
+check "the refusal says why" grep -q "could not write the page $folder/P1010001.JPG: it would replace the image" "$work/err"
+check "the photo is left intact" cmp -s "$folder/P1010001.JPG" "$work/photo.keep"
+
 # Settings: another file by name, --save storing the merged conditions.
 printf '[Parameters]\r\nMaxColumn=2\r\n' > "$work/other.INI"
 rm -f "$folder/index.html"
