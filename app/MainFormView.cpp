@@ -5,6 +5,7 @@
 #include <QPixmap>
 
 #include "app/FolderBrowser.h"
+#include "app/RunMessageText.h"
 #include "app/TMainForm.h"
 #include "widgets/TCGauge.h"
 
@@ -50,7 +51,7 @@ void MainFormView::BringToFront() {
     form_.activateWindow();
 }
 
-void MainFormView::ShowMessage(std::string_view text) { form_.ShowBox(Text(text)); }
+void MainFormView::ShowMessage(const RunMessage& message) { form_.ShowBox(RunMessageText(message)); }
 
 void MainFormView::PageWritten(const ListResult& result) {
     if (result.status != PageStatus::FolderUnreadable) return;  // pages pass in silence

@@ -28,7 +28,7 @@ public:
     void SelectedFolderChanged(const std::string& path) override;
     void RunStateChanged(bool running) override;
     void BringToFront() override;
-    void ShowMessage(std::string_view text) override;
+    void ShowMessage(const RunMessage& message) override;
     void PageWritten(const ListResult& result) override;
 
 private:

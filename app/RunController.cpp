@@ -51,8 +51,8 @@ public:
         Post([this] { target_.BringToFront(); });
     }
     // A message box holds the run until it has been closed.
-    void ShowMessage(std::string_view text) override {
-        PostAndWait([this, message = std::string(text)] { target_.ShowMessage(message); });
+    void ShowMessage(const RunMessage& message) override {
+        PostAndWait([this, message] { target_.ShowMessage(message); });
     }
     // A folder that cannot be read is a message box, which holds the run.
     void PageWritten(const ListResult& result) override {
@@ -139,9 +139,9 @@ void RunController::Launch(std::function<void()> job) {
             // Nothing may leave the thread; the run ends here.
             const std::string text = error.what();
             view_->BringToFront();
-            view_->ShowMessage(text);
+            view_->ShowMessage(RunMessage{RunMessageId::Unexpected, text, {}});
         } catch (...) {
-            view_->ShowMessage("予期しないｴﾗｰで作成を中断しました.");
+            view_->ShowMessage(RunMessage{RunMessageId::Unexpected, {}, {}});
         }
         if (!shuttingDown_.load()) QMetaObject::invokeMethod(this, [this] { Finished(); }, Qt::QueuedConnection);
     });

@@ -18,7 +18,9 @@ std::string UsageText() {
         "                     the settings file (FOLDER may then be left out)\n"
         "  -j, --jobs N       worker threads that make reduced images (default: one\n"
         "                     per core); the files written are the same for any N\n"
-        "  -q, --quiet        no progress on stderr\n"
+        "  -q, --quiet        no progress on stderr, and no summary of the files that\n"
+        "                     look like images but were not listed\n"
+        "  -v, --verbose      name every such file\n"
         "  -h, --help         show this help\n"
         "      --version      show the version\n"
         "\n"
@@ -100,6 +102,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options,
             options.save = true;
         } else if (arg == "-q" || arg == "--quiet") {
             options.quiet = true;
+        } else if (arg == "-v" || arg == "--verbose") {
+            options.verbose = true;
         } else if (arg == "-h" || arg == "--help") {
             options.help = true;
         } else if (arg == "--version") {

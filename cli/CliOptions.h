@@ -17,6 +17,7 @@ struct CliOptions {
     int jobs = 0;              // --jobs N: worker threads; 0: one per core
     std::string folder;
     bool quiet = false;
+    bool verbose = false;      // -v: name every file that looks like an image but was not listed
     bool help = false;
     bool version = false;
 };

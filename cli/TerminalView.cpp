@@ -5,6 +5,10 @@
 
 #include <atomic>
 
+#include "cli/MessageText.h"
+#include "cli/TerminalText.h"
+#include "platform/Path.h"
+
 namespace htmlimglist {
 namespace {
 
@@ -58,7 +62,12 @@ void TerminalView::DrawProgress(bool force) {
     auto now = std::chrono::steady_clock::now();
     if (!force && now - lastDraw_ < std::chrono::milliseconds(100)) return;
     lastDraw_ = now;
-    std::string name = currentName_.size() > 60 ? "..." + currentName_.substr(currentName_.size() - 57) : currentName_;
+    std::string name = ForTerminal(currentName_);
+    if (name.size() > 60) {
+        std::size_t from = name.size() - 57;
+        while (from < name.size() && (static_cast<unsigned char>(name[from]) & 0xC0) == 0x80) ++from;
+        name = "..." + name.substr(from);
+    }
     std::fprintf(stderr, "\r\033[K%d/%d %s", gaugeValue_, gaugeMax_, name.c_str());
     std::fflush(stderr);
     progressShown_ = true;
@@ -71,9 +80,9 @@ void TerminalView::ClearProgress() {
     progressShown_ = false;
 }
 
-void TerminalView::ShowMessage(std::string_view text) {
+void TerminalView::ShowMessage(const RunMessage& message) {
     ClearProgress();
-    std::fprintf(stderr, "%.*s\n", int(text.size()), text.data());
+    std::fprintf(stderr, "%s\n", MessageText(message).c_str());
 }
 
 void TerminalView::PageWritten(const ListResult& result) {
@@ -82,15 +91,51 @@ void TerminalView::PageWritten(const ListResult& result) {
     switch (result.status) {
         case PageStatus::Saved: return;
         case PageStatus::FolderUnreadable:
-            std::fprintf(stderr, "htmlimglist-cli: cannot read the folder %s\n", result.folder.c_str());
+            std::fprintf(stderr, "htmlimglist-cli: cannot read the folder %s\n", ForTerminal(result.folder).c_str());
             break;
         case PageStatus::NotSaved:
         case PageStatus::Refused:
-            std::fprintf(stderr, "htmlimglist-cli: could not write the page %s: %s\n", result.pagePath.c_str(),
-                         result.why.c_str());
+            std::fprintf(stderr, "htmlimglist-cli: could not write the page %s: %s\n",
+                         ForTerminal(result.pagePath).c_str(), ForTerminal(result.why).c_str());
             break;
     }
     failed_ = true;
+}
+
+void TerminalView::NotListed(const std::string& folder, const std::string& name, NotListedReason why) {
+    notListed_.push_back({folder, name, why});
+}
+
+void TerminalView::ReportNotListed(bool verbose) {
+    constexpr std::size_t kNamedWithoutVerbose = 5;
+    bool oneFolder = true;
+    for (const Lookalike& l : notListed_) oneFolder = oneFolder && l.folder == notListed_.front().folder;
+    for (NotListedReason why : {NotListedReason::NoEndMarker, NotListedReason::NoSize}) {
+        std::vector<std::string> names;
+        for (const Lookalike& l : notListed_) {
+            if (l.why != why) continue;
+            // A continuous run lists several folders: their names tell the files apart.
+            const std::string name = oneFolder ? l.name : NameAfterLastSeparator(l.folder) + "/" + l.name;
+            names.push_back(ForTerminal(name));
+        }
+        if (names.empty()) continue;
+        const char* reason = why == NotListedReason::NoEndMarker ? "no end-of-image marker" : "no size in the header";
+        std::string line = names.size() == 1 ? "1 file looks like an image but was not listed"
+                                             : std::to_string(names.size()) +
+                                                   " files look like images but were not listed";
+        line += std::string(" (") + reason + ")";
+        if (verbose) {
+            std::fprintf(stderr, "%s:\n", line.c_str());
+            for (const std::string& name : names) std::fprintf(stderr, "  %s\n", name.c_str());
+            continue;
+        }
+        line += ": ";
+        for (std::size_t i = 0; i < names.size() && i < kNamedWithoutVerbose; ++i) line += (i ? ", " : "") + names[i];
+        if (names.size() > kNamedWithoutVerbose) {
+            line += " and " + std::to_string(names.size() - kNamedWithoutVerbose) + " more (-v names them all)";
+        }
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
 }
 
 }  // namespace htmlimglist

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "listgen/RunView.h"
 
@@ -25,8 +26,14 @@ public:
                     std::string_view fileSizeText) override;
     void StartGauge(int32_t maxValue) override;
     void SetGaugeProgress(int32_t value) override;
-    void ShowMessage(std::string_view text) override;
+    void ShowMessage(const RunMessage& message) override;
     void PageWritten(const ListResult& result) override;
+    void NotListed(const std::string& folder, const std::string& name, NotListedReason why) override;
+
+    // One line per reason on stderr for the files that began like images
+    // but were not listed, naming the first few, or all of them when
+    // verbose (then one per line). Nothing when there were none.
+    void ReportNotListed(bool verbose);
 
     bool AnyFailure() const { return failed_; }
 
@@ -34,7 +41,13 @@ private:
     void DrawProgress(bool force);
     void ClearProgress();
 
+    struct Lookalike {
+        std::string folder, name;
+        NotListedReason why;
+    };
+
     bool showProgress_;
+    std::vector<Lookalike> notListed_;
     bool progressShown_ = false;
     bool failed_ = false;
     int32_t gaugeMax_ = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "cli/TerminalText.h"
 #include "cli/TerminalView.h"
 #include "listgen/FolderListWriter.h"
 #include "listgen/RunDriver.h"
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
     std::string folder;
     if (!cli.folder.empty()) {
         folder = AbsolutePath(cli.folder);
-        if (KindOfPath(folder) != PathKind::Folder) return Fail(kExitUsage, cli.folder + " is not a folder");
+        if (KindOfPath(folder) != PathKind::Folder) return Fail(kExitUsage, ForTerminal(cli.folder) + " is not a folder");
     }
 
     // The same settings file as the window, unless another is named.
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
     if (cli.jobs > 0) writer.SetReducedImageJobs(cli.jobs);
     RunDriver driver(options, writer, view, profile);
     const RunOutcome outcome = driver.StartRun();
+    if (!cli.quiet) view.ReportNotListed(cli.verbose);
 
     if (view.Interrupted()) return kExitInterrupted;
     switch (outcome) {
@@ -88,6 +90,8 @@ int main(int argc, char** argv) {
         case RunOutcome::SeriesEnded:
         case RunOutcome::Aborted:
             return view.AnyFailure() ? kExitFailed : kExitOk;
+        case RunOutcome::BadListName:
+            return kExitUsage;
         default:
             return kExitFailed;
     }

@@ -57,6 +57,7 @@ const FolderListWriter::Probed& FolderListWriter::ProbeAt(std::size_t index, boo
         p.kind = ImageKind::Gif;
         p.typeText = probe_.GifVersion;
     } else {
+        ReportLookalike(file.name);
         source_.Close();
         return p;
     }
@@ -100,6 +101,17 @@ void FolderListWriter::PlanCopyOf(std::size_t index, int32_t maxSize) {
     site.oldWidth = stored.width;
     site.oldHeight = stored.height;
     p.plan = PlanCopy(site);
+}
+
+void FolderListWriter::ReportLookalike(const std::string& name) {
+    unsigned char head[6] = {}, tail[2] = {};
+    const std::size_t got = source_.ReadAt(0, head, sizeof head);
+    const bool jpeg = got >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+    const bool gif = got == 6 && (std::memcmp(head, "GIF87a", 6) == 0 || std::memcmp(head, "GIF89a", 6) == 0);
+    if (!jpeg && !gif) return;
+    const bool ended = source_.ReadAt(source_.Size() - 2, tail, 2) == 2 &&
+                       (jpeg ? tail[0] == 0xFF && tail[1] == 0xD9 : tail[0] == 0x00 && tail[1] == 0x3B);
+    view_.NotListed(selectedFolder_, name, ended ? NotListedReason::NoSize : NotListedReason::NoEndMarker);
 }
 
 ReducedImageRequest FolderListWriter::CopyRequest(std::size_t index) const {
@@ -196,7 +208,7 @@ bool FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image
     }
     if (reduced && image.probed.plan == CopyPlan::KeepNotACopy) {
         view_.BringToFront();
-        view_.ShowMessage(Format(kMessageNotACopy, dest.c_str()));
+        view_.ShowMessage(RunMessage{RunMessageId::NotACopy, dest, {}});
     }
 
     if (state_.ColumnIndex == 0) {

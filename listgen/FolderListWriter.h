@@ -36,9 +36,6 @@ struct RunState {
     FileDateTime FileDate;
 };
 
-// Shown once per image whose copy would replace a file that is not a copy.
-inline constexpr const char* kMessageNotACopy = "縮小画像ではないﾌｧｲﾙがあります.\n%s";
-
 // Names for MakeList's first argument.
 inline constexpr bool kReducedList = true;
 inline constexpr bool kFullSizeList = false;
@@ -107,6 +104,9 @@ private:
     void FillAhead(bool reduced, int32_t maxSize);
     void LayFrame();
     void AddFolderLines(bool reduced);
+    // Tells the view about a file that begins like a JPEG or GIF but that the
+    // probe did not recognise; source_ is still open on it.
+    void ReportLookalike(const std::string& name);
     ReducedImageRequest CopyRequest(std::size_t index) const;
     void PlanCopyOf(std::size_t index, int32_t maxSize);
     // Why the page may not be written at pagePath (empty: it may).

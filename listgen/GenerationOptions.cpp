@@ -64,6 +64,14 @@ std::string OptionValueText(const GenerationOptions& options, const OptionField&
     return {};
 }
 
+const char* ListNameProblem(std::string_view name) {
+    if (name.empty()) return "it is empty";
+    if (name == "." || name == "..") return "it names a folder";
+    if (name.find('/') != std::string_view::npos) return "it holds a \"/\"";
+    if (name.find('\0') != std::string_view::npos) return "it holds a zero byte";
+    return nullptr;
+}
+
 bool ParseDecimalInt32(std::string_view text, int32_t& value) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty()) return false;
@@ -81,6 +89,10 @@ bool SetOptionFromText(GenerationOptions& options, const OptionField& field,
             if (text.size() > kMaxListNameBytes) {
                 error = std::string(field.name) + " is longer than " +
                         std::to_string(kMaxListNameBytes) + " bytes";
+                return false;
+            }
+            if (const char* problem = ListNameProblem(text)) {
+                error = std::string(field.name) + " cannot name a page: " + problem;
                 return false;
             }
             options.*field.text = std::string(text);

@@ -75,6 +75,11 @@ std::string OptionValueText(const GenerationOptions& options, const OptionField&
 bool SetOptionFromText(GenerationOptions& options, const OptionField& field,
                        std::string_view text, std::string& error);
 
+// Why name cannot be a page's file name (HTMLListName), or null when it can:
+// it must name a file in the folder itself, so it is not empty, not "." or
+// "..", and holds no "/" and no zero byte.
+const char* ListNameProblem(std::string_view name);
+
 // Parses a whole decimal int32 ("-12", "+7"; no blanks, no trailing text).
 bool ParseDecimalInt32(std::string_view text, int32_t& value);
 

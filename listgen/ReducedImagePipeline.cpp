@@ -1,5 +1,7 @@
 #include "listgen/ReducedImagePipeline.h"
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 
 #include "gif/GIFImage.h"
@@ -159,8 +161,9 @@ CopyOutcome ReducedImagePipeline::SaveReducedImage(RunView& view, const ReducedI
     if (!image.ok) return CopyOutcome::NotMade;  // the source could not be loaded: silently no copy
     view.ShowPreview(image.picture);
     if (!WriteFileAtomically(destPath, image.jpeg, Durability::NoFlush)) {
+        const std::string reason = std::strerror(errno);
         view.BringToFront();
-        view.ShowMessage(Format(kMessageSaveFailed, destPath.c_str()));
+        view.ShowMessage(RunMessage{RunMessageId::SaveFailed, destPath, reason});
         return CopyOutcome::SaveFailed;
     }
     return CopyOutcome::Written;

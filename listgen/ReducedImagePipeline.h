@@ -19,9 +19,6 @@
 
 namespace htmlimglist {
 
-// Message shown when a reduced image cannot be written; %s is its path.
-inline constexpr const char* kMessageSaveFailed = "保存に失敗しました.\n%s";
-
 // One reduced image made in memory: the picture at its reduced size and the
 // JPEG file's bytes. ok is false when the source could not be decoded, or
 // when the cancel flag stopped the work (aborted).

@@ -22,9 +22,9 @@ bool SeriesEntryExists(const std::string& path) {
 RunDriver::RunDriver(const GenerationOptions& options, FolderListWriter& writer, RunView& view, TProfile& profile)
     : options_(options), writer_(writer), view_(view), profile_(profile) {}
 
-void RunDriver::Message(const std::string& text) {
+void RunDriver::Message(RunMessageId id, const std::string& argument) {
     view_.BringToFront();
-    view_.ShowMessage(text);
+    view_.ShowMessage(RunMessage{id, argument, {}});
 }
 
 void RunDriver::Abort() { writer_.RequestAbort(); }
@@ -33,7 +33,14 @@ RunOutcome RunDriver::StartRun() {
     bool expected = false;
     if (!running_.compare_exchange_strong(expected, true)) return RunOutcome::Busy;
     view_.RunStateChanged(true);
-    RunOutcome outcome = options_.ContinueMaked ? RunContinuous() : RunSingle();
+    RunOutcome outcome;
+    if (ListNameProblem(options_.HTMLListName) != nullptr) {
+        // "../x.html" would write outside the folder, "" onto the folder.
+        Message(RunMessageId::BadListName, options_.HTMLListName);
+        outcome = RunOutcome::BadListName;
+    } else {
+        outcome = options_.ContinueMaked ? RunContinuous() : RunSingle();
+    }
     view_.RunStateChanged(false);
     running_.store(false);
     return outcome;
@@ -58,12 +65,12 @@ RunOutcome RunDriver::RunSingle() {
 
 bool RunDriver::SelectFolder(const std::string& path, RunOutcome& failure) {
     if (path.size() >= PATH_MAX) {
-        Message(Format(kMessagePathTooLong, path.c_str()));
+        Message(RunMessageId::PathTooLong, path);
         failure = RunOutcome::PathTooLong;
         return false;
     }
     if (KindOfPath(path) != PathKind::Folder) {
-        Message(Format(kMessageNotAFolder, path.c_str()));
+        Message(RunMessageId::NotAFolder, path);
         failure = RunOutcome::NotAFolder;
         return false;
     }
@@ -86,24 +93,26 @@ RunOutcome RunDriver::RunContinuous() {
     const bool twoLevels = options_.MakeSmallImage;
 
     if (PathDepth(selected) < (twoLevels ? 2 : 1)) {
-        Message(twoLevels ? kMessageTooShallowTwoLevels : kMessageTooShallow);
+        Message(twoLevels ? RunMessageId::TooShallowTwoLevels : RunMessageId::TooShallow);
         return RunOutcome::TooShallow;
     }
     const std::string base = twoLevels ? CutAtLastSeparator(parent) : parent;
 
+    int listed = 0;
     for (;; ++n) {
         const long long number = n;
         const std::string path = twoLevels ? Format("%s/%05lld/%05lld", base.c_str(), number, number)
                                            : Format("%s/%05lld", base.c_str(), number);
         if (path.size() < PATH_MAX && !SeriesEntryExists(path)) {
-            Message(Format(kMessageSeriesEnd, path.c_str()));
-            return RunOutcome::SeriesEnded;
+            Message(RunMessageId::SeriesEnd, path);
+            return listed == 0 ? RunOutcome::NoneListed : RunOutcome::SeriesEnded;
         }
         RunOutcome failure;
         if (!SelectFolder(path, failure)) return failure;
         StoreRunDir(path);
 
         if (!Pages(twoLevels)) return RunOutcome::Aborted;
+        ++listed;
     }
 }
 

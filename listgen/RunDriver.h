@@ -21,16 +21,11 @@ enum class RunOutcome {
     TooShallow,    // the selected path is too shallow for a continuous run
     NotAFolder,    // what should be listed is not a folder
     PathTooLong,   // a built path exceeds what the platform allows
+    BadListName,   // HTMLListName cannot name a page in the folder; nothing was done
+    NoneListed,    // a continuous run found not even its first folder
     Busy,          // another run is active; nothing was done
 };
 
-// The messages a run shows, in the tool's own words.
-inline constexpr const char* kMessageTooShallowTwoLevels =
-    "ﾊﾟｽの階層が少な過ぎます.\n2階層以上深く設定して下さい.";
-inline constexpr const char* kMessageTooShallow = "ﾊﾟｽの階層が少な過ぎます.";
-inline constexpr const char* kMessageSeriesEnd = "5桁数値ﾊﾟｽが見つかりませんでした.\n%s\n連続作成を終了します.";
-inline constexpr const char* kMessageNotAFolder = "ﾌｫﾙﾀﾞではありません.\n%s";
-inline constexpr const char* kMessagePathTooLong = "ﾊﾟｽが長過ぎます.\n%s";
 
 class RunDriver {
 public:
@@ -74,7 +69,7 @@ private:
     bool Pages(bool reduced);
     bool SelectFolder(const std::string& path, RunOutcome& failure);
     void StoreRunDir(const std::string& path);
-    void Message(const std::string& text);
+    void Message(RunMessageId id, const std::string& argument = {});
 
     const GenerationOptions& options_;
     FolderListWriter& writer_;

@@ -8,9 +8,16 @@
 #include <string_view>
 
 #include "listgen/ListResult.h"
+#include "listgen/RunMessage.h"
 #include "platform/Bitmap.h"
 
 namespace htmlimglist {
+
+// Why a file that begins like a JPEG or GIF got no cell.
+enum class NotListedReason {
+    NoEndMarker,  // its last bytes are not the end-of-image marker: cut short, or bytes follow it
+    NoSize,       // its header gives no size the probe reads (another JPEG process, say)
+};
 
 class RunView {
 public:
@@ -38,9 +45,13 @@ public:
     virtual void RunStateChanged(bool /*running*/) {}
 
     // Every message of a run is preceded by BringToFront (the window raises
-    // itself) and then shown with an OK button.
+    // itself) and then shown with an OK button, worded by the front end.
     virtual void BringToFront() {}
-    virtual void ShowMessage(std::string_view /*text*/) {}
+    virtual void ShowMessage(const RunMessage& /*message*/) {}
+
+    // A file of the folder that begins like an image but is not one by the
+    // probe's rule, so it gets no cell (the command line sums them up).
+    virtual void NotListed(const std::string& /*folder*/, const std::string& /*name*/, NotListedReason /*why*/) {}
 
     // What became of a page: written, not written (the window stays silent
     // about it; the command line reports it), refused, or not even begun

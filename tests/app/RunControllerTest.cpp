@@ -24,7 +24,7 @@ public:
     }
     void RunStateChanged(bool running) override { Note(running ? "running" : "idle"); }
     void BringToFront() override { Note("front"); }
-    void ShowMessage(std::string_view text) override { Note("message " + std::string(text)); }
+    void ShowMessage(const RunMessage& message) override { Note("message " + test::MessageKey(message)); }
     void SelectedFolderChanged(const std::string& path) override { Note("folder " + path); }
     void PageWritten(const ListResult& result) override {
         Note(std::string(result.saved() ? "saved " : "unsaved ") + result.pagePath);
@@ -89,7 +89,7 @@ TEST_F(RunControllerTest, MessagesOfARunAreShownAndTheRunGoesOnAfterThem) {
     ASSERT_GE(view.calls.size(), 3u);
     EXPECT_EQ(view.calls[view.calls.size() - 3], "front");
     EXPECT_EQ(view.calls[view.calls.size() - 2],
-              "message 5桁数値ﾊﾟｽが見つかりませんでした.\n" + missing + "\n連続作成を終了します.");
+              "message SeriesEnd " + missing);
     EXPECT_EQ(view.calls.back(), "idle");
 
     // The continuous run recorded its folder in the settings file.
@@ -128,7 +128,7 @@ TEST_F(RunControllerTest, DroppingSomethingThatIsNoFolderShowsTheMessageAndWrite
     RunController runs(options, dir / "settings.INI", view);
     ASSERT_TRUE(runs.Drop(file));
     ASSERT_TRUE(runs.WaitUntilIdle());
-    const std::vector<std::string> expected = {"front", "front", "message ﾌｫﾙﾀﾞではありません.\n" + file};
+    const std::vector<std::string> expected = {"front", "front", "message NotAFolder " + file};
     EXPECT_EQ(view.calls, expected);
 }
 

@@ -4,6 +4,8 @@
 #include <csignal>
 
 #include "cli/CliOptions.h"
+#include "cli/MessageText.h"
+#include "cli/TerminalText.h"
 #include "cli/TerminalView.h"
 
 namespace htmlimglist {
@@ -50,6 +52,27 @@ TEST(CliTest, InterruptBecomesTheAbortCommand) {
     std::raise(SIGINT);  // the view is gone: the command is no longer reached
     EXPECT_FALSE(command.load());
     std::signal(SIGINT, SIG_DFL);
+}
+
+TEST(CliTest, NamesReachTheTerminalWithControlsEscaped) {
+    const struct {
+        std::string_view name, shown;
+    } cases[] = {
+        {"plain 写真.jpg", "plain 写真.jpg"},
+        {"\x1b]0;title\x07.jpg", "\\x1b]0;title\\x07.jpg"},
+        {"\x1b[2J", "\\x1b[2J"},
+        {"a\nb\tc\x7f", "a\\x0ab\\x09c\\x7f"},
+        {"c1 \xc2\x9b", "c1 \\xc2\\x9b"},       // U+009B, the one-byte CSI of 8-bit terminals
+        {"caf\xe9.jpg", "caf\\xe9.jpg"},          // not UTF-8
+        {"\xe5\x86", "\\xe5\\x86"},              // a character cut short
+        {"\xc0\xaf", "\\xc0\\xaf"},              // an overlong "/"
+        {"back\\slash", "back\\slash"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ForTerminal(c.name), c.shown) << c.name;
+
+    EXPECT_EQ(MessageText({RunMessageId::SaveFailed, "/x/\x1b.jpg", "No space left on device"}),
+              "保存に失敗しました.\n/x/\\x1b.jpg: No space left on device");
+    EXPECT_EQ(MessageText({RunMessageId::TooShallow, {}, {}}), "ﾊﾟｽの階層が少な過ぎます.");
 }
 
 }  // namespace

@@ -46,15 +46,43 @@ check "reduced run succeeds" test $rc -eq 0
 check "reduced list in the parent" grep -q 'href="photos/P1010001.JPG"' "$work/album/index.html"
 check "list of full-size images in the folder" test "$(grep -c '^<tr>' "$folder/index.html")" -eq 3
 
-"$cli" --set HTMLListName=missing/index.html "$folder" 2>"$work/err"; rc=$?
+"$cli" --set HTMLListName=../outside.html "$folder" 2>"$work/err"; rc=$?
+check "a list name with a / is refused with status 2" test $rc -eq 2
+check "nothing written outside the folder" test ! -e "$work/album/outside.html"
+printf '[Parameters]\r\nHTMLListName=..\r\n' > "$work/dots.INI"
+"$cli" --settings "$work/dots.INI" "$folder" 2>"$work/err"; rc=$?
+check "a list name of .. from a settings file is refused with status 2" test $rc -eq 2
+check "the refusal names the list name" grep -q "HTMLﾘｽﾄ名が正しくありません." "$work/err"
+mkdir -p "$work/locked"; cp "$folder/P1010001.JPG" "$work/locked/"; chmod 555 "$work/locked"
+# Without capabilities, so that permission bits hold for root too.
+unprivileged=()
+[ "$(id -u)" -eq 0 ] && unprivileged=(setpriv --bounding-set=-all --inh-caps=-all)
+"${unprivileged[@]}" "$cli" "$work/locked" 2>"$work/err"; rc=$?
 check "unwritable page gives status 1" test $rc -eq 1
-check "unwritable page reported" grep -q "could not write the page" "$work/err"
+check "unwritable page reported with the reason" grep -q "could not write the page .*: Permission denied" "$work/err"
 
 cp "$folder/P1010001.JPG" "$work/photo.keep"
 "$cli" --set HTMLListName=P1010001.JPG "$folder" 2>"$work/err"; rc=$?
 check "a page named like a photo gives status 1" test $rc -eq 1
 check "the refusal says why" grep -q "could not write the page $folder/P1010001.JPG: it would replace the image" "$work/err"
 check "the photo is left intact" cmp -s "$folder/P1010001.JPG" "$work/photo.keep"
+
+# Files that begin like images but are not listed are summed up at the end,
+# and names reach the terminal with their control characters escaped.
+mkdir -p "$work/odd"
+cp "$folder/P1010001.JPG" "$work/odd/good.jpg"
+head -c 2000 "$folder/P1010001.JPG" > "$work/odd/cut.jpg"
+head -c 2000 "$folder/P1010001.JPG" > "$work/odd/"$'\e]0;owned\a\e[2J.jpg'
+{ cat "$folder/P1010001.JPG"; printf 'trailing bytes'; } > "$work/odd/padded.jpg"
+"$cli" "$work/odd" 2>"$work/err"; rc=$?
+check "lookalikes do not fail the run" test $rc -eq 0
+check "lookalikes counted with their reason" grep -q "^3 files look like images but were not listed (no end-of-image marker): " "$work/err"
+check "their names escaped" grep -qF '\x1b]0;owned\x07\x1b[2J.jpg' "$work/err"
+check "no control character reaches the terminal" test "$(tr -d '\n' < "$work/err" | tr -cd '\000-\037\177' | wc -c)" -eq 0
+"$cli" -v "$work/odd" 2>"$work/err"
+check "-v names each on its own line" grep -q "^  padded.jpg$" "$work/err"
+"$cli" -q "$work/odd" 2>"$work/err"
+check "-q keeps quiet about them" test ! -s "$work/err"
 
 # Settings: another file by name, --save storing the merged conditions.
 printf '[Parameters]\r\nMaxColumn=2\r\n' > "$work/other.INI"
@@ -79,5 +107,7 @@ check "end message in the tool's words" grep -q "連続作成を終了します.
 check "RunDir recorded" grep -q "^RunDir=$work/series/00002" "$work/settings.INI"
 "$cli" -q --set ContinueMaked=1 --set MakeSmallImage=1 "$work/series/00001" 2>"$work/err"; rc=$?
 check "two-level run looks one level up from an outer folder" grep -q "$work/00001/00001" "$work/err"
+"$cli" -q --set ContinueMaked=1 --set MakeSmallImage=1 "$work/series/00001"; rc=$?
+check "a continuous run that lists no folder gives status 1" test $rc -eq 1
 
 [ $failures -eq 0 ]

@@ -24,7 +24,7 @@ TEST(GenerationOptionsTest, TableListsTheFieldsInOrderWithTheirDefaults) {
 
 struct SetCase {
     const char* name;
-    const char* text;
+    std::string_view text;
     bool accepted;
     const char* stored;  // OptionValueText afterwards
 };
@@ -38,10 +38,15 @@ TEST(GenerationOptionsTest, SetFromText) {
         {"DisplayFileSize", "1", true, "1"},   {"DisplayImageSize", "0", true, "0"},
         {"ZoomImage", "-1", true, "1"},        {"ZoomImage", "Yes", true, "1"},
         {"DisplayImageSize", "off", true, "0"}, {"ZoomImage", "maybe", false, "0"},
-        {"HTMLListName", "list.htm", true, "list.htm"}, {"HTMLListName", "", true, ""},
+        {"HTMLListName", "list.htm", true, "list.htm"},
+        // A list name names a file in the folder itself.
+        {"HTMLListName", "", false, "index.html"},     {"HTMLListName", ".", false, "index.html"},
+        {"HTMLListName", "..", false, "index.html"},   {"HTMLListName", "../x.html", false, "index.html"},
+        {"HTMLListName", "a/b.html", false, "index.html"}, {"HTMLListName", "...html", true, "...html"},
+        {"HTMLListName", std::string_view("a\0b", 3), false, "index.html"},
     };
     for (const SetCase& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + "=" + c.text);
+        SCOPED_TRACE(std::string(c.name) + "=" + std::string(c.text));
         GenerationOptions options;
         const OptionField* field = FindOptionField(c.name);
         ASSERT_NE(field, nullptr);

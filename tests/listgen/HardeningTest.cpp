@@ -2,6 +2,9 @@
 // nothing lost when the disk, the permissions or the files themselves fail.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,7 +31,11 @@ using namespace test;
 class MessageView : public RunView {
 public:
     std::vector<std::string> messages;
-    void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+    std::vector<std::string> reasons;
+    void ShowMessage(const RunMessage& message) override {
+        messages.push_back(MessageKey(message));
+        reasons.push_back(message.reason);
+    }
 };
 
 // A progressive file whose scans are repeated until there are thousands.
@@ -98,8 +105,7 @@ TEST(HardeningTest, ReadOnlyFoldersKeepTheirPagesAndCopies) {
         if (writer.MakeList(kFullSizeList, 6, 200).saved()) return 1;
         if (writer.MakeList(kReducedList, 6, 200).saved()) return 2;
         // one message per copy that could not be written
-        if (view.messages != std::vector<std::string>{"保存に失敗しました.\n" + parent + "/a.jpg",
-                                                      "保存に失敗しました.\n" + parent + "/b.jpg"})
+        if (view.messages != std::vector<std::string>{"SaveFailed " + parent + "/a.jpg", "SaveFailed " + parent + "/b.jpg"})
             return 3;
         return 0;
     });
@@ -129,7 +135,8 @@ TEST(HardeningTest, AFullDiskLeavesTheOldFilesWhole) {
         if (writer.MakeList(kFullSizeList, 6, 200).saved()) return 1;
         writer.MakeList(kReducedList, 6, 400);
         if (view.messages.size() != 40) return 2;
-        if (view.messages[0] != "保存に失敗しました.\n" + parent + "/p0.jpg") return 3;
+        if (view.messages[0] != "SaveFailed " + parent + "/p0.jpg") return 3;
+        if (view.reasons[0] != std::strerror(EFBIG)) return 4;  // the system's reason travels with it
         return 0;
     });
     EXPECT_EQ(result, 0);

@@ -37,7 +37,7 @@ public:
     }
     void ShowStatus(std::string_view, int32_t, int32_t, std::string_view) override { ++statusCount; }
     void ShowPreview(const Bitmap& picture) override { previews.emplace_back(picture.Width(), picture.Height()); }
-    void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
+    void ShowMessage(const RunMessage& message) override { messages.push_back(MessageKey(message)); }
 };
 
 std::string GifBytes(const GifBuilder& builder) {
@@ -236,7 +236,7 @@ TEST_F(ReducedImageTest, SurelyCreatingReplacesOnlyCopies) {
     EXPECT_EQ(ReadFile(dir / "elsewhere.jpg"), photo);
     std::vector<std::string> expected;
     for (const char* name : {"dir.jpg", "doc.jpg", "link.jpg", "photo.jpg"})
-        expected.push_back("縮小画像ではないﾌｧｲﾙがあります.\n" + parent + "/" + name);
+        expected.push_back("NotACopy " + parent + "/" + name);
     EXPECT_EQ(view.messages, expected);
     EXPECT_EQ(view.previews.size(), 2u);  // old.jpg and ours.jpg were copies: both made again
     EXPECT_TRUE(FindCopyRecordText(ReadFile(parent + "/old.jpg")).has_value());

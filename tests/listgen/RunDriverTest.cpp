@@ -29,9 +29,9 @@ public:
     }
     void SelectedFolderChanged(const std::string& path) override { folders.push_back(path); }
     void BringToFront() override { events.push_back("front"); }
-    void ShowMessage(std::string_view text) override {
+    void ShowMessage(const RunMessage& message) override {
         events.push_back("message");
-        messages.emplace_back(text);
+        messages.push_back(MessageKey(message));
     }
     void RunStateChanged(bool running) override { events.push_back(running ? "start" : "end"); }
     void PageWritten(const ListResult&) override { ++pages; }
@@ -99,7 +99,7 @@ TEST_F(RunDriverTest, OneLevelSeriesRunsUntilTheNextFolderIsMissing) {
     EXPECT_EQ(RunDir(), dir / "pics/00007");
     EXPECT_EQ(view.folders.back(), dir / "pics/00007");
     ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0], "5桁数値ﾊﾟｽが見つかりませんでした.\n" + (dir / "pics/00008") + "\n連続作成を終了します.");
+    EXPECT_EQ(view.messages[0], "SeriesEnd " + (dir / "pics/00008"));
     EXPECT_EQ(view.events, (std::vector<std::string>{"start", "front", "message", "end"}));
 }
 
@@ -114,8 +114,8 @@ TEST_F(RunDriverTest, SeriesStartsAtTheNumberOfTheSelectedName) {
     // a selected folder whose series start does not exist ends at once
     view.messages.clear();
     std::string lone = Folder("other/7", 1);
-    EXPECT_EQ(Start(lone), RunOutcome::SeriesEnded);
-    EXPECT_EQ(view.messages.at(0), "5桁数値ﾊﾟｽが見つかりませんでした.\n" + (dir / "other/00007") + "\n連続作成を終了します.");
+    EXPECT_EQ(Start(lone), RunOutcome::NoneListed);
+    EXPECT_EQ(view.messages.at(0), "SeriesEnd " + (dir / "other/00007"));
     EXPECT_FALSE(FileExists(lone + "/index.html"));
 }
 
@@ -131,13 +131,13 @@ TEST_F(RunDriverTest, TwoLevelSeriesEndsAtTheFirstMissingInnerFolder) {
         EXPECT_TRUE(FileExists(outer + "/" + n + "/index.html")) << n;  // the full-size list
     }
     EXPECT_FALSE(FileExists(dir / "pics/00007/index.html"));
-    EXPECT_EQ(view.messages.at(0), "5桁数値ﾊﾟｽが見つかりませんでした.\n" + (dir / "pics/00007/00007") + "\n連続作成を終了します.");
+    EXPECT_EQ(view.messages.at(0), "SeriesEnd " + (dir / "pics/00007/00007"));
     EXPECT_EQ(RunDir(), dir / "pics/00006/00006");
 
-    // selecting the outer folder looks one level too high
+    // selecting the outer folder looks one level too high, and lists nothing
     view.messages.clear();
-    EXPECT_EQ(Start(dir / "pics/00005"), RunOutcome::SeriesEnded);
-    EXPECT_EQ(view.messages.at(0), "5桁数値ﾊﾟｽが見つかりませんでした.\n" + dir.path() + "/00005/00005\n連続作成を終了します.");
+    EXPECT_EQ(Start(dir / "pics/00005"), RunOutcome::NoneListed);
+    EXPECT_EQ(view.messages.at(0), "SeriesEnd " + dir.path() + "/00005/00005");
 }
 
 TEST_F(RunDriverTest, AbortInAContinuousRunStopsTheSeries) {
@@ -156,8 +156,7 @@ TEST_F(RunDriverTest, TooShallowPathsShowTheirMessageBeforeAnyPage) {
     EXPECT_EQ(Start("/htmlimglist-no-such-folder-00001"), RunOutcome::TooShallow);
     options.MakeSmallImage = false;
     EXPECT_EQ(Start(""), RunOutcome::TooShallow);
-    EXPECT_EQ(view.messages, (std::vector<std::string>{"ﾊﾟｽの階層が少な過ぎます.\n2階層以上深く設定して下さい.",
-                                                       "ﾊﾟｽの階層が少な過ぎます."}));
+    EXPECT_EQ(view.messages, (std::vector<std::string>{"TooShallowTwoLevels", "TooShallow"}));
     EXPECT_EQ(RunDir(), "<none>");
 }
 
@@ -166,7 +165,7 @@ TEST_F(RunDriverTest, AFileNamedLikeTheNextFolderEndsTheRunWithoutWriting) {
     WriteFile(dir / "pics/00002", "a file, not a folder");
     options.ContinueMaked = true;
     EXPECT_EQ(Start(dir / "pics/00001"), RunOutcome::NotAFolder);
-    EXPECT_EQ(view.messages.back(), "ﾌｫﾙﾀﾞではありません.\n" + (dir / "pics/00002"));
+    EXPECT_EQ(view.messages.back(), "NotAFolder " + (dir / "pics/00002"));
     EXPECT_EQ(ReadFile(dir / "pics/00002"), "a file, not a folder");
     EXPECT_EQ(RunDir(), dir / "pics/00001");
 }
@@ -195,7 +194,7 @@ TEST_F(RunDriverTest, OverlongSeriesPathIsRefusedNotCut) {
     options.ContinueMaked = true;
     std::string parent = dir.path() + "/" + std::string(PATH_MAX, 'x');
     EXPECT_EQ(Start(parent + "/00001"), RunOutcome::PathTooLong);
-    EXPECT_EQ(view.messages.back(), "ﾊﾟｽが長過ぎます.\n" + parent + "/00001");
+    EXPECT_EQ(view.messages.back(), "PathTooLong " + parent + "/00001");
     EXPECT_EQ(RunDir(), "<none>");
 }
 

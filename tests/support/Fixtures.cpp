@@ -3,6 +3,23 @@
 #include <algorithm>
 
 namespace htmlimglist::test {
+
+std::string MessageKey(const RunMessage& message) {
+    const char* name = "?";
+    switch (message.id) {
+        case RunMessageId::TooShallow: name = "TooShallow"; break;
+        case RunMessageId::TooShallowTwoLevels: name = "TooShallowTwoLevels"; break;
+        case RunMessageId::SeriesEnd: name = "SeriesEnd"; break;
+        case RunMessageId::NotAFolder: name = "NotAFolder"; break;
+        case RunMessageId::PathTooLong: name = "PathTooLong"; break;
+        case RunMessageId::SaveFailed: name = "SaveFailed"; break;
+        case RunMessageId::NotACopy: name = "NotACopy"; break;
+        case RunMessageId::BadListName: name = "BadListName"; break;
+        case RunMessageId::Unexpected: name = "Unexpected"; break;
+    }
+    return message.argument.empty() ? name : std::string(name) + " " + message.argument;
+}
+
 namespace {
 
 std::string BigEndian16(int v) { return {char((v >> 8) & 0xFF), char(v & 0xFF)}; }

@@ -4,7 +4,14 @@
 #include <cstdint>
 #include <string>
 
+#include "listgen/RunMessage.h"
+
 namespace htmlimglist::test {
+
+// A run message as tests compare it: the identifier's name, then a blank
+// and the argument when there is one ("SaveFailed /x/a.jpg").
+std::string MessageKey(const RunMessage& message);
+
 
 // A JPEG stream from segments; each helper returns the bytes of one segment.
 std::string JpegSoi();
