@@ -142,8 +142,7 @@ FileContent RefusedBy(int error) {
 }
 
 FileContent TooLarge(uintmax_t size) {
-    return Refused(ProfileFileStatus::TooLarge,
-                   Format("larger than 1 MiB (%ju bytes)", size));
+    return Refused(ProfileFileStatus::TooLarge, Format("larger than 1 MiB (%ju bytes)", size));
 }
 
 // Reads the whole file, refusing anything but a regular file before opening
@@ -179,7 +178,8 @@ FileContent ReadProfileFile(const std::string& path) {
         }
         if (n == 0) break;
         if (file.bytes.size() + std::size_t(n) > kMaxProfileFileBytes) {
-            return TooLarge(file.bytes.size() + std::size_t(n));
+            const bool sized = fstat(fd.get(), &st) == 0 && uintmax_t(st.st_size) > kMaxProfileFileBytes;
+            return TooLarge(sized ? uintmax_t(st.st_size) : file.bytes.size() + std::size_t(n));
         }
         file.bytes.append(buffer, std::size_t(n));
     }
@@ -249,9 +249,8 @@ std::string ReadPrivateProfileString(std::string_view section, std::string_view 
                                      const std::string& path) {
     std::string_view result = defaultText;
     FileContent file = ReadProfileFile(path);
-    std::vector<Line> lines;
     if (file.status == ProfileFileStatus::Loaded) {
-        lines = SplitLines(file.bytes);
+        std::vector<Line> lines = SplitLines(file.bytes);
         Location where = Locate(lines, TrimBlanks(section), TrimBlanks(key));
         if (where.keyLine) result = ValueOf(lines[*where.keyLine]);
     }
@@ -338,16 +337,20 @@ void ProfileSnapshot::Index() {
     const std::size_t keyLines = std::size_t(std::count(content_.begin(), content_.end(), '='));
     entries_.reserve(keyLines);
     std::string_view content = content_;
-    std::optional<Entry> section;  // the last section header so far
+    // The last section header so far; keys before the first one belong to
+    // no section and never match.
+    bool inSection = false;
+    uint32_t sectionHash = 0, sectionLine = 0;
     for (std::size_t offset = 0; offset < content.size();) {
         std::size_t nl = content.find('\n', offset);
         std::size_t end = nl == std::string_view::npos ? content.size() : nl + 1;
         Line line = ParseLine(content.substr(offset, end - offset));
         if (line.kind == LineKind::Section) {
-            section = Entry{NameHash(line.name), 0, uint32_t(offset), 0};
-        } else if (line.kind == LineKind::Key && section) {
-            // Keys before the first section belong to none and never match.
-            entries_.push_back({section->sectionHash, NameHash(line.name), section->sectionLine, uint32_t(offset)});
+            inSection = true;
+            sectionHash = NameHash(line.name);
+            sectionLine = uint32_t(offset);
+        } else if (line.kind == LineKind::Key && inSection) {
+            entries_.push_back({sectionHash, NameHash(line.name), sectionLine, uint32_t(offset)});
         }
         offset = end;
     }
