@@ -33,6 +33,18 @@ namespace {
 
 constexpr int kDesignLeft = 308, kDesignTop = 107, kDesignWidth = 630, kDesignHeight = 460;
 
+// What the window says at start-up about a settings file it could not load
+// (%1: its path). A missing file is the first start: nothing is said.
+const char* SettingsLoadMessage(ProfileFileStatus status) {
+    switch (status) {
+        case ProfileFileStatus::TooLarge: return "設定ﾌｧｲﾙが大き過ぎます.\n%1\n既定値を使用します.";
+        case ProfileFileStatus::Unreadable: return "設定ﾌｧｲﾙを読めませんでした.\n%1\n既定値を使用します.";
+        case ProfileFileStatus::Loaded:
+        case ProfileFileStatus::Missing: break;
+    }
+    return nullptr;
+}
+
 QFrame* Panel(QFrame::Shadow shadow) {
     auto* frame = new QFrame;
     if (shadow == QFrame::Sunken) frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -186,14 +198,18 @@ void TMainForm::BuildMenu() {
 void TMainForm::FormCreate() {
     Profile1.SetSection(kSettingsSection);
     if (!files_.settingsFile.empty()) Profile1.SetFileName(files_.settingsFile);
-    LoadFromProfile(GenerationOptions_, Profile1);
+    // One reading of the file answers the conditions and the placement.
+    const ProfileSnapshot settings = LoadFromProfile(GenerationOptions_, Profile1);
+    if (const char* message = SettingsLoadMessage(settings.Status())) {
+        ShowBox(QString::fromUtf8(message).arg(QString::fromStdString(Profile1.FileName())));
+    }
 
     // Each entry defaults to what the window has now: without a settings
     // file the window keeps its design layout.
-    auto read = [this](const char* entry, int present) {
+    auto read = [this, &settings](const char* entry, int present) {
         Profile1.SetEntry(entry);
         Profile1.SetDefaultText(std::to_string(present));
-        return Profile1.GetValue();
+        return Profile1.GetValue(settings);
     };
     const int left = read("WindowLeft", x());
     const int top = read("WindowTop", y());
@@ -207,7 +223,7 @@ void TMainForm::FormCreate() {
 
     Profile1.SetEntry("RunDir");
     Profile1.SetDefaultText("");
-    if (!DirectoryListBox1->SetDirectory(Profile1.GetText())) Profile1.SetText("");
+    if (!DirectoryListBox1->SetDirectory(Profile1.GetText(settings))) Profile1.SetText("");
 
     setAcceptDrops(true);
 }

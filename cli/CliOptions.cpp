@@ -13,7 +13,8 @@ std::string UsageText() {
         "Options:\n"
         "  --set NAME=VALUE   set one creation condition for this run (repeatable)\n"
         "  --settings FILE    read the conditions from FILE instead of the settings\n"
-        "                     file the window uses\n"
+        "                     file the window uses; FILE must exist unless --save\n"
+        "                     is given, and be a readable file of at most 1 MiB\n"
         "  --save             store the conditions, with every --set applied, into\n"
         "                     the settings file (FOLDER may then be left out)\n"
         "  -j, --jobs N       worker threads that make reduced images (default: one\n"
@@ -34,8 +35,10 @@ std::string UsageText() {
         "from FOLDER on until the next one is missing.\n"
         "\n"
         "Exit status: 0 done, 1 a page or the settings could not be written or the\n"
-        "run could not start, 2 bad command line, 130 interrupted (the page being\n"
-        "made is saved with the cells so far).\n";
+        "run could not start, 2 bad command line or a settings file that cannot be\n"
+        "read (over 1 MiB, not a file, not readable, or a --settings FILE that is\n"
+        "missing), 130 interrupted (the page being made is saved with the cells so\n"
+        "far).\n";
     return text;
 }
 

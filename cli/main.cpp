@@ -55,8 +55,9 @@ int main(int argc, char** argv) {
     }
 
     // The same settings file as the window, unless another is named.
+    const bool namedSettings = !cli.settingsFile.empty();
     std::string settingsPath = cli.settingsFile;
-    if (settingsPath.empty()) {
+    if (!namedSettings) {
         PathResult location = SettingsFilePath();
         if (!location.ok()) return Fail(kExitFailed, "settings file: " + location.error);
         settingsPath = location.path;
@@ -67,7 +68,16 @@ int main(int argc, char** argv) {
     profile.SetFileName(settingsPath);
     profile.SetSection(kSettingsSection);
     GenerationOptions options;
-    LoadFromProfile(options, profile);
+    const ProfileSnapshot settings = LoadFromProfile(options, profile);
+    // The window's file may not exist yet, and --save creates a named one; a
+    // file that stands there but cannot be read is never run with (nor saved
+    // over) as if it held the defaults.
+    const bool missingAllowed = !namedSettings || cli.save;
+    if (settings.Status() != ProfileFileStatus::Loaded &&
+        !(settings.Status() == ProfileFileStatus::Missing && missingAllowed)) {
+        return Fail(kExitUsage,
+                    (namedSettings ? "--settings " : "settings file ") + settingsPath + ": " + settings.Reason());
+    }
     ApplyOverrides(cli, options);
 
     if (cli.save && !SaveToProfile(options, profile)) {

@@ -1,5 +1,6 @@
 // The INI read/write pair and TProfile on arbitrary file bytes: reads of a
-// few entries, a write, and a read back of what was written.
+// few entries, which a snapshot of the file must answer alike, a write, and a
+// read back of what was written.
 #include <unistd.h>
 
 #include <cstddef>
@@ -35,8 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Section and key names also come from the input, so odd names are tried.
     std::string key = size > 0 ? std::string(reinterpret_cast<const char*>(data), std::min<size_t>(size, 8)) : "k";
-    ReadPrivateProfileString("Parameters", "MaxPixel", "200", kProfileBufferSize, path);
-    ReadPrivateProfileString("parameters", key, "", kProfileBufferSize, path);
+    const ProfileSnapshot snapshot(path);
+    if (ReadPrivateProfileString("Parameters", "MaxPixel", "200", kProfileBufferSize, path) !=
+            snapshot.Read("Parameters", "MaxPixel", "200", kProfileBufferSize) ||
+        ReadPrivateProfileString("parameters", key, "", kProfileBufferSize, path) !=
+            snapshot.Read("parameters", key, "", kProfileBufferSize)) {
+        std::abort();
+    }
 
     TProfile profile;
     profile.SetFileName(path);

@@ -2,16 +2,18 @@
 
 namespace htmlimglist {
 
-void LoadFromProfile(GenerationOptions& options, TProfile& profile) {
+ProfileSnapshot LoadFromProfile(GenerationOptions& options, TProfile& profile) {
+    ProfileSnapshot snapshot(profile.FileName());
     for (const OptionField& field : OptionFields()) {
         profile.SetEntry(field.name);
         profile.SetDefaultText(field.defaultText);
         switch (field.type) {
-            case OptionType::Text: options.*field.text = profile.GetText(); break;
-            case OptionType::Number: options.*field.number = profile.GetValue(); break;
-            case OptionType::Switch: options.*field.flag = profile.GetValue() != 0; break;
+            case OptionType::Text: options.*field.text = profile.GetText(snapshot); break;
+            case OptionType::Number: options.*field.number = profile.GetValue(snapshot); break;
+            case OptionType::Switch: options.*field.flag = profile.GetValue(snapshot) != 0; break;
         }
     }
+    return snapshot;
 }
 
 bool LeavesEntryOut(const GenerationOptions& options, const OptionField& field, const TProfile& profile) {

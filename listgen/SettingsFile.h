@@ -3,6 +3,7 @@
 #pragma once
 
 #include "listgen/GenerationOptions.h"
+#include "platform/PrivateProfile.h"
 #include "profile/TProfile.h"
 
 namespace htmlimglist {
@@ -16,7 +17,12 @@ inline constexpr const char* kSettingsSection = "Parameters";
 // empty name); numbers take the profile's Value; a switch is on when that
 // value is not 0. The profile is left pointing at the last field, with that
 // field's default text still set.
-void LoadFromProfile(GenerationOptions& options, TProfile& profile);
+//
+// The file is read once, and the reading is returned: its Status() says
+// whether it was loaded, missing, too large or unreadable (every field then
+// takes its default), with the system's Reason(), for the front end to act
+// on; the caller reads its own entries from it too.
+ProfileSnapshot LoadFromProfile(GenerationOptions& options, TProfile& profile);
 
 // Writes every field of OptionFields(), in order: HTMLListName as its text,
 // numbers in decimal, switches as "0" or "1". An added condition at its

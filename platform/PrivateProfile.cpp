@@ -3,9 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -122,28 +125,91 @@ Location Locate(const std::vector<Line>& lines, std::string_view section, std::s
     return where;
 }
 
+// The whole of a file, or why it was not read.
+struct FileContent {
+    ProfileFileStatus status = ProfileFileStatus::Missing;
+    std::string reason;
+    std::string bytes;
+};
+
+FileContent Refused(ProfileFileStatus status, std::string reason) {
+    return {status, std::move(reason), {}};
+}
+
+FileContent RefusedBy(int error) {
+    return Refused(error == ENOENT ? ProfileFileStatus::Missing : ProfileFileStatus::Unreadable,
+                   std::strerror(error));
+}
+
+FileContent TooLarge(uintmax_t size) {
+    return Refused(ProfileFileStatus::TooLarge, Format("larger than 1 MiB (%ju bytes)", size));
+}
+
 // Reads the whole file, refusing anything but a regular file before opening
 // it: the path comes from the user, not from a listing, and opening a device
 // could act on it. OpenRegularFile checks again once it is open, since
-// something else may have been put at path in between.
-std::optional<std::string> ReadRegularFile(const std::string& path) {
+// something else may have been put at path in between. A file over the bound
+// is refused by its size before a byte is read, and by what a read gives
+// when it grows in the meantime.
+FileContent ReadProfileFile(const std::string& path) {
+    if (path.empty()) return RefusedBy(ENOENT);
+    if (path.find('\0') != std::string::npos) return RefusedBy(EINVAL);
+    if (path.size() >= PATH_MAX) return RefusedBy(ENAMETOOLONG);
     struct stat st;
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    UniqueFd fd = OpenRegularFile(path);
-    if (!fd) return std::nullopt;
+    if (stat(path.c_str(), &st) != 0) return RefusedBy(errno);
+    if (S_ISDIR(st.st_mode)) return RefusedBy(EISDIR);
+    if (!S_ISREG(st.st_mode)) return Refused(ProfileFileStatus::Unreadable, "not a regular file");
+    if (uintmax_t(st.st_size) > kMaxProfileFileBytes) return TooLarge(uintmax_t(st.st_size));
+    UniqueFd fd = OpenRegularFile(path, &st);
+    if (!fd) {
+        return errno == EINVAL ? Refused(ProfileFileStatus::Unreadable, "not a regular file") : RefusedBy(errno);
+    }
+    if (uintmax_t(st.st_size) > kMaxProfileFileBytes) return TooLarge(uintmax_t(st.st_size));
 
-    std::string content;
+    FileContent file;
+    file.status = ProfileFileStatus::Loaded;
+    file.bytes.reserve(std::size_t(st.st_size));
     char buffer[65536];
     for (;;) {
         ssize_t n = read(fd.get(), buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return std::nullopt;
+            return RefusedBy(errno);
         }
         if (n == 0) break;
-        content.append(buffer, std::size_t(n));
+        if (file.bytes.size() + std::size_t(n) > kMaxProfileFileBytes) {
+            const bool sized = fstat(fd.get(), &st) == 0 && uintmax_t(st.st_size) > kMaxProfileFileBytes;
+            return TooLarge(sized ? uintmax_t(st.st_size) : file.bytes.size() + std::size_t(n));
+        }
+        file.bytes.append(buffer, std::size_t(n));
     }
-    return content;
+    return file;
+}
+
+// A read's result, stored text or default alike, as the caller's
+// zero-terminated buffer of bufferSize bytes holds it.
+std::string CutForBuffer(std::string_view text, std::size_t bufferSize) {
+    text = text.substr(0, text.find('\0'));
+    std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
+    return std::string(text.substr(0, limit));
+}
+
+// FNV-1a over the name with ASCII letters folded, so that names equal by
+// EqualsIgnoreAsciiCase hash alike.
+uint32_t NameHash(std::string_view name) {
+    uint32_t hash = 2166136261u;
+    for (char c : name) {
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        hash = (hash ^ uint8_t(c)) * 16777619u;
+    }
+    return hash;
+}
+
+// The line that starts at offset in content, parsed.
+Line LineAt(std::string_view content, std::size_t offset) {
+    std::size_t nl = content.find('\n', offset);
+    std::size_t end = nl == std::string_view::npos ? content.size() : nl + 1;
+    return ParseLine(content.substr(offset, end - offset));
 }
 
 bool HasLineBreakOrZero(std::string_view s) {
@@ -182,18 +248,13 @@ std::string ReadPrivateProfileString(std::string_view section, std::string_view 
                                      std::string_view defaultText, std::size_t bufferSize,
                                      const std::string& path) {
     std::string_view result = defaultText;
-    std::optional<std::string> content;
-    if (UsablePath(path)) content = ReadRegularFile(path);
-    if (content) {
-        std::string_view wantedSection = TrimBlanks(section);
-        std::string_view wantedKey = TrimBlanks(key);
-        std::vector<Line> lines = SplitLines(*content);
-        Location where = Locate(lines, wantedSection, wantedKey);
+    FileContent file = ReadProfileFile(path);
+    if (file.status == ProfileFileStatus::Loaded) {
+        std::vector<Line> lines = SplitLines(file.bytes);
+        Location where = Locate(lines, TrimBlanks(section), TrimBlanks(key));
         if (where.keyLine) result = ValueOf(lines[*where.keyLine]);
     }
-    result = result.substr(0, result.find('\0'));
-    std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
-    return std::string(result.substr(0, limit));
+    return CutForBuffer(result, bufferSize);
 }
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
@@ -209,9 +270,9 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
     if (stat(target.c_str(), &st) == 0) {
         // Never replace a file whose present content could not be read: that
         // would lose every other entry in it.
-        std::optional<std::string> old = ReadRegularFile(target);
-        if (!old) return false;
-        content = std::move(*old);
+        FileContent old = ReadProfileFile(target);
+        if (old.status != ProfileFileStatus::Loaded) return false;
+        content = std::move(old.bytes);
     }
 
     std::vector<Line> lines = SplitLines(content);
@@ -257,7 +318,61 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
         out += kLineEnd;
         appendEntry();
     }
+    // Never write a file that the next read would refuse.
+    if (out.size() > kMaxProfileFileBytes) return false;
     return WriteFileAtomically(target, out);
+}
+
+ProfileSnapshot::ProfileSnapshot(const std::string& path) {
+    FileContent file = ReadProfileFile(path);
+    status_ = file.status;
+    reason_ = std::move(file.reason);
+    content_ = std::move(file.bytes);
+    Index();
+}
+
+void ProfileSnapshot::Index() {
+    // Every key line holds a "=", so this many entries at most: one
+    // allocation, and no more than the file needs.
+    const std::size_t keyLines = std::size_t(std::count(content_.begin(), content_.end(), '='));
+    entries_.reserve(keyLines);
+    std::string_view content = content_;
+    // The last section header so far; keys before the first one belong to
+    // no section and never match.
+    bool inSection = false;
+    uint32_t sectionHash = 0, sectionLine = 0;
+    for (std::size_t offset = 0; offset < content.size();) {
+        std::size_t nl = content.find('\n', offset);
+        std::size_t end = nl == std::string_view::npos ? content.size() : nl + 1;
+        Line line = ParseLine(content.substr(offset, end - offset));
+        if (line.kind == LineKind::Section) {
+            inSection = true;
+            sectionHash = NameHash(line.name);
+            sectionLine = uint32_t(offset);
+        } else if (line.kind == LineKind::Key && inSection) {
+            entries_.push_back({sectionHash, NameHash(line.name), sectionLine, uint32_t(offset)});
+        }
+        offset = end;
+    }
+}
+
+std::string ProfileSnapshot::Read(std::string_view section, std::string_view key, std::string_view defaultText,
+                                  std::size_t bufferSize) const {
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
+    const uint32_t sectionHash = NameHash(section), keyHash = NameHash(key);
+    std::string_view result = defaultText;
+    for (const Entry& entry : entries_) {
+        if (entry.keyHash != keyHash || entry.sectionHash != sectionHash) continue;
+        Line keyLine = LineAt(content_, entry.keyLine);
+        if (!EqualsIgnoreAsciiCase(keyLine.name, key) ||
+            !EqualsIgnoreAsciiCase(LineAt(content_, entry.sectionLine).name, section)) {
+            continue;
+        }
+        result = ValueOf(keyLine);
+        break;
+    }
+    return CutForBuffer(result, bufferSize);
 }
 
 }  // namespace htmlimglist

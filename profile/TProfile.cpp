@@ -10,6 +10,12 @@ namespace {
 
 std::string_view Limited(std::string_view text) { return text.substr(0, TProfile::kMaxTextBytes); }
 
+// GetValue's rule for an entry's text.
+int32_t ValueOfText(const std::string& text) {
+    if (std::optional<int32_t> number = ParseProfileInteger(text)) return *number;
+    return IsProfileTrue(text) ? 1 : 0;
+}
+
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -42,11 +48,14 @@ bool TProfile::SetText(std::string_view text) {
     return WritePrivateProfileString(section_, entry_, Limited(text), fileName_);
 }
 
-int32_t TProfile::GetValue() const {
-    std::string text = GetText();
-    if (std::optional<int32_t> number = ParseProfileInteger(text)) return *number;
-    return IsProfileTrue(text) ? 1 : 0;
+int32_t TProfile::GetValue() const { return ValueOfText(GetText()); }
+
+std::string TProfile::GetText(const ProfileSnapshot& snapshot) const {
+    if (section_.empty() || entry_.empty() || fileName_.empty()) return {};
+    return snapshot.Read(section_, entry_, defaultText_, kProfileBufferSize);
 }
+
+int32_t TProfile::GetValue(const ProfileSnapshot& snapshot) const { return ValueOfText(GetText(snapshot)); }
 
 bool TProfile::SetValue(int32_t number) { return SetText(std::to_string(number)); }
 

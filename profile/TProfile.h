@@ -1,7 +1,9 @@
 // TProfile: a cursor on one entry of one section of an INI file. The caller
 // points it at a file, a section and an entry, optionally gives a default
 // text, and reads or writes the entry as text, as an integer or as a truth
-// value. Nothing is buffered: every read and write goes to the file at once.
+// value. Nothing is buffered: every read and write goes to the file at once;
+// a caller reading many entries reads them from one ProfileSnapshot of the
+// file instead.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +13,8 @@
 #include <string_view>
 
 namespace htmlimglist {
+
+class ProfileSnapshot;
 
 class TProfile {
 public:
@@ -52,6 +56,11 @@ public:
     // The entry as a signed 32-bit integer (ParseProfileInteger); text that
     // is no integer gives 1 when it counts as true (GetState's rule), else 0.
     int32_t GetValue() const;
+    // GetText and GetValue answered from snapshot, a reading of the file
+    // FileName() names, instead of from the file itself.
+    std::string GetText(const ProfileSnapshot& snapshot) const;
+    int32_t GetValue(const ProfileSnapshot& snapshot) const;
+
     // Writes the decimal form of number.
     bool SetValue(int32_t number);
 

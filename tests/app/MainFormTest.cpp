@@ -96,6 +96,30 @@ TEST_F(MainFormTest, FirstStartUsesTheDesignLayoutAndDefaults) {
     form->show();
     EXPECT_EQ(form->PFileBase->sizes().value(0), 140);
     EXPECT_FALSE(form->windowIcon().isNull());
+    EXPECT_TRUE(shown->empty());  // no settings file yet: nothing to say
+}
+
+TEST_F(MainFormTest, SettingsFileThatCannotBeLoadedIsNamedAndTheDefaultsUsed) {
+    Write("MaxPixel", "300");
+    Write("WindowLeft", "10");
+    const std::string tooLarge = test::ReadFile(SettingsFile()) + std::string(kMaxProfileFileBytes, '\n');
+    test::WriteFile(SettingsFile(), tooLarge);
+    {
+        auto form = MakeForm();
+        ASSERT_EQ(shown->size(), 1u);
+        EXPECT_EQ(shown->back(), "設定ﾌｧｲﾙが大き過ぎます.\n" + SettingsFile() + "\n既定値を使用します.");
+        EXPECT_EQ(form->Options(), GenerationOptions());
+        EXPECT_EQ(form->pos(), QPoint(308, 107));
+        form->close();
+    }
+    EXPECT_EQ(test::ReadFile(SettingsFile()), tooLarge);  // the placement was not written into it
+
+    std::remove(SettingsFile().c_str());
+    dir.Make("htmlimglist.INI");
+    auto form = MakeForm();
+    ASSERT_EQ(shown->size(), 1u);
+    EXPECT_EQ(shown->back(), "設定ﾌｧｲﾙを読めませんでした.\n" + SettingsFile() + "\n既定値を使用します.");
+    EXPECT_EQ(form->Options(), GenerationOptions());
 }
 
 TEST_F(MainFormTest, PlacementIsRestoredFromAndSavedToTheSettingsFile) {

@@ -96,6 +96,50 @@ check "saved into the default settings file" grep -q $'^MaxColumn=3\r$' "$work/s
 check "switches saved as 1" grep -q $'^ZoomImage=1\r$' "$work/settings.INI"
 check "all sixteen entries saved" test "$(grep -c '=' "$work/settings.INI")" -eq 16
 
+# A --settings FILE that cannot be read as a settings file is refused with
+# status 2 and the reason, before anything is read or written; so is the
+# default settings file, except when it is missing.
+rm -f "$folder/index.html"
+mkfifo "$work/fifo.INI"
+mkdir "$work/folder.INI"
+head -c 1048577 /dev/zero | tr '\0' '\n' > "$work/big.INI"
+cp "$work/big.INI" "$work/big.keep"
+runner=()  # what refused runs the tool under
+refused() {  # refused WHAT REASON CLI-ARGS...: status 2, the reason, nothing written
+    local what=$1 reason=$2; shift 2
+    timeout 10 "${runner[@]}" "$cli" -q "$@" 2>"$work/err"; rc=$?
+    check "$what refused with status 2" test $rc -eq 2
+    check "$what: the reason is given" grep -qF -- "$reason" "$work/err"
+    check "$what: no page written" test ! -e "$folder/index.html"
+}
+refused "a missing --settings file" "--settings $work/missing.INI: No such file or directory" \
+    --settings "$work/missing.INI" "$folder"
+refused "a folder as --settings" "--settings $work/folder.INI: Is a directory" --settings "$work/folder.INI" "$folder"
+refused "a device as --settings" "--settings /dev/null: not a regular file" --settings /dev/null "$folder"
+refused "a FIFO as --settings" "--settings $work/fifo.INI: not a regular file" --settings "$work/fifo.INI" "$folder"
+refused "a --settings file over 1 MiB" "--settings $work/big.INI: larger than 1 MiB (1048577 bytes)" \
+    --settings "$work/big.INI" "$folder"
+refused "--save into a file over 1 MiB" "larger than 1 MiB" --settings "$work/big.INI" --set MaxColumn=3 --save
+check "the file over 1 MiB is left as it was" cmp -s "$work/big.INI" "$work/big.keep"
+printf '[Parameters]\r\nMaxColumn=2\r\n' > "$work/locked.INI"
+chmod 000 "$work/locked.INI"
+# Root reads any file: it runs without capabilities, so that the bits hold.
+[ "$(id -u)" -eq 0 ] && runner=(setpriv --bounding-set=-all --inh-caps=-all)
+refused "an unreadable --settings file" "--settings $work/locked.INI: Permission denied" \
+    --settings "$work/locked.INI" "$folder"
+runner=()
+"$cli" --settings "$work/created.INI" --set MaxColumn=5 --save; rc=$?
+check "--save creates a missing --settings file" test $rc -eq 0
+check "the created file holds the conditions" grep -q $'^MaxColumn=5\r$' "$work/created.INI"
+mv "$work/settings.INI" "$work/settings.keep"
+cp "$work/big.INI" "$work/settings.INI"
+refused "a default settings file over 1 MiB" "settings file $work/settings.INI: larger than 1 MiB" "$folder"
+rm "$work/settings.INI"
+"$cli" -q "$folder"; rc=$?
+check "a missing default settings file gives the defaults" test $rc -eq 0
+rm "$folder/index.html"
+mv "$work/settings.keep" "$work/settings.INI"
+
 # A continuous run over numbered folders.
 mkdir -p "$work/series"
 for n in 00001 00002; do cp -r "$samples" "$work/series/$n"; done

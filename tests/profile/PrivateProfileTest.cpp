@@ -7,6 +7,7 @@
 #include <climits>
 #include <filesystem>
 
+#include "support/Isolation.h"
 #include "support/TempDir.h"
 
 namespace htmlimglist {
@@ -16,9 +17,14 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
+// Reads one entry both ways, the one-entry read and a snapshot of the file,
+// which must agree on every file the tests write.
 std::string Read(const std::string& path, std::string_view section, std::string_view key,
                  std::string_view def = "<default>") {
-    return ReadPrivateProfileString(section, key, def, kProfileBufferSize, path);
+    std::string one = ReadPrivateProfileString(section, key, def, kProfileBufferSize, path);
+    EXPECT_EQ(ProfileSnapshot(path).Read(section, key, def, kProfileBufferSize), one)
+        << "[" << section << "] " << key;
+    return one;
 }
 
 TEST(PrivateProfile, ReadsEntriesAsUsersWriteThem) {
@@ -48,6 +54,98 @@ TEST(PrivateProfile, ReadsEntriesAsUsersWriteThem) {
     };
     for (const Case& c : cases) EXPECT_EQ(Read(file, c.section, c.key), c.expected) << c.key;
     EXPECT_EQ(Read(file, "S", "K", std::string(300, 'd')), std::string(255, 'd'));
+}
+
+TEST(PrivateProfile, FirstMatchingSectionAndKeyWinInEveryLayout) {
+    TempDir dir;
+    const std::string file = dir / "layout.INI";
+    struct Case {
+        std::string content;
+        std::string_view section, key;
+        std::string expected;
+    } cases[] = {
+        {"[S]\nK=first\n[S]\nK=second\n", "S", "K", "first"},
+        {"[S]\nA=1\n[T]\nK=t\n[s]\nK=later\n", "S", "K", "later"},  // the section's second header
+        {"K=top\n[S]\nA=1\n", "S", "K", "<default>"},  // before any section
+        {"[S]\nk=lower\nK=upper\n", "s", "K", "lower"},
+        {"[S\nK=open\n", "S", "K", "open"},  // header without "]"
+        {"  [ S ] trailing\nK=v\n", "S", "K", "v"},
+        {"[S]\n=no key\n", "S", "", "no key"},
+        {"[S]\n  ; K=comment\nK=v", "S", "K", "v"},  // last line without its end
+        {"[S]\r\nK=v\r", "S", "K", "v"},
+        {"[S]\nK\t=\ta=b\t\n", "S", "K", "a=b"},
+        {"[S]\nK=\"\"\n", "S", "K", ""},
+        {"[S]\nK=\"a\"b\"\n", "S", "K", "a\"b"},
+        {"[\xC3\x89]\nK=v\n", "\xC3\xA9", "K", "<default>"},  // only ASCII letters fold
+        {"[S]\nKey=v\n", "S", "Ke", "<default>"},
+        {"[S]\n[T]\nK=t\n", " S ", " K ", "<default>"},
+        {"", "S", "K", "<default>"},
+    };
+    for (const Case& c : cases) {
+        WriteFile(file, c.content);
+        EXPECT_EQ(Read(file, c.section, c.key), c.expected) << c.content;
+    }
+}
+
+TEST(PrivateProfile, SnapshotSaysWhyAFileWasNotRead) {
+    TempDir dir;
+    const std::string fifo = dir / "fifo.INI", locked = dir / "locked.INI";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    WriteFile(dir / "good.INI", "[S]\r\nK=v\r\n");
+    WriteFile(locked, "[S]\r\nK=v\r\n");
+    ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+    struct Case {
+        std::string path;
+        ProfileFileStatus status;
+        std::string reason;
+    } cases[] = {
+        {dir / "good.INI", ProfileFileStatus::Loaded, ""},
+        {dir / "absent.INI", ProfileFileStatus::Missing, "No such file or directory"},
+        {dir / "no/folder.INI", ProfileFileStatus::Missing, "No such file or directory"},
+        {dir.Make("folder.INI"), ProfileFileStatus::Unreadable, "Is a directory"},
+        {fifo, ProfileFileStatus::Unreadable, "not a regular file"},
+        {"/dev/null", ProfileFileStatus::Unreadable, "not a regular file"},
+        {std::string(PATH_MAX + 10, 'x'), ProfileFileStatus::Unreadable, "File name too long"},
+        {std::string("a\0b", 3), ProfileFileStatus::Unreadable, "Invalid argument"},
+    };
+    for (const Case& c : cases) {
+        ProfileSnapshot snapshot(c.path);
+        EXPECT_EQ(snapshot.Status(), c.status) << c.path.substr(0, 80);
+        EXPECT_EQ(snapshot.Reason(), c.reason) << c.path.substr(0, 80);
+        EXPECT_EQ(snapshot.Read("S", "K", "d", kProfileBufferSize), c.status == ProfileFileStatus::Loaded ? "v" : "d");
+    }
+    // Root reads any file; the permission bits hold once its privileges are gone.
+    EXPECT_EQ(test::WithoutPrivileges([&] {
+                  ProfileSnapshot snapshot(locked);
+                  return snapshot.Status() == ProfileFileStatus::Unreadable && snapshot.Reason() == "Permission denied" &&
+                                 snapshot.Read("S", "K", "d", kProfileBufferSize) == "d"
+                             ? 0
+                             : 1;
+              }),
+              0);
+}
+
+TEST(PrivateProfile, FilesOverOneMebibyteAreNeitherReadNorWritten) {
+    TempDir dir;
+    const std::string file = dir / "big.INI";
+    const std::string head = "[S]\r\nK=old\r\n";
+    const std::string atLimit = head + std::string(kMaxProfileFileBytes - head.size(), '\n');
+    WriteFile(file, atLimit);
+    EXPECT_EQ(ProfileSnapshot(file).Status(), ProfileFileStatus::Loaded);
+    EXPECT_EQ(Read(file, "S", "K"), "old");
+    EXPECT_TRUE(WritePrivateProfileString("S", "K", "new", file));  // the same size
+    EXPECT_FALSE(WritePrivateProfileString("S", "K", "newer", file));  // would grow past the bound
+    EXPECT_FALSE(WritePrivateProfileString("S", "Added", "1", file));
+    EXPECT_EQ(ReadFile(file).size(), kMaxProfileFileBytes);
+
+    const std::string over = head + std::string(kMaxProfileFileBytes + 1 - head.size(), '\n');
+    WriteFile(file, over);
+    ProfileSnapshot snapshot(file);
+    EXPECT_EQ(snapshot.Status(), ProfileFileStatus::TooLarge);
+    EXPECT_EQ(snapshot.Reason(), "larger than 1 MiB (1048577 bytes)");
+    EXPECT_EQ(Read(file, "S", "K"), "<default>");
+    EXPECT_FALSE(WritePrivateProfileString("S", "K", "new", file));
+    EXPECT_EQ(ReadFile(file), over);
 }
 
 TEST(PrivateProfile, NeverOpensWhatIsNotARegularFile) {

@@ -31,6 +31,29 @@ protected:
 
 TEST_F(SettingsFileTest, NoFileGivesTheDefaults) { EXPECT_EQ(Load(), GenerationOptions()); }
 
+TEST_F(SettingsFileTest, LoadSaysWhatItFoundAndRefusedFilesGiveTheDefaults) {
+    const std::string entry = "[Parameters]\r\nMaxPixel=300\r\n";
+    struct Case {
+        std::string path;
+        std::string content;  // written when not empty
+        ProfileFileStatus status;
+        int maxPixel;
+    } cases[] = {
+        {file, entry, ProfileFileStatus::Loaded, 300},
+        {dir / "absent.INI", "", ProfileFileStatus::Missing, 200},
+        {dir / "big.INI", entry + std::string(kMaxProfileFileBytes, '\n'), ProfileFileStatus::TooLarge, 200},
+        {dir.Make("folder.INI"), "", ProfileFileStatus::Unreadable, 200},
+    };
+    for (const Case& c : cases) {
+        if (!c.content.empty()) WriteFile(c.path, c.content);
+        profile.SetFileName(c.path);
+        GenerationOptions options;
+        options.MaxPixel = -9;
+        EXPECT_EQ(LoadFromProfile(options, profile).Status(), c.status) << c.path;
+        EXPECT_EQ(options.MaxPixel, c.maxPixel) << c.path;
+    }
+}
+
 TEST_F(SettingsFileTest, ConvertsEntriesTheWayTheProfileReadsThem) {
     struct Case {
         const char *line, *field, *expected;
