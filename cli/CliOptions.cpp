@@ -34,11 +34,12 @@ std::string UsageText() {
         "With ContinueMaked=1 the run walks the numbered folders (00005, 00006, ...)\n"
         "from FOLDER on until the next one is missing.\n"
         "\n"
-        "Exit status: 0 done, 1 a page or the settings could not be written or the\n"
-        "run could not start, 2 bad command line or a settings file that cannot be\n"
-        "read (over 1 MiB, not a file, not readable, or a --settings FILE that is\n"
-        "missing), 130 interrupted (the page being made is saved with the cells so\n"
-        "far).\n";
+        "Exit status: 0 done; 1 a page, a reduced copy or the settings could not be\n"
+        "written, the run could not start, or a continuous run found no folder;\n"
+        "2 bad command line, a list name that cannot name a page, or a settings\n"
+        "file that cannot be read (over 1 MiB, not a file, not readable, or a\n"
+        "--settings FILE that is missing); 130 interrupted (the page being made is\n"
+        "saved with the cells so far).\n";
     return text;
 }
 

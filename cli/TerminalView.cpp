@@ -82,6 +82,8 @@ void TerminalView::ClearProgress() {
 
 void TerminalView::ShowMessage(const RunMessage& message) {
     ClearProgress();
+    // A copy that could not be written is a failure of the run, as a page is.
+    if (message.id == RunMessageId::SaveFailed) failed_ = true;
     std::fprintf(stderr, "%s\n", MessageText(message).c_str());
 }
 

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     CliOptions cli;
     std::string error;
     if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), cli, error)) {
-        return Fail(kExitUsage, error + "\nTry 'htmlimglist-cli --help'.");
+        return Fail(kExitUsage, ForTerminal(error) + "\nTry 'htmlimglist-cli --help'.");
     }
     if (cli.help) {
         std::fputs(UsageText().c_str(), stdout);
@@ -76,12 +76,12 @@ int main(int argc, char** argv) {
     if (settings.Status() != ProfileFileStatus::Loaded &&
         !(settings.Status() == ProfileFileStatus::Missing && missingAllowed)) {
         return Fail(kExitUsage,
-                    (namedSettings ? "--settings " : "settings file ") + settingsPath + ": " + settings.Reason());
+                    (namedSettings ? "--settings " : "settings file ") + ForTerminal(settingsPath) + ": " + settings.Reason());
     }
     ApplyOverrides(cli, options);
 
     if (cli.save && !SaveToProfile(options, profile)) {
-        return Fail(kExitFailed, "could not store the settings in " + settingsPath);
+        return Fail(kExitFailed, "could not store the settings in " + ForTerminal(settingsPath));
     }
     if (folder.empty()) return kExitOk;
 

@@ -73,6 +73,13 @@ TEST(CliTest, NamesReachTheTerminalWithControlsEscaped) {
     EXPECT_EQ(MessageText({RunMessageId::SaveFailed, "/x/\x1b.jpg", "No space left on device"}),
               "保存に失敗しました.\n/x/\\x1b.jpg: No space left on device");
     EXPECT_EQ(MessageText({RunMessageId::TooShallow, {}, {}}), "ﾊﾟｽの階層が少な過ぎます.");
+
+    // A copy that could not be written fails the run; a kept file does not.
+    TerminalView view(false);
+    view.ShowMessage({RunMessageId::NotACopy, "/x/a.jpg", {}});
+    EXPECT_FALSE(view.AnyFailure());
+    view.ShowMessage({RunMessageId::SaveFailed, "/x/b.jpg", "No space left on device"});
+    EXPECT_TRUE(view.AnyFailure());
 }
 
 }  // namespace
