@@ -11,6 +11,7 @@
 
 #include "listgen/AreaAverage.h"
 #include "listgen/Orientation.h"
+#include "listgen/UprightSampler.h"
 #include "platform/RegularFile.h"
 
 // jpeglib.h needs size_t and FILE declared first.
@@ -220,9 +221,8 @@ bool DecodeAveraged(jpeg_decompress_struct& codec, ErrorTrap& trap, int width, i
 // Working memory of one decode. It belongs to the caller of the error trap,
 // so that a jump out of libjpeg skips no destructor.
 struct DecodeScratch {
-    AreaAverager averager;
-    std::vector<std::pair<int64_t, int>> rowOfLine;  // (stored row, destination line), nearest road
-    std::vector<JDIMENSION> columnAt;                // stored column * components, nearest road
+    AreaAverager averager;   // smooth road
+    UprightSampler sampler;  // nearest road
 };
 
 // Everything after the source is attached: header, checks, decode, sampling.
@@ -267,63 +267,27 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
     const int components = codec.output_components;
     JSAMPARRAY row = (*codec.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&codec), JPOOL_IMAGE,
                                                 JDIMENSION(W) * JDIMENSION(components), 1);
-    out = Bitmap(width, height);
-
-    // Sampling happens in the upright picture: destination pixel (x, y)
-    // takes the upright pixel at its centre, which the orientation places in
-    // the stored picture. Without a turn across the diagonal a destination
-    // row comes from one stored row; with one, a destination column does.
-    // Each destination line is filled while its stored row is at hand, so
-    // rows are read once, in order, and the stored picture is never held.
-    const int64_t uprightWidth = swapped ? H : W, uprightHeight = swapped ? W : H;
-    const int lines = swapped ? width : height;  // destination lines, one stored row each
-    const int along = swapped ? height : width;  // pixels on such a line
-    std::vector<std::pair<int64_t, int>>& rowOfLine = scratch.rowOfLine;
-    std::vector<JDIMENSION>& columnAt = scratch.columnAt;
-    rowOfLine.resize(static_cast<std::size_t>(lines));
-    columnAt.resize(static_cast<std::size_t>(along));
-    for (int i = 0; i < lines; ++i) {
-        const int64_t ux = swapped ? StretchSourceIndex(i, width, uprightWidth) : 0;
-        const int64_t uy = swapped ? 0 : StretchSourceIndex(i, height, uprightHeight);
-        rowOfLine[std::size_t(i)] = {StoredPlace(orientation, ux, uy, uprightWidth, uprightHeight).y, i};
-    }
-    for (int j = 0; j < along; ++j) {
-        const int64_t ux = swapped ? 0 : StretchSourceIndex(j, width, uprightWidth);
-        const int64_t uy = swapped ? StretchSourceIndex(j, height, uprightHeight) : 0;
-        columnAt[std::size_t(j)] =
-            JDIMENSION(StoredPlace(orientation, ux, uy, uprightWidth, uprightHeight).x) * JDIMENSION(components);
-    }
-    std::stable_sort(rowOfLine.begin(), rowOfLine.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-
-    const std::size_t step = swapped ? 3 * std::size_t(width) : 3;  // next pixel along a line
-    int64_t haveRow = -1;  // stored row held in row[0]
+    UprightSampler& sampler = scratch.sampler;
+    sampler.Start(W, H, width, height, orientation, components);
     int reads = 0;
-    for (const auto& [want, line] : rowOfLine) {
-        if (want != haveRow) {
-            if (how.cancel != nullptr && ++reads % kRowsPerCancelCheck == 0 && how.cancel->load()) {
-                report.aborted = true;
-                std::snprintf(trap.message, sizeof trap.message, "aborted");
-                return false;
-            }
-            if (want > int64_t(codec.output_scanline)) {
-                JDIMENSION skip = JDIMENSION(want - int64_t(codec.output_scanline));
-                if (jpeg_skip_scanlines(&codec, skip) != skip) return false;
-            }
-            if (jpeg_read_scanlines(&codec, row, 1) != 1) return false;
-            haveRow = want;
+    for (int64_t want; (want = sampler.NextRow()) >= 0;) {
+        if (how.cancel != nullptr && ++reads % kRowsPerCancelCheck == 0 && how.cancel->load()) {
+            report.aborted = true;
+            std::snprintf(trap.message, sizeof trap.message, "aborted");
+            return false;
         }
-        uint8_t* dest = swapped ? out.Row(0) + 3 * std::size_t(line) : out.Row(line);
-        const JSAMPLE* src = row[0];
-        for (int j = 0; j < along; ++j, dest += step) {
-            const JSAMPLE* p = src + columnAt[std::size_t(j)];
-            if (cmyk) {
-                CmykPixelToRgb(p, inverted, dest);
-            } else {
-                dest[0] = p[0], dest[1] = p[1], dest[2] = p[2];
-            }
+        if (want > int64_t(codec.output_scanline)) {
+            JDIMENSION skip = JDIMENSION(want - int64_t(codec.output_scanline));
+            if (jpeg_skip_scanlines(&codec, skip) != skip) return false;
+        }
+        if (jpeg_read_scanlines(&codec, row, 1) != 1) return false;
+        if (cmyk) {
+            sampler.Take(row[0], [inverted](const uint8_t* p, uint8_t* rgb) { CmykPixelToRgb(p, inverted, rgb); });
+        } else {
+            sampler.Take(row[0], [](const uint8_t* p, uint8_t* rgb) { rgb[0] = p[0], rgb[1] = p[1], rgb[2] = p[2]; });
         }
     }
+    out = std::move(sampler.Result());
     // The rows below the last one used are never decoded.
     jpeg_abort_decompress(&codec);
     return true;
