@@ -174,14 +174,24 @@ void AppendUrlAscii(std::string& out, char c) {
     }
 }
 
-// Walks a name as ASCII bytes, well-formed non-ASCII characters and bytes
-// that belong to no well-formed sequence.
-template <typename Ascii, typename Character, typename Stray>
-void ForEachPiece(std::string_view s, Ascii ascii, Character character, Stray stray) {
+// Printable ASCII that the text or a link takes as it is.
+bool PlainInText(unsigned char b) { return b >= 0x20 && b < 0x7F && b != '&' && b != '<' && b != '>' && b != '"'; }
+bool PlainInUrl(unsigned char b) { return PlainInText(b) && b != '%' && b != '#' && b != '?' && b != '\\'; }
+
+// Walks a name as runs of plain bytes (appended as they are), other ASCII
+// bytes, well-formed non-ASCII characters and bytes that belong to no
+// well-formed sequence.
+template <typename Plain, typename Ascii, typename Character, typename Stray>
+void AppendPieces(std::string& out, std::string_view s, Plain plain, Ascii ascii, Character character, Stray stray) {
     uint32_t cp;
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
-        if (b < 0x80) {
+        if (plain(b)) {
+            std::size_t end = i + 1;
+            while (end < s.size() && plain(static_cast<unsigned char>(s[end]))) ++end;
+            out.append(s.data() + i, end - i);
+            i = end;
+        } else if (b < 0x80) {
             ascii(s[i]);
             ++i;
         } else if (const std::size_t n = DecodeUtf8(s, i, cp); n != 0) {
@@ -195,8 +205,8 @@ void ForEachPiece(std::string_view s, Ascii ascii, Character character, Stray st
 }
 
 void AppendText(std::string& out, std::string_view s, bool escapeMarkup) {
-    ForEachPiece(
-        s,
+    AppendPieces(
+        out, s, PlainInText,
         [&](char c) {
             if (escapeMarkup && AppendMarkupEntity(out, c)) return;
             if (IsControl(static_cast<unsigned char>(c))) {
@@ -217,8 +227,8 @@ void AppendText(std::string& out, std::string_view s, bool escapeMarkup) {
 }
 
 void AppendUrl(std::string& out, std::string_view s) {
-    ForEachPiece(
-        s, [&](char c) { AppendUrlAscii(out, c); },
+    AppendPieces(
+        out, s, PlainInUrl, [&](char c) { AppendUrlAscii(out, c); },
         [&](std::string_view utf8Char, uint32_t cp) {
             // A C1 control as "&#N;" would be read through the windows-1252
             // table (&#128; is the euro sign).
