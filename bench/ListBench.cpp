@@ -94,11 +94,11 @@ std::string Gif(int w, int h) {
 
 class Folder {
 public:
-    explicit Folder(int files) {
+    Folder(int files, const std::string& prefix) {
         char pattern[] = "/tmp/htmlimglist-bench-XXXXXX";
         path_ = mkdtemp(pattern);
         for (int i = 0; i < files; ++i) {
-            std::string name = path_ + "/file" + std::to_string(100000 + i);
+            std::string name = path_ + "/" + prefix + std::to_string(100000 + i);
             std::ofstream out;
             switch (i % 5) {
                 case 0: out.open(name + ".jpg", std::ios::binary); out << Jpeg(4000 - i % 7, 3000); break;
@@ -119,12 +119,12 @@ private:
     std::string path_;
 };
 
-void BM_ProbeAndBuildPage(benchmark::State& state) {
+void ProbeAndBuildPage(benchmark::State& state, const std::string& prefix) {
     const int files = int(state.range(0));
-    Folder folder(files);
+    Folder folder(files, prefix);
     ChGetImgSize probe;
     int32_t width, height;
-    if (!probe.GetJpegSize(folder.path() + "/file100006.jpg", width, height) || probe.Orientation != 2) {
+    if (!probe.GetJpegSize(folder.path() + "/" + prefix + "100006.jpg", width, height) || probe.Orientation != 2) {
         state.SkipWithError("the Exif segments are not read");
         return;
     }
@@ -139,7 +139,16 @@ void BM_ProbeAndBuildPage(benchmark::State& state) {
     state.counters["files_per_second"] =
         benchmark::Counter(double(files) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
+
+void BM_ProbeAndBuildPage(benchmark::State& state) { ProbeAndBuildPage(state, "file"); }
 BENCHMARK(BM_ProbeAndBuildPage)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// The same folder with Japanese names (kanji, kana, a wave dash and a blank),
+// so every name goes through the CP932 conversion of links and text.
+void BM_ProbeAndBuildPageJapaneseNames(benchmark::State& state) {
+    ProbeAndBuildPage(state, "\xE6\x97\x85\xE8\xA1\x8C\xE3\x81\xAE\xE5\x86\x99\xE7\x9C\x9F\xE3\x80\x9C ");
+}
+BENCHMARK(BM_ProbeAndBuildPageJapaneseNames)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 }  // namespace
 

@@ -170,23 +170,18 @@ void FolderListWriter::AddFolderLines(bool reduced) {
     if (!options_.NextPrevIndex) return;
 
     const int64_t n = LeadingNumber(folderName);
-    const std::string listName = PageUrl(options_.HTMLListName);
     const bool twoLevel = options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList && !reduced;
-    std::string line;
-    const long long prev = n - 1, next = n + 1;
-    if (n > 0 && twoLevel) {
-        line = Format("<br><a href=\"../../%05lld/%05lld/%s\">Prev</a> / <a href=\"../../%05lld/%05lld/%s\">Next</a>",
-                      prev, prev, listName.c_str(), next, next, listName.c_str());
-    } else if (n > 0) {
-        line = Format("<br><a href=\"../%05lld/%s\">Prev</a> / <a href=\"../%05lld/%s\">Next</a>", prev,
-                      listName.c_str(), next, listName.c_str());
-    } else if (twoLevel) {
-        line = Format("<br><a href=\"../../%05lld/%05lld/%s\">Next</a>", next, next, listName.c_str());
-    } else {
-        line = Format("<br><a href=\"../%05lld/%s\">Next</a>", next, listName.c_str());
-    }
+    auto link = [&](long long number, const char* text) {
+        const std::string folder = Format("%05lld", number);
+        const std::string href = twoLevel ? PageHref({"..", "..", folder, folder, options_.HTMLListName})
+                                          : PageHref({"..", folder, options_.HTMLListName});
+        return "<a href=\"" + href + "\">" + text + "</a>";
+    };
+    std::string line = "<br>";
+    if (n > 0) line += link(n - 1, "Prev") + " / ";
+    line += link(n + 1, "Next");
     if (options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList && reduced) {
-        line += " / <a href=\"" + PageUrl(folderName) + "/" + listName + "\">Large</a>";
+        line += " / <a href=\"" + PageHref({folderName, options_.HTMLListName}) + "\">Large</a>";
     }
     Insert(state_.TableEntry, line);
     Insert(state_.BottomEntry, line);
@@ -224,19 +219,16 @@ bool FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image
     if (options_.ImageInfo && image.probed.animated) Insert(row, "<br>Animation");
 
     const FittedSize& fit = image.probed.fit;
-    const std::string src = PageUrl(name);
+    const std::string src = PageHref({name});
     if (reduced || fit.unscaled) {
         Insert(row, "<br><img SRC=\"" + src + "\" NOSAVE>");
     } else {
         Insert(row, Format("<br><img SRC=\"%s\" NOSAVE height=%d width=%d>", src.c_str(), fit.height, fit.width));
     }
 
-    if (reduced) {
-        Insert(row, "<br><a href=\"" + PageUrl(state_.SubFolderName) + "/" + src + "\">" +
-                        PageText(displayName) + "</a>");
-    } else {
-        Insert(row, "<br><a href=\"" + src + "\">" + PageText(displayName) + "</a>");
-    }
+    // A reduced list links each copy to its full-size image in the folder.
+    const std::string href = reduced ? PageHref({state_.SubFolderName, name}) : src;
+    Insert(row, "<br><a href=\"" + href + "\">" + PageText(displayName) + "</a>");
 
     if (options_.DisplayImageSize) {
         Insert(row, Format("<br>(%dx%d)", image.probed.shownWidth, image.probed.shownHeight));

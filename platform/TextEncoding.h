@@ -1,7 +1,13 @@
 // Names from the file system (UTF-8) turned into the page's text (Shift_JIS,
 // code page 932), and the escaping that keeps a name from breaking the page.
+//
+// A browser reads a shift_jis page with the CP932 table. A character is
+// written as its CP932 bytes only where those bytes read back as the same
+// character; everything else is written so that the browser still gets the
+// character (in text) or the file's own bytes (in a link).
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -9,19 +15,35 @@ namespace htmlimglist {
 
 bool IsValidUtf8(std::string_view s);
 
-// UTF-8 to CP932. A character CP932 lacks becomes "&#N;" with its code point.
-// Text that is not valid UTF-8 is returned as its raw bytes.
+// UTF-8 to CP932 for the page's text. Written as "&#N;" with the code point:
+// a character CP932 lacks or whose CP932 bytes read back as another character
+// (U+301C WAVE DASH, U+00A5 YEN SIGN, ...), and control characters (C0, DEL,
+// C1), so no line of a page holds a bare CR or LF. Each byte that is not part
+// of a well-formed UTF-8 sequence becomes "&#65533;" (U+FFFD).
 std::string Utf8ToCp932(std::string_view utf8);
 
 // For text between tags and inside attribute values: & < > " as entities.
 std::string EscapeHtmlText(std::string_view s);
 
-// For href and src values: % # ? \ and control bytes percent-encoded, then
+// The ASCII part of a link: % # ? \ and control bytes percent-encoded, then
 // & < > " as entities. Blanks and non-ASCII bytes stay as they are.
 std::string EscapeHtmlUrl(std::string_view s);
 
-// The two combined with the conversion: what a name becomes on the page.
-inline std::string PageText(std::string_view utf8Name) { return Utf8ToCp932(EscapeHtmlText(utf8Name)); }
-inline std::string PageUrl(std::string_view utf8Name) { return Utf8ToCp932(EscapeHtmlUrl(utf8Name)); }
+// What a name becomes as the page's text: escaped and converted.
+std::string PageText(std::string_view utf8Name);
+
+// What one path segment becomes inside an href or src value: the ASCII part
+// as EscapeHtmlUrl; a character as its CP932 bytes when they read back as the
+// same character, as its UTF-8 bytes percent-encoded when they read back as
+// another one (and for C1 controls), as "&#N;" when CP932 lacks it (the
+// browser turns that into the character, and the URL into its UTF-8 bytes);
+// each byte that is not well-formed UTF-8 percent-encoded.
+std::string PageUrl(std::string_view utf8Segment);
+
+// A whole relative href or src value: the segments through PageUrl, joined by
+// '/'. A first segment holding ':' gets "./" in front, so that the browser
+// does not take it for a scheme ("javascript:", "C:"). A blank at the very
+// start or end of the value is written "%20", as the browser strips it there.
+std::string PageHref(std::initializer_list<std::string_view> segments);
 
 }  // namespace htmlimglist

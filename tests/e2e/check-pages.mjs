@@ -1,9 +1,12 @@
 // Opens every page given on the command line in headless Chromium (file URLs,
-// nothing served) and checks: every image loaded, every link's target exists
-// on disk, the visible names read as the names on disk, no script ran, and
-// a photo stored on its side is shown upright.
+// nothing served) and checks: every image loaded and is one of the files on
+// disk, every link's target exists on disk and an image's link names the very
+// bytes of a file's name, the visible names read as the names on disk, no
+// script ran, clicking each link (in a fresh page) only navigates to its
+// file, and a photo stored on its side is shown upright.
 // Usage: node check-pages.mjs [--upright NAME:WxH] NAMES_FILE PAGE...
-//   NAMES_FILE: the image file names on disk, one per line (UTF-8).
+//   NAMES_FILE: the image file names on disk, each followed by a NUL byte
+//     (names may hold newlines and bytes that are not UTF-8).
 //   --upright: every image named NAME must be laid out with the aspect of
 //     W x H (within 2%), both where the page gives its size in attributes
 //     (a full-size list) and where it gives none (a list of reduced copies,
@@ -12,19 +15,63 @@ import { chromium } from 'playwright-core';
 import fs from 'node:fs';
 import path from 'node:path';
 import os from 'node:os';
-import { fileURLToPath } from 'node:url';
 
 const args = process.argv.slice(2);
 let upright = null;
 if (args[0] === '--upright') {
   const [, name, w, h] = args[1].match(/^(.*):(\d+)x(\d+)$/);
-  upright = { name, aspect: Number(h) / Number(w), sized: 0, unsized: 0 };
+  upright = { name: Buffer.from(name), aspect: Number(h) / Number(w), sized: 0, unsized: 0 };
   args.splice(0, 2);
 }
 const [namesFile, ...pages] = args;
-const names = fs.readFileSync(namesFile, 'utf8').split('\n').filter(Boolean);
-const lowerAscii = (s) => s.replace(/[A-Z]/g, (c) => c.toLowerCase());
-const displayNames = new Set(names.map(lowerAscii));
+const names = [];
+for (let data = fs.readFileSync(namesFile), at; (at = data.indexOf(0)) >= 0; data = data.subarray(at + 1)) {
+  names.push(Buffer.from(data.subarray(0, at)));
+}
+const onDisk = new Set(names.map((n) => n.toString('hex')));
+
+// The bytes a file URL's path names: percent-encoded bytes decoded one by one
+// (a browser serialises every other byte of a path as ASCII). Null for any
+// URL that is not a local file.
+function fileUrlBytes(href) {
+  const url = new URL(href);
+  if (url.protocol !== 'file:' || url.host !== '') return null;
+  const p = url.pathname;
+  const bytes = [];
+  for (let i = 0; i < p.length; i++) {
+    if (p[i] === '%' && /^[0-9A-Fa-f]{2}$/.test(p.slice(i + 1, i + 3))) {
+      bytes.push(parseInt(p.slice(i + 1, i + 3), 16));
+      i += 2;
+    } else {
+      bytes.push(...Buffer.from(p[i]));
+    }
+  }
+  return Buffer.from(bytes);
+}
+const baseName = (bytes) => bytes.subarray(bytes.lastIndexOf(0x2f) + 1);
+
+// Well-formed UTF-8 as its characters, every other byte through `stray`.
+function decodeName(bytes, stray) {
+  let out = '';
+  for (let i = 0; i < bytes.length;) {
+    const b = bytes[i];
+    const len = b < 0x80 ? 1 : (b & 0xe0) === 0xc0 ? 2 : (b & 0xf0) === 0xe0 ? 3 : (b & 0xf8) === 0xf0 ? 4 : 0;
+    let cp = [0, b, b & 0x1f, b & 0x0f, b & 0x07][len];
+    let ok = len > 0 && i + len <= bytes.length;
+    for (let k = 1; ok && k < len; k++) {
+      ok = (bytes[i + k] & 0xc0) === 0x80;
+      cp = (cp << 6) | (bytes[i + k] & 0x3f);
+    }
+    ok = ok && cp >= [0, 0, 0x80, 0x800, 0x10000][len] && cp <= 0x10ffff && !(cp >= 0xd800 && cp <= 0xdfff);
+    out += ok ? String.fromCodePoint(cp) : stray(b);
+    i += ok ? len : 1;
+  }
+  return out;
+}
+// How a page shows a file name: ASCII capitals lowered, a byte that is not
+// UTF-8 as U+FFFD.
+const displayName = (bytes) => decodeName(bytes, () => '\uFFFD').replace(/[A-Z]/g, (c) => c.toLowerCase());
+const printable = (bytes) => JSON.stringify(decodeName(bytes, (b) => `\\x${b.toString(16)}`));
 
 const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'htmlimglist-chromium-'));
 const browser = await chromium.launchPersistentContext(userDataDir, {
@@ -38,28 +85,61 @@ let failures = 0;
 let checks = 0;
 const fail = (page, what) => { failures++; console.log(`FAILED ${page}: ${what}`); };
 
+// Clicks link number `index` of the page in a fresh tab and reports where the
+// browser went (the navigation is stopped before it loads) and how many
+// dialogs a script opened.
+async function clickLink(pageUrl, index) {
+  const page = await browser.newPage();
+  let dialogs = 0;
+  page.on('dialog', async (d) => { dialogs++; await d.dismiss(); });
+  await page.goto(pageUrl, { waitUntil: 'load' });
+  let navigatedTo = null;
+  const navigated = new Promise((resolve) => {
+    page.route('**/*', async (route) => {
+      const request = route.request();
+      if (request.isNavigationRequest() && request.frame() === page.mainFrame()) {
+        navigatedTo = request.url();
+        resolve();
+      }
+      await route.abort();
+    });
+  });
+  await page.locator('a').nth(index).click({ noWaitAfter: true });
+  await Promise.race([navigated, new Promise((resolve) => setTimeout(resolve, 3000))]);
+  await page.close();
+  return { navigatedTo, dialogs };
+}
+
 for (const pagePath of pages) {
   const page = await browser.newPage();
   let dialogs = 0;
   page.on('dialog', async (d) => { dialogs++; await d.dismiss(); });
-  await page.goto('file://' + pagePath, { waitUntil: 'load' });
+  const pageUrl = 'file://' + pagePath;
+  await page.goto(pageUrl, { waitUntil: 'load' });
   const report = await page.evaluate(() => ({
     images: [...document.images].map((i) => {
       const box = i.getBoundingClientRect();
       return { src: i.src, loaded: i.complete && i.naturalWidth > 0, sized: i.hasAttribute('width') && i.hasAttribute('height'),
                width: box.width, height: box.height };
     }),
-    links: [...document.links].map((a) => ({ href: a.href, text: a.textContent })),
+    links: [...document.querySelectorAll('a')].map((a) => ({ href: a.href, text: a.textContent })),
     scripts: document.scripts.length,
     handlers: [...document.querySelectorAll('*')].filter((e) => [...e.attributes].some((a) => a.name.startsWith('on'))).length,
     charset: document.characterSet,
   }));
+  await page.close();
   checks++;
   if (report.images.length === 0) fail(pagePath, 'no images');
   for (const img of report.images) {
     checks++;
-    if (!img.loaded) fail(pagePath, `image did not load: ${decodeURIComponent(img.src)}`);
-    if (upright && path.basename(fileURLToPath(img.src)) === upright.name) {
+    const bytes = fileUrlBytes(img.src);
+    if (bytes === null) {
+      fail(pagePath, `image is no local file: ${img.src}`);
+      continue;
+    }
+    if (!img.loaded) fail(pagePath, `image did not load: ${printable(bytes)}`);
+    if (!onDisk.has(baseName(bytes).toString('hex'))) fail(pagePath, `image ${printable(bytes)} is none of the files`);
+    if (upright && baseName(bytes).equals(upright.name)) {
       checks++;
       img.sized ? upright.sized++ : upright.unsized++;
       const aspect = img.height / img.width;
@@ -68,21 +148,37 @@ for (const pagePath of pages) {
       }
     }
   }
-  for (const link of report.links) {
+  for (const [index, link] of report.links.entries()) {
     checks++;
-    const target = fileURLToPath(link.href);
-    const isNavigation = ['Prev', 'Next', 'Large'].includes(link.text);
-    // The series' ends link to the folders just outside it, which need not exist.
-    const seriesEnd = isNavigation && link.text !== 'Large' && !fs.existsSync(path.dirname(target));
-    if (!seriesEnd && !fs.existsSync(target)) fail(pagePath, `link target missing: ${target}`);
-    if (!isNavigation && !displayNames.has(link.text)) fail(pagePath, `name reads '${link.text}', not as on disk`);
+    const target = fileUrlBytes(link.href);
+    if (target === null) {
+      fail(pagePath, `link leads out of the file system: ${link.href}`);
+    } else {
+      const isNavigation = ['Prev', 'Next', 'Large'].includes(link.text);
+      // The series' ends link to the folders just outside it, which need not exist.
+      const folder = target.subarray(0, target.lastIndexOf(0x2f));
+      const seriesEnd = isNavigation && link.text !== 'Large' && !fs.existsSync(folder);
+      if (!seriesEnd && !fs.existsSync(target)) fail(pagePath, `link target missing: ${printable(target)}`);
+      if (!isNavigation) {
+        const name = baseName(target);
+        if (!onDisk.has(name.toString('hex'))) fail(pagePath, `link ${printable(target)} names none of the files`);
+        if (link.text !== displayName(name)) {
+          fail(pagePath, `name reads ${JSON.stringify(link.text)}, not as ${printable(name)} on disk`);
+        }
+      }
+    }
+    checks++;
+    const click = await clickLink(pageUrl, index);
+    if (click.dialogs !== 0) fail(pagePath, `clicking ${JSON.stringify(link.text)} ran a script`);
+    if (click.navigatedTo !== link.href) {
+      fail(pagePath, `clicking ${JSON.stringify(link.text)} went to ${click.navigatedTo}, not ${link.href}`);
+    }
   }
   checks++;
   if (report.charset !== 'Shift_JIS') fail(pagePath, `read as ${report.charset}`);
   checks++;
   if (report.scripts !== 0 || report.handlers !== 0 || dialogs !== 0) fail(pagePath, 'a script ran or could run');
   console.log(`ok ${pagePath}: ${report.images.length} images, ${report.links.length} links`);
-  await page.close();
 }
 await browser.close();
 if (upright) {

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Pages in a real browser: makes a folder series of images whose names hold
-# Japanese text, blanks, & # % ' " < a leading dash and an emoji, runs
-# htmlimglist-cli in full-size and in reduced mode (with the list of full-size
-# images and Prev/Next across numbered folders), then opens every page in
-# headless Chromium through playwright-core. Each folder also holds a
-# portrait photo stored on its side (400 x 300 with EXIF orientation 6, made
-# by htmlimglist-makecorpus from the same build), which every page must show
-# upright.
+# Japanese text, blanks, & # % ' " < a leading dash and an emoji, characters
+# whose Shift_JIS bytes a browser reads as others (yen sign, wave dash, minus,
+# dashes, cent, not), names a browser could take for a scheme (javascript:,
+# C:), blanks at a name's ends, a Latin-1 name that is not UTF-8 and one with
+# a newline. Runs htmlimglist-cli in full-size and in reduced mode (with the
+# list of full-size images and Prev/Next across numbered folders, and on a
+# folder "Trip: Kyoto" beside the series, whose links start with its name),
+# then opens every page in headless Chromium through playwright-core. Each
+# folder also holds a portrait photo stored on its side (400 x 300 with EXIF
+# orientation 6, made by htmlimglist-makecorpus from the same build), which
+# every page must show upright.
 #   tests/e2e/run.sh CLI_PATH
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -26,8 +30,11 @@ export HTMLIMGLIST_INI="$work/settings.INI"
 names=(
     "写真 一番.JPG" "my photo.jpg" "R&D.jpg" "#1.jpg" "100%.jpg" "it's.gif" 'say "hi".jpg'
     "<b>bold.jpg" "-dash.jpg" "😀 smile.gif" "<img src=x onerror=alert(1)>.jpg"
+    "¥100.jpg" "〜wave.jpg" "−minus.jpg" "—dash.gif" "‖.jpg" "¢¬.jpg"
+    "javascript:alert(1).jpg" "C:photo.jpg" " lead.jpg" "trail .jpg" $'caf\xe9.jpg' $'new\nline.jpg'
 )
-printf '%s\n' "${names[@]}" "$portrait" > "$work/names.txt"
+# NUL-separated: names may hold a newline and bytes that are not UTF-8.
+printf '%s\0' "${names[@]}" "$portrait" > "$work/names.bin"
 for n in 00001 00002; do
     folder="$work/series/$n/$n"
     mkdir -p "$folder"
@@ -43,10 +50,15 @@ for n in 00001 00002; do
     "$makecorpus" --orientation 6 "$folder" 1 400 300 90 portrait
 done
 cp -r "$work/series/00001/00001" "$work/plain"
+trip="$work/series/Trip: Kyoto/Trip: Kyoto"
+mkdir -p "$(dirname "$trip")"
+cp -r "$work/series/00001/00001" "$trip"
 
 "$cli" -q --set NextPrevIndex=1 --set DisplayFileSize=1 --set ImageInfo=1 -- "$work/plain"
 "$cli" -q --set ContinueMaked=1 --set MakeSmallImage=1 --set NextPrevIndex=1 -- "$work/series/00001/00001" 2>/dev/null
+"$cli" -q --set MakeSmallImage=1 --set NextPrevIndex=1 -- "$trip"
 
 pages=("$work/plain/index.html")
 for n in 00001 00002; do pages+=("$work/series/$n/index.html" "$work/series/$n/$n/index.html"); done
-node "$here/check-pages.mjs" --upright "$portrait:300x400" "$work/names.txt" "${pages[@]}"
+pages+=("$(dirname "$trip")/index.html" "$trip/index.html")
+node "$here/check-pages.mjs" --upright "$portrait:300x400" "$work/names.bin" "${pages[@]}"

@@ -412,10 +412,54 @@ TEST_F(FolderListWriterTest, NamesAreEscapedAndWrittenInShiftJis) {
     EXPECT_TRUE(has("<br><a href=\"R&amp;D &lt;b&gt;&quot;x&quot;.jpg\">r&amp;d &lt;b&gt;&quot;x&quot;.jpg</a>\r\n"));
     EXPECT_TRUE(has("<br><a href=\"\x8E\xCA\x90\x5E.jpg\">\x8E\xCA\x90\x5E.jpg</a>\r\n"));
     EXPECT_TRUE(has("<br><a href=\"&#128512;.jpg\">&#128512;.jpg</a>\r\n"));
-    EXPECT_TRUE(has("<br><a href=\"raw\xFF\xFE.jpg\">raw\xFF\xFE.jpg</a>\r\n"));
+    EXPECT_TRUE(has("<br><a href=\"raw%FF%FE.jpg\">raw&#65533;&#65533;.jpg</a>\r\n"));
     EXPECT_FALSE(has("<b>"));
     // the view gets the names as the file system gives them
     EXPECT_NE(std::find(view.statusNames.begin(), view.statusNames.end(), "R&D <b>\"x\".jpg"), view.statusNames.end());
+}
+
+// Names a browser would read as a scheme, or lose blanks of, in both page
+// kinds: the image's src, its link (FOLDER/NAME in a reduced list) and the
+// reduced list's Large link. No line of a page holds a bare CR or LF.
+TEST_F(FolderListWriterTest, LinksThatCouldBeSchemesOrLoseBlanks) {
+    const struct {
+        const char* folder;  // under its own temp folder
+        const char* file;
+        bool reduced;
+        const char* src;
+        const char* href;
+        const char* large;  // the reduced list's Large link
+    } cases[] = {
+        {"pics", "javascript:alert(1).jpg", false, "./javascript:alert(1).jpg", "./javascript:alert(1).jpg", nullptr},
+        {"pics", "C:photo.jpg", false, "./C:photo.jpg", "./C:photo.jpg", nullptr},
+        {"pics", " lead.jpg", false, "%20lead.jpg", "%20lead.jpg", nullptr},
+        {"pics", "trail ", false, "trail%20", "trail%20", nullptr},
+        {"pics", "new\nline.jpg", false, "new%0Aline.jpg", "new%0Aline.jpg", nullptr},
+        {"Trip: Kyoto", "a.jpg", true, "a.jpg", "./Trip: Kyoto/a.jpg", "./Trip: Kyoto/index.html"},
+        {"Trip: Kyoto", "C:photo.jpg", true, "./C:photo.jpg", "./Trip: Kyoto/C:photo.jpg", "./Trip: Kyoto/index.html"},
+        {" lead", "trail ", true, "trail%20", "%20lead/trail%20", "%20lead/index.html"},
+        {"pics", "b:c.jpg", true, "./b:c.jpg", "pics/b:c.jpg", "pics/index.html"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.folder << "/" << c.file);
+        const std::string folder = dir.Make("links" + std::to_string(++n) + "/" + c.folder);
+        WriteFile(folder + "/" + c.file, SmallJpeg(1, 1));
+        options = GenerationOptions{};
+        options.NextPrevIndex = true;
+        options.MakeSmallImage = c.reduced;
+        RecordingMaker maker;
+        const std::string page = Run(folder, c.reduced, 6, 200, &maker);
+        auto has = [&](const std::string& s) { return page.find(s) != std::string::npos; };
+        EXPECT_TRUE(has("<br><img SRC=\"" + std::string(c.src) + "\" NOSAVE>\r\n"));
+        EXPECT_TRUE(has("<br><a href=\"" + std::string(c.href) + "\">"));
+        if (c.large != nullptr) {
+            EXPECT_TRUE(has(" / <a href=\"" + std::string(c.large) + "\">Large</a>\r\n"));
+        }
+        std::string body = page;
+        for (std::size_t at; (at = body.find("\r\n")) != std::string::npos;) body.erase(at, 2);
+        EXPECT_EQ(body.find_first_of("\r\n"), std::string::npos);
+    }
 }
 
 TEST_F(FolderListWriterTest, DisplayNameLowersOnlyAsciiCapitals) {
