@@ -89,6 +89,21 @@ TEST_F(RunDriverTest, AbortDuringTheReducedListSkipsTheFullSizeList) {
     EXPECT_FALSE(FileExists(folder + "/index.html"));
 }
 
+TEST_F(RunDriverTest, AListNameThatCannotNameAPageIsRefusedBeforeAnythingIsWritten) {
+    std::string folder = Folder("album/sel");
+    options.MakeSmallImage = true;
+    for (const char* name : {"", ".", "..", "../outside.html", "sub/index.html"}) {
+        SCOPED_TRACE(name);
+        options.HTMLListName = name;
+        view.messages.clear();
+        EXPECT_EQ(Start(folder), RunOutcome::BadListName);
+        EXPECT_EQ(view.messages, std::vector<std::string>{name[0] ? "BadListName " + std::string(name) : "BadListName"});
+    }
+    EXPECT_FALSE(FileExists(dir / "outside.html"));
+    EXPECT_FALSE(FileExists(dir / "album/index.html"));
+    EXPECT_FALSE(FileExists(folder + "/index.html"));
+}
+
 TEST_F(RunDriverTest, OneLevelSeriesRunsUntilTheNextFolderIsMissing) {
     for (const char* n : {"00005", "00006", "00007"}) Folder(std::string("pics/") + n);
     Folder("pics/00009");  // beyond the gap: never reached
