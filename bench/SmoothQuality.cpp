@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         auto start = std::chrono::steady_clock::now();
         DecodeJpegScaled(input, fit.width, fit.height, nearest);
         set.nearestSeconds += Seconds(start);
-        JpegReduction how;
+        Reduction how;
         how.smooth = true;
         start = std::chrono::steady_clock::now();
         DecodeJpegScaled(input, fit.width, fit.height, smooth, nullptr, how);

@@ -58,7 +58,7 @@ TSettingForm::TSettingForm(GenerationOptions& options, TProfile& profile, QWidge
 void TSettingForm::BuildLayout() {
     setWindowTitle(QStringLiteral("作成条件設定"));
     setFont(JapaneseFont(JapaneseFace::PGothic, 12));
-    setFixedSize(393, 297);
+    setFixedSize(393, 317);
 
     Label1 = MakeLabel(this, "HTMLﾘｽﾄ名", 8, 12, 62, 12);
     Edit1 = MakeEdit(this, 88, 8, 121, 20);
@@ -82,15 +82,16 @@ void TSettingForm::BuildLayout() {
     CheckBox4 = MakeCheckBox(GroupBox1, "ﾌｧｲﾙｻｲｽﾞの表示(&F)", 8, 72, 128, 17);
     CheckBox10 = MakeCheckBox(GroupBox1, "ﾌｧｲﾙ日時の表示(&D)", 8, 92, 128, 17);
     CheckBox11 = MakeCheckBox(GroupBox1, "ﾌｧｲﾙ時刻も表示(&T)", 8, 112, 125, 17);
-    GroupBox2 = Place(new QGroupBox(QStringLiteral("画像の処理")), this, 8, 230, 377, 46);
+    GroupBox2 = Place(new QGroupBox(QStringLiteral("画像の処理")), this, 8, 230, 377, 66);
     CheckBox12 = MakeCheckBox(GroupBox2, "写真の向きを補正(&R)", 8, 20, 170, 17);
     CheckBox13 = MakeCheckBox(GroupBox2, "なめらかに縮小(&M)", 196, 20, 170, 17);
+    CheckBox14 = MakeCheckBox(GroupBox2, "PNG/WebPも対象(&W)", 8, 40, 170, 17);
     BitBtn3 = MakeButton(this, "作成開始", 312, 8, 75, 25);
     BitBtn1 = MakeButton(this, "設定のみ(&1)", 312, 36, 75, 25);
     BitBtn2 = MakeButton(this, "ｷｬﾝｾﾙ", 312, 64, 75, 25);
     BitBtn3->setDefault(true);
 
-    StatusBar1 = Place(new QStatusBar, this, 0, 278, 393, 19);
+    StatusBar1 = Place(new QStatusBar, this, 0, 298, 393, 19);
     StatusBar1->setSizeGripEnabled(false);
     statusText_ = new QLabel;
     StatusBar1->addWidget(statusText_, 1);
@@ -100,7 +101,7 @@ void TSettingForm::BuildLayout() {
     const std::vector<QWidget*> tabOrder = {Edit1,     Edit3,     Edit2,      CheckBox1,  CheckBox9, Edit4,
                                             Edit5,     CheckBox7, CheckBox6,  CheckBox5,  CheckBox2, CheckBox8,
                                             CheckBox3, CheckBox4, CheckBox10, CheckBox11, BitBtn3,   BitBtn1,
-                                            BitBtn2,   CheckBox12, CheckBox13};
+                                            BitBtn2,   CheckBox12, CheckBox13, CheckBox14};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Edit1->setFocus();
 
@@ -123,6 +124,7 @@ void TSettingForm::BuildLayout() {
         {"DisplayTime", nullptr, CheckBox11},
         {"AutoRotate", nullptr, CheckBox12},
         {"SmoothReduce", nullptr, CheckBox13},
+        {"MoreImageTypes", nullptr, CheckBox14},
     };
 
     // The hinted check boxes (CheckBox1MouseMove ... CheckBox9MouseMove) and
@@ -140,6 +142,7 @@ void TSettingForm::BuildLayout() {
         {CheckBox9, "大きい画像ﾘｽﾄも同時に作成する時に使用します。"},
         {CheckBox12, "ﾃﾞｼﾞｶﾒ写真の向き情報(EXIF)に従って正しい向きで表示します。"},
         {CheckBox13, "縮小画像を画素の平均で作成します。ﾓｱﾚが出にくくなります。"},
+        {CheckBox14, "PNGとWebPの画像もﾘｽﾄに加えます。"},
         {GroupBox2, nullptr},
         {Label4, nullptr},
         {Label5, nullptr},

@@ -74,6 +74,7 @@ public:
     QGroupBox* GroupBox2;
     QCheckBox* CheckBox12;  // AutoRotate
     QCheckBox* CheckBox13;  // SmoothReduce
+    QCheckBox* CheckBox14;  // MoreImageTypes
     QPushButton* BitBtn3;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const int width = 1 + int(size % 197);
     const int height = 1 + int(size / 197 % 199);
-    JpegReduction how;
+    Reduction how;
     how.orientation = 1 + data[size / 3] % 8;
     how.smooth = (data[size / 2] & 1) != 0;
     std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -1,11 +1,13 @@
 #include "listgen/ChGetImgSize.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <span>
 #include <vector>
 
 #include "listgen/ExifOrientation.h"
+#include "listgen/ImageHeader.h"
 
 namespace htmlimglist {
 namespace {
@@ -165,6 +167,34 @@ bool ChGetImgSize::GetGifSize(ProbeSource& source, int32_t& width, int32_t& heig
         }
     }
     return LastTwoBytesAre(cursor, kGifTrailer);
+}
+
+namespace {
+
+bool TakeHeader(bool recognised, const ImageHeader& header, const char* animationId, int32_t& width,
+                int32_t& height, char (&id)[20], int& orientation) {
+    if (!recognised) return false;
+    width = header.width;
+    height = header.height;
+    std::snprintf(id, sizeof id, "%s", header.animated ? animationId : "");
+    orientation = header.orientation;
+    return true;
+}
+
+}  // namespace
+
+bool ChGetImgSize::GetPngSize(ProbeSource& source, int32_t& width, int32_t& height) {
+    AnimationId[0] = '\0';
+    Orientation = 1;
+    ImageHeader header;
+    return TakeHeader(ProbePng(source, header), header, "acTL", width, height, AnimationId, Orientation);
+}
+
+bool ChGetImgSize::GetWebpSize(ProbeSource& source, int32_t& width, int32_t& height) {
+    AnimationId[0] = '\0';
+    Orientation = 1;
+    ImageHeader header;
+    return TakeHeader(ProbeWebp(source, header), header, "ANIM", width, height, AnimationId, Orientation);
 }
 
 bool ChGetImgSize::GetJpegSize(const std::string& fileName, int32_t& width, int32_t& height) {

@@ -24,6 +24,11 @@ public:
     // first APP1 segment that carries Exif data. 1 when there is none, when
     // that block is damaged, and for GIF.
     int Orientation = 1;
+    // With MoreImageTypes: a JPEG whose JPEG part still ends with its
+    // end-of-image marker is recognised although more bytes follow, when
+    // its own metadata declares them (a motion photo's video) or they are
+    // only zero or 0xFF padding.
+    bool AcceptDeclaredTrailers = false;
 
     // Each returns true when the file is of its kind, with width and height
     // (0 to 65535) set. A file that is not regular or cannot be read gives
@@ -35,6 +40,11 @@ public:
     // once and runs both probes on it.
     bool GetJpegSize(ProbeSource& source, int32_t& width, int32_t& height);
     bool GetGifSize(ProbeSource& source, int32_t& width, int32_t& height);
+    // PNG and WebP (MoreImageTypes): AnimationId is "acTL" for an animated
+    // PNG and "ANIM" for an animated WebP; Orientation comes from their
+    // EXIF data.
+    bool GetPngSize(ProbeSource& source, int32_t& width, int32_t& height);
+    bool GetWebpSize(ProbeSource& source, int32_t& width, int32_t& height);
 };
 
 }  // namespace htmlimglist

@@ -29,6 +29,7 @@ struct FolderListWriter::Image {
 
 FolderListWriter::FolderListWriter(const GenerationOptions& options, RunView& view)
     : options_(options), view_(view) {
+    probe_.AcceptDeclaredTrailers = options_.MoreImageTypes;
     SetReducedImageJobs(DefaultJobs());
 }
 
@@ -56,6 +57,14 @@ const FolderListWriter::Probed& FolderListWriter::ProbeAt(std::size_t index, boo
     } else if (probe_.GetGifSize(source_, p.width, p.height)) {
         p.kind = ImageKind::Gif;
         p.typeText = probe_.GifVersion;
+    } else if (options_.MoreImageTypes && probe_.GetPngSize(source_, p.width, p.height)) {
+        p.kind = ImageKind::Png;
+        p.typeText = "PNG";
+        p.orientation = probe_.Orientation;
+    } else if (options_.MoreImageTypes && probe_.GetWebpSize(source_, p.width, p.height)) {
+        p.kind = ImageKind::Webp;
+        p.typeText = "WebP";
+        p.orientation = probe_.Orientation;
     } else {
         ReportLookalike(file.name);
         source_.Close();

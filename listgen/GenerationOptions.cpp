@@ -23,7 +23,7 @@ OptionField AddedSwitch(const char* name, const char* def, bool G::*m) {
     return {name, OptionType::Switch, def, nullptr, nullptr, m, true};
 }
 
-const std::array<OptionField, 18> kFields = {
+const std::array<OptionField, 19> kFields = {
     Text("HTMLListName", "index.html", &G::HTMLListName),
     Number("MaxPixel", "200", &G::MaxPixel),
     Number("MaxColumn", "6", &G::MaxColumn),
@@ -42,6 +42,7 @@ const std::array<OptionField, 18> kFields = {
     Switch("DisplayTime", "0", &G::DisplayTime),
     AddedSwitch("AutoRotate", "1", &G::AutoRotate),
     AddedSwitch("SmoothReduce", "0", &G::SmoothReduce),
+    AddedSwitch("MoreImageTypes", "0", &G::MoreImageTypes),
 };
 
 }  // namespace

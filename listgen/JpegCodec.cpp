@@ -166,7 +166,7 @@ constexpr std::size_t kRowBufferBytes = 1024 * 1024;
 // runs at all; at full scale the fancy upsampler keeps the result equal to
 // averaging the full decode.
 bool DecodeAveraged(jpeg_decompress_struct& codec, ErrorTrap& trap, int width, int height, int orientation,
-                    const JpegReduction& how, AreaAverager& averager, Bitmap& out, JpegDecodeReport& report) {
+                    const Reduction& how, AreaAverager& averager, Bitmap& out, DecodeReport& report) {
     const bool cmyk = codec.jpeg_color_space == JCS_CMYK || codec.jpeg_color_space == JCS_YCCK;
     codec.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     codec.do_block_smoothing = TRUE;
@@ -228,7 +228,7 @@ struct DecodeScratch {
 // Everything after the source is attached: header, checks, decode, sampling.
 // A libjpeg error leaves through the trap set by Decode below.
 bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling sampling, int width, int height,
-                const JpegReduction& how, DecodeScratch& scratch, Bitmap& out, JpegDecodeReport& report) {
+                const Reduction& how, DecodeScratch& scratch, Bitmap& out, DecodeReport& report) {
     jpeg_read_header(&codec, TRUE);
     report.sourceWidth = int(codec.image_width);
     report.sourceHeight = int(codec.image_height);
@@ -295,16 +295,16 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
 
 // The trap: nothing here changes between setjmp and a jump back to it.
 bool Decode(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling sampling, int width, int height,
-            const JpegReduction& how, DecodeScratch& scratch, Bitmap& out, JpegDecodeReport& report) {
+            const Reduction& how, DecodeScratch& scratch, Bitmap& out, DecodeReport& report) {
     if (setjmp(trap.jump) != 0) return false;
     return DecodeBody(codec, trap, sampling, width, height, how, scratch, out, report);
 }
 
-bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height, const JpegReduction& how,
-                Bitmap& out, JpegDecodeReport* report) {
-    JpegDecodeReport local;
-    JpegDecodeReport& r = report != nullptr ? *report : local;
-    r = JpegDecodeReport{};
+bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height, const Reduction& how,
+                Bitmap& out, DecodeReport* report) {
+    DecodeReport local;
+    DecodeReport& r = report != nullptr ? *report : local;
+    r = DecodeReport{};
 
     FILE* file = nullptr;
     if (input.bytes.empty()) {
@@ -369,13 +369,13 @@ void CmykPixelToRgb(const uint8_t* p, bool inverted, uint8_t* rgb) {
     rgb[2] = uint8_t((y * k + 127) / 255);
 }
 
-bool DecodeJpegScaled(const JpegInput& input, int width, int height, Bitmap& out, JpegDecodeReport* report,
-                      const JpegReduction& how) {
+bool DecodeJpegScaled(const JpegInput& input, int width, int height, Bitmap& out, DecodeReport* report,
+                      const Reduction& how) {
     return DecodeWith(input, Sampling::Scaled, width, height, how, out, report);
 }
 
-bool DecodeJpegFull(const JpegInput& input, Bitmap& out, JpegDecodeReport* report) {
-    return DecodeWith(input, Sampling::Full, 0, 0, JpegReduction{}, out, report);
+bool DecodeJpegFull(const JpegInput& input, Bitmap& out, DecodeReport* report) {
+    return DecodeWith(input, Sampling::Full, 0, 0, Reduction{}, out, report);
 }
 
 bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out, std::string_view comment) {

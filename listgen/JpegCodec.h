@@ -2,11 +2,11 @@
 // on libjpeg-turbo.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "listgen/Reduction.h"
 #include "platform/Bitmap.h"
 
 namespace htmlimglist {
@@ -16,27 +16,6 @@ namespace htmlimglist {
 struct JpegInput {
     std::string path;         // used when bytes is empty
     std::string_view bytes;
-};
-
-struct JpegDecodeReport {
-    int sourceWidth = 0;
-    int sourceHeight = 0;
-    int warnings = 0;      // corrupt-data warnings; the picture is still used
-    bool aborted = false;  // the cancel flag stopped the decode
-    std::string error;     // why a decode failed
-};
-
-// How a reduced picture is made from its source.
-struct JpegReduction {
-    // EXIF orientation of the source (1 to 8); the requested width x height
-    // is the size of the picture turned upright.
-    int orientation = 1;
-    // Area average instead of nearest pixel at each destination pixel's
-    // centre, when reducing in both directions (enlarging stays nearest).
-    bool smooth = false;
-    // When set, the decode stops soon after the flag turns true and fails
-    // with report.aborted.
-    const std::atomic<bool>* cancel = nullptr;
 };
 
 // Sources above this many pixels are refused before decoding starts.
@@ -57,10 +36,10 @@ inline constexpr long kMaxJpegDecoderMemory = 512L * 1024 * 1024;
 // the size asked for; rows are averaged as they are decoded. False when the
 // source cannot be read or decoded; out is then unspecified.
 bool DecodeJpegScaled(const JpegInput& input, int width, int height, Bitmap& out,
-                      JpegDecodeReport* report = nullptr, const JpegReduction& how = {});
+                      DecodeReport* report = nullptr, const Reduction& how = {});
 
 // The whole source at full size, for comparisons and tools.
-bool DecodeJpegFull(const JpegInput& input, Bitmap& out, JpegDecodeReport* report = nullptr);
+bool DecodeJpegFull(const JpegInput& input, Bitmap& out, DecodeReport* report = nullptr);
 
 // One CMYK or YCCK sample (as libjpeg gives it) to RGB, rounded to nearest.
 // Adobe's files store the inks inverted (inverted true); others plainly.

@@ -6,7 +6,7 @@
 
 namespace htmlimglist {
 
-enum class ImageKind : int { Jpeg = 1, Gif = 2 };
+enum class ImageKind : int { Jpeg = 1, Gif = 2, Png = 3, Webp = 4 };
 
 // Everything that decides a reduced copy's pixels.
 struct ReducedImageRequest {

@@ -7,6 +7,8 @@
 #include "gif/GIFImage.h"
 #include "listgen/GifAverage.h"
 #include "listgen/JpegCodec.h"
+#include "listgen/PngCodec.h"
+#include "listgen/WebpCodec.h"
 #include "platform/AtomicFile.h"
 #include "platform/Text.h"
 
@@ -46,12 +48,25 @@ ReducedImage MakeReducedImageInMemory(const ReducedImageRequest& request, const 
                 gif.Draw(result.picture, Rect{0, 0, width, height});
             }
         } else {
-            JpegDecodeReport report;
-            JpegReduction how;
+            DecodeReport report;
+            Reduction how;
             how.orientation = request.orientation;
             how.smooth = request.smooth;
             how.cancel = cancel;
-            if (!DecodeJpegScaled(JpegInput{request.sourcePath, {}}, width, height, result.picture, &report, how)) {
+            bool decoded = false;
+            switch (request.kind) {
+                case ImageKind::Png:
+                    decoded = DecodePngReduced(request.sourcePath, width, height, result.picture, &report, how);
+                    break;
+                case ImageKind::Webp:
+                    decoded = DecodeWebpReduced(request.sourcePath, width, height, result.picture, &report, how);
+                    break;
+                default:
+                    decoded = DecodeJpegScaled(JpegInput{request.sourcePath, {}}, width, height, result.picture,
+                                               &report, how);
+                    break;
+            }
+            if (!decoded) {
                 result.aborted = report.aborted;
                 return result;
             }

@@ -61,7 +61,7 @@ void MoveMouseOver(QWidget* widget) {
 TEST_F(SettingFormTest, OpensWithTheRecordAndGreysTheDependentControls) {
     TSettingForm form(options, profile, nullptr);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("作成条件設定"));
-    EXPECT_EQ(form.size(), QSize(393, 297));
+    EXPECT_EQ(form.size(), QSize(393, 317));
     EXPECT_EQ(form.Edit1->text(), QStringLiteral("index.html"));
     EXPECT_EQ(form.Edit3->text(), QStringLiteral("6"));
     EXPECT_EQ(form.Edit2->text(), QStringLiteral("200"));
@@ -249,7 +249,7 @@ TEST_F(SettingFormTest, OpensCentredOnItsOwner) {
     QWidget owner;
     owner.setGeometry(50, 60, 300, 200);  // narrower than the dialog
     TSettingForm form(options, profile, &owner);
-    EXPECT_EQ(form.pos(), QPoint(50 + (300 - 393) / 2, 60 + (200 - 297) / 2));
+    EXPECT_EQ(form.pos(), QPoint(50 + (300 - 393) / 2, 60 + (200 - 317) / 2));
     EXPECT_LT(form.pos().x(), owner.pos().x());
 }
 

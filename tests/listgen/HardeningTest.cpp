@@ -51,7 +51,7 @@ std::string ManyScans(int copies) {
 
 TEST(HardeningTest, HugeOrEndlessJpegsAreStopped) {
     Bitmap out;
-    JpegDecodeReport report;
+    DecodeReport report;
     for (bool progressive : {false, true}) {
         // A real file whose frame header claims 65500 x 65500.
         std::string huge = MakeJpeg({16, 16, Chroma::S420, JpegColor::Rgb, progressive, 50});

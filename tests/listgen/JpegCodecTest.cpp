@@ -54,7 +54,7 @@ TEST(JpegCodecTest, SkippingRowsGivesThePixelsOfAFullDecode) {
         for (auto [w, h] : sizes) {
             SCOPED_TRACE(testing::Message() << s.what << " to " << w << "x" << h);
             Bitmap scaled;
-            JpegDecodeReport report;
+            DecodeReport report;
             ASSERT_TRUE(DecodeJpegScaled(JpegInput{{}, jpeg}, w, h, scaled, &report)) << report.error;
             EXPECT_EQ(report.sourceWidth, s.recipe.width);
             EXPECT_TRUE(SamePixels(scaled, FullThenSampled(jpeg, w, h)));
@@ -77,7 +77,7 @@ TEST(JpegCodecTest, OrientedSamplingEqualsTurningTheFullDecodeFirst) {
             Bitmap expected(w, h);
             expected.StretchDraw(Rect{0, 0, w, h}, upright);
             Bitmap scaled;
-            JpegReduction how;
+            Reduction how;
             how.orientation = orientation;
             ASSERT_TRUE(DecodeJpegScaled(JpegInput{{}, jpeg}, w, h, scaled, nullptr, how));
             EXPECT_TRUE(SamePixels(scaled, expected));
@@ -143,7 +143,7 @@ TEST(JpegCodecTest, EncodesBaselineJfifThatReadsBack) {
 TEST(JpegCodecTest, BrokenSourcesFailCleanlyOrDecodeWithWarnings) {
     const std::string good = MakeJpeg({64, 48});
     Bitmap out;
-    JpegDecodeReport report;
+    DecodeReport report;
     // Cut in the middle of the scan: libjpeg fills the rest and warns.
     std::string cut = good.substr(0, good.size() / 2);
     EXPECT_TRUE(DecodeJpegScaled(JpegInput{{}, cut}, 32, 24, out, &report));
@@ -158,8 +158,8 @@ TEST(JpegCodecTest, BrokenSourcesFailCleanlyOrDecodeWithWarnings) {
     EXPECT_FALSE(DecodeJpegScaled(JpegInput{{}, huge}, 200, 200, out, &report));
 }
 
-JpegReduction Smooth(int orientation = kOrientationAsStored) {
-    JpegReduction how;
+Reduction Smooth(int orientation = kOrientationAsStored) {
+    Reduction how;
     how.smooth = true;
     how.orientation = orientation;
     return how;
@@ -247,7 +247,7 @@ TEST(JpegCodecTest, SmoothReductionOfEveryKindOfSourceStaysCloseToTheExactAverag
         for (const Size& size : sizes) {
             SCOPED_TRACE(testing::Message() << s.what << " to " << size.w << "x" << size.h);
             Bitmap reduced;
-            JpegDecodeReport report;
+            DecodeReport report;
             ASSERT_TRUE(DecodeJpegScaled(JpegInput{{}, jpeg}, size.w, size.h, reduced, &report, Smooth()))
                 << report.error;
             ASSERT_EQ(reduced.Width(), size.w);
@@ -272,11 +272,11 @@ TEST(JpegCodecTest, ASetCancelFlagStopsBothRoads) {
     const std::string jpeg = MakeJpeg({640, 480});
     const std::atomic<bool> cancel{true};
     for (bool smooth : {false, true}) {
-        JpegReduction how;
+        Reduction how;
         how.smooth = smooth;
         how.cancel = &cancel;
         Bitmap out;
-        JpegDecodeReport report;
+        DecodeReport report;
         EXPECT_FALSE(DecodeJpegScaled(JpegInput{{}, jpeg}, 64, 48, out, &report, how));
         EXPECT_TRUE(report.aborted) << (smooth ? "smooth" : "nearest");
     }
