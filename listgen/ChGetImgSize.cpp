@@ -8,6 +8,7 @@
 
 #include "listgen/ExifOrientation.h"
 #include "listgen/ImageHeader.h"
+#include "listgen/JpegTrailer.h"
 
 namespace htmlimglist {
 namespace {
@@ -52,6 +53,10 @@ constexpr int kGifSearchBytes = 1024;
 // The rest of the segment (up to 64 KiB) is read only when IFD0 lies beyond.
 constexpr std::size_t kExifFirstPart = 1024;
 constexpr int32_t kExifIdentifierLength = 6;  // "Exif\0\0"
+// With AcceptDeclaredTrailers, the bytes after the end-of-image marker are
+// checked by reading at most this much at the start of the file (the XMP
+// packet) and at its end.
+constexpr int64_t kTrailerCheckBytes = 64 * 1024;
 
 bool LastTwoBytesAre(Cursor& cursor, const unsigned char (&expected)[2]) {
     unsigned char tail[2];
@@ -77,13 +82,22 @@ int ReadExifOrientation(Cursor& cursor, std::size_t dataLength) {
     return whole.settled ? whole.orientation : 1;
 }
 
+// What the marker walk found besides the header fields, for the check of
+// bytes after the end-of-image marker.
+struct JpegWalk {
+    bool wantXmp = false;   // look for the XMP segment
+    int64_t xmpAt = -1;     // where the first XMP packet starts, -1: none
+    int64_t xmpLength = 0;  // its length up to the end of its segment
+    int64_t frameEnd = 0;   // just past the frame header's fields that were read
+};
+
 // Walks the segments from SOI to the first SOF0/SOF1/SOF2. Every other marker
 // (SOI, RSTn and the other frame headers included) is taken to carry a length,
 // so a lossless or arithmetic-coded file is walked into its scan data and
 // ends there with false. The first APP1 that carries Exif data gives the
 // orientation; later ones are ignored.
-bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32_t& height, int& orientation) {
-    if (!LastTwoBytesAre(cursor, kEndOfImage)) return false;
+bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32_t& height, int& orientation,
+                     JpegWalk& walk) {
     unsigned char soi[2];
     if (!cursor.SeekTo(0) || !cursor.ReadExactly(soi, 2) || std::memcmp(soi, kStartOfImage, 2) != 0) return false;
     jpegType[0] = '\0';
@@ -110,6 +124,15 @@ bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32
                     if (!cursor.SeekTo(at + 2)) return false;
                     orientation = ReadExifOrientation(cursor, std::size_t(dataLength));
                 }
+                if (marker[1] == 0xE1 && walk.wantXmp && walk.xmpAt < 0 &&
+                    dataLength >= int32_t(kXmpIdentifierLength) && std::memcmp(head + 2, kXmpIdentifier, 8) == 0) {
+                    unsigned char identifier[kXmpIdentifierLength];
+                    if (!cursor.SeekTo(at + 2) || !cursor.ReadExactly(identifier, sizeof identifier)) return false;
+                    if (std::memcmp(identifier, kXmpIdentifier, kXmpIdentifierLength) == 0) {
+                        walk.xmpAt = at + 2 + int64_t(kXmpIdentifierLength);
+                        walk.xmpLength = dataLength - int64_t(kXmpIdentifierLength);
+                    }
+                }
                 if (!cursor.SeekTo(at)) return false;
                 break;
             }
@@ -118,6 +141,7 @@ bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32
             case 0xC2: {  // SOF2 progressive
                 unsigned char frame[7];  // length, precision, height, width
                 if (!cursor.ReadExactly(frame, 7)) return false;
+                walk.frameEnd = cursor.Position();
                 height = BigEndian16(frame + 3);
                 width = BigEndian16(frame + 5);
                 if (marker[1] == 0xC1) std::strcat(jpegType, "1");
@@ -134,13 +158,52 @@ bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32
     }
 }
 
+// True when the JPEG part of the file, which the metadata or the trailer
+// says ends at `end`, ends there with its end-of-image marker, after its
+// frame header. Entropy-coded data stuffs every FF with 00, so FF D9 after
+// the frame header is the end of the image, not a chance pair of bytes.
+bool JpegPartEndsAt(ProbeSource& source, const JpegWalk& walk, int64_t end) {
+    unsigned char marker[2];
+    return end - 2 >= walk.frameEnd && end <= source.Size() && source.ReadAt(end - 2, marker, 2) == 2 &&
+           std::memcmp(marker, kEndOfImage, 2) == 0;
+}
+
+// The bytes after the JPEG part of a file that does not end with FF D9 are
+// accounted for: by the XMP packet (a motion photo's video, a gain map), by
+// a SEF trailer, or as padding. Reads the XMP packet as far as it lies in
+// the first kTrailerCheckBytes of the file, the last kTrailerCheckBytes, and
+// the two bytes where the XMP packet says the JPEG part ends.
+bool TrailerIsAccountedFor(ProbeSource& source, const JpegWalk& walk) {
+    const int64_t size = source.Size();
+    std::vector<uint8_t> bytes;
+    if (walk.xmpAt >= 0 && walk.xmpAt < kTrailerCheckBytes) {
+        bytes.resize(std::size_t(std::min(walk.xmpLength, kTrailerCheckBytes - walk.xmpAt)));
+        bytes.resize(source.ReadAt(walk.xmpAt, bytes.data(), bytes.size()));
+        const XmpTrailerLengths declared = ReadXmpTrailerLengths(bytes);
+        for (const int64_t length : {declared.microVideo, declared.directory}) {
+            if (length > 0 && length < size && JpegPartEndsAt(source, walk, size - length)) return true;
+        }
+    }
+    bytes.resize(std::size_t(std::min(size, kTrailerCheckBytes)));
+    if (source.ReadAt(size - int64_t(bytes.size()), bytes.data(), bytes.size()) != bytes.size()) return false;
+    const int64_t sefStart = SefDataStart(bytes, size);
+    if (sefStart >= 0 && JpegPartEndsAt(source, walk, sefStart)) return true;
+    const int64_t paddingStart = PaddingStart(bytes, size);
+    return paddingStart >= 0 && paddingStart - 2 >= walk.frameEnd;
+}
+
 }  // namespace
 
 bool ChGetImgSize::GetJpegSize(ProbeSource& source, int32_t& width, int32_t& height) {
     AnimationId[0] = '\0';
     Orientation = 1;
     Cursor cursor(source);
-    return ScanJpegMarkers(cursor, JpegType, width, height, Orientation);
+    const bool ended = LastTwoBytesAre(cursor, kEndOfImage);
+    if (!ended && !AcceptDeclaredTrailers) return false;
+    JpegWalk walk;
+    walk.wantXmp = !ended;
+    if (!ScanJpegMarkers(cursor, JpegType, width, height, Orientation, walk)) return false;
+    return ended || TrailerIsAccountedFor(source, walk);
 }
 
 bool ChGetImgSize::GetGifSize(ProbeSource& source, int32_t& width, int32_t& height) {

@@ -1,7 +1,9 @@
 // Recognises JPEG and GIF files by their bytes alone and reads their pixel
 // size, a short type text, for JPEG the EXIF orientation and, for GIF, the
 // animation loop mark. Reads a few header bytes, the start of the Exif
-// segment and the last two bytes; never decodes pixels.
+// segment and the last two bytes (with AcceptDeclaredTrailers, for a JPEG
+// that does not end with FF D9, also its XMP packet and its last 64 KiB);
+// never decodes pixels.
 #pragma once
 
 #include <cstdint>
@@ -26,8 +28,10 @@ public:
     int Orientation = 1;
     // With MoreImageTypes: a JPEG whose JPEG part still ends with its
     // end-of-image marker is recognised although more bytes follow, when
-    // its own metadata declares them (a motion photo's video) or they are
-    // only zero or 0xFF padding.
+    // its own metadata declares them (a motion photo's video or a gain map
+    // listed in its XMP packet, a Samsung SEF trailer) or they are only zero
+    // or 0xFF padding (see JpegTrailer.h). Off: the file's last two bytes
+    // must be FF D9.
     bool AcceptDeclaredTrailers = false;
 
     // Each returns true when the file is of its kind, with width and height

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "support/Fixtures.h"
+#include "support/JpegFixtures.h"
 #include "support/TempDir.h"
 
 namespace htmlimglist {
@@ -265,6 +266,90 @@ TEST(ChGetImgSizeTest, LargeFileWalkedAcrossReadWindows) {
     EXPECT_EQ(h, 3000);
     EXPECT_STREQ(probe.JpegType, "Exif2");
     EXPECT_EQ(probe.Orientation, 6);
+}
+
+// With AcceptDeclaredTrailers, a JPEG followed by bytes that its XMP packet
+// or a SEF trailer accounts for, or by padding, is recognised with what its
+// JPEG part alone gives; anything else after the end-of-image marker is
+// refused. Without the condition all of them are refused, as before.
+TEST(ChGetImgSizeTest, BytesAfterTheEndOfImage) {
+    ExifRecipe exif;
+    exif.orientation = 6;
+    const std::string photo = InsertAfterSoi(MakeJpeg({64, 48}), ExifApp1(exif));
+    const std::string video = "\0\0\0\x18"s + "ftypmp42" + std::string(5000, '\x4D');
+    const std::string longVideo = "\0\0\0\x18"s + "ftypmp42" + std::string(100000, '\x4D');
+    const std::string n = std::to_string(video.size());
+    auto offset = [](std::size_t length) {
+        return XmpPacket("GCamera:MicroVideo=\"1\" GCamera:MicroVideoOffset=\"" + std::to_string(length) + "\"");
+    };
+    auto withXmp = [&](const std::string& packet) { return InsertAfterSoi(photo, XmpApp1(packet)); };
+    // The offset leads to an FF D9 in a comment before the frame header.
+    std::string early;
+    for (std::size_t guess = 0;;) {
+        early = InsertAfterSoi(photo, XmpApp1(offset(guess)) + JpegSegment(0xFE, "ab\xFF\xD9")) + video;
+        const std::size_t want = early.size() - (early.find("ab\xFF\xD9") + 4);
+        if (want == guess) break;
+        guess = want;
+    }
+    const SefBlock motion{0x0A30, "MotionPhoto_Data", video}, utc{0x0A01, "Image_UTC_Data", "1700000000123"};
+    const std::string bigComment = JpegSegment(0xFE, std::string(65533, 'c'));
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool accepted;
+    } cases[] = {
+        {"MicroVideoOffset: the video's length", withXmp(offset(video.size())) + video, true},
+        {"MicroVideoOffset one byte short", withXmp(offset(video.size() - 1)) + video, false},
+        {"MicroVideoOffset one byte long", withXmp(offset(video.size() + 1)) + video, false},
+        {"MicroVideoOffset reaching into the scan", withXmp(offset(video.size() + 100)) + video, false},
+        {"MicroVideoOffset at an FF D9 before the frame header", early, false},
+        {"MicroVideoOffset larger than the file", withXmp(offset(10000000)) + video, false},
+        {"MicroVideoOffset, but the JPEG part has no end marker",
+         InsertAfterSoi(photo.substr(0, photo.size() - 2), XmpApp1(offset(video.size()))) + video, false},
+        {"directory: primary and video", withXmp(XmpPacket("", ContainerDirectory({n}))) + video, true},
+        {"directory: gain map and video", withXmp(XmpPacket("", ContainerDirectory({"1000", std::to_string(video.size() - 1000)}))) + video, true},
+        {"directory: lengths not summing",
+         withXmp(XmpPacket("", ContainerDirectory({"1000", std::to_string(video.size() - 999)}))) + video, false},
+        {"directory: a negative length",
+         withXmp(XmpPacket("", ContainerDirectory({"-5", std::to_string(video.size() + 5)}))) + video, false},
+        {"directory: an item without length", withXmp(XmpPacket("", ContainerDirectory({n, ""}))) + video, false},
+        {"XMP segment beyond the first 64 KiB", InsertAfterSoi(photo, bigComment + XmpApp1(offset(video.size()))) + video,
+         false},
+        {"video longer than the bytes read at the end", withXmp(offset(longVideo.size())) + longVideo, true},
+        {"SEF trailer", photo + SefTrailer({motion, utc}), true},
+        {"SEF entry reaching before the file", photo + SefTrailer({motion, utc}, int64_t(photo.size()) + 1), false},
+        {"SEF entry two bytes off", photo + SefTrailer({motion, utc}, 2), false},
+        {"SEF trailer without the JPEG's end marker", photo + "xx" + SefTrailer({motion, utc}), false},
+        {"zero padding", photo + std::string(512, '\0'), true},
+        {"0xFF padding", photo + std::string(300, '\xFF'), true},
+        {"mixed padding", photo + "\0\xFF\xFF\0\0\xFF"s, true},
+        {"one zero byte", photo + '\0', true},
+        {"a newline is not padding", photo + "\n", false},
+        {"padding, then something else", photo + std::string(10, '\0') + "x", false},
+        {"other bytes", photo + "trailing bytes", false},
+        {"padding longer than the bytes read at the end", photo + std::string(70000, '\0'), false},
+        {"padding after a JPEG cut in its scan", photo.substr(0, photo.size() - 50) + std::string(100, '\0'), false},
+    };
+    TempDir dir;
+    int32_t w, h;
+    ChGetImgSize plain;
+    MemoryProbeSource photoSource(photo);
+    ASSERT_TRUE(plain.GetJpegSize(photoSource, w, h));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(dir / "photo.jpg", c.bytes);
+        ChGetImgSize probe;
+        EXPECT_FALSE(probe.GetJpegSize(dir / "photo.jpg", w, h));
+        probe.AcceptDeclaredTrailers = true;
+        w = h = -1;
+        EXPECT_EQ(probe.GetJpegSize(dir / "photo.jpg", w, h), c.accepted);
+        if (c.accepted) {
+            EXPECT_EQ(w, 64);
+            EXPECT_EQ(h, 48);
+            EXPECT_EQ(probe.Orientation, 6);
+            EXPECT_STREQ(probe.JpegType, plain.JpegType);
+        }
+    }
 }
 
 }  // namespace

@@ -46,6 +46,8 @@ public:
     void ShowTitle(std::string_view title) override { titles.emplace_back(title); }
     void StartGauge(int32_t maxValue) override { gaugeMax.push_back(maxValue); }
     void SetGaugeProgress(int32_t value) override { progress.push_back(value); }
+    std::vector<std::string> notListed;
+    void NotListed(const std::string&, const std::string& name, NotListedReason) override { notListed.push_back(name); }
 
 private:
     bool pendingAbort_ = false;
@@ -174,6 +176,29 @@ TEST_F(FolderListWriterTest, OnlyImagesAreNumberedButEveryFileCountsForTheGauge)
     // progress after each cell is the file's index, then the count at the end
     EXPECT_EQ(view.progress, (std::vector<int32_t>{1, 3, 5}));
     EXPECT_EQ(view.pumps, 5);
+}
+
+// With MoreImageTypes, JPEGs whose trailing bytes their metadata declares
+// or that are padding get cells and are not summed up as lookalikes; other
+// trailing bytes still keep a JPEG out.
+TEST_F(FolderListWriterTest, JpegsWithAccountedTrailersAreListedWithMoreImageTypes) {
+    std::string folder = dir.Make("trailers");
+    const std::string jpeg = SmallJpeg(100, 80);
+    WriteFile(folder + "/motion.jpg",
+              InsertAfterSoi(jpeg, XmpApp1(XmpPacket("GCamera:MicroVideoOffset=\"6\""))) + "video!");
+    WriteFile(folder + "/padded.jpg", jpeg + std::string(64, '\0'));
+    WriteFile(folder + "/other.jpg", jpeg + "text\n");
+    Run(folder);
+    EXPECT_TRUE(view.statusNames.empty());
+    EXPECT_EQ(view.notListed, (std::vector<std::string>{"motion.jpg", "other.jpg", "padded.jpg"}));
+
+    view.statusNames.clear();
+    view.notListed.clear();
+    options.MoreImageTypes = true;
+    Run(folder);
+    EXPECT_EQ(view.statusNames, (std::vector<std::string>{"motion.jpg", "padded.jpg"}));
+    EXPECT_EQ(view.statusSizes, (std::vector<std::pair<int32_t, int32_t>>{{100, 80}, {100, 80}}));
+    EXPECT_EQ(view.notListed, std::vector<std::string>{"other.jpg"});
 }
 
 TEST_F(FolderListWriterTest, EmptyFolderGivesAnEmptyTable) {

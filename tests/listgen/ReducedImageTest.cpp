@@ -428,6 +428,28 @@ TEST_F(ReducedImageTest, ACopyNeverReplacesItsOwnSource) {
     EXPECT_TRUE(view.previews.empty());
 }
 
+// The decoder stops at the end-of-image marker: a motion photo's copy is the
+// copy of its JPEG part alone, but for the record naming each source.
+TEST_F(ReducedImageTest, AMotionPhotosCopyIsTheCopyOfItsJpegPart) {
+    const std::string video = std::string("\0\0\0\x18", 4) + "ftypmp42" + std::string(70000, '\x4D');
+    const std::string photo =
+        InsertAfterSoi(MakeJpeg({640, 480}), XmpApp1(XmpPacket("", ContainerDirectory({std::to_string(video.size())}))));
+    WriteFile(folder + "/motion.jpg", photo + video);
+    WriteFile(folder + "/still.jpg", photo);
+    options.MoreImageTypes = true;
+    ASSERT_TRUE(Run());
+    auto withoutRecord = [](const std::string& copy) {
+        const std::size_t com = copy.find("\xFF\xFE");
+        EXPECT_NE(com, std::string::npos);
+        const std::size_t length = (uint8_t(copy[com + 2]) << 8) | uint8_t(copy[com + 3]);
+        return copy.substr(0, com) + copy.substr(com + 2 + length);
+    };
+    const std::string motion = ReadFile(parent + "/motion.jpg"), still = ReadFile(parent + "/still.jpg");
+    ASSERT_FALSE(motion.empty());
+    EXPECT_EQ(withoutRecord(motion), withoutRecord(still));
+    EXPECT_EQ(ParseCopyRecord(*FindCopyRecordText(motion))->sourceSize, int64_t(photo.size() + video.size()));
+}
+
 TEST_F(ReducedImageTest, SourcesThatFailToDecodeGetTheirCellButNoCopy) {
     // Passes the header probe, but has no tables or scan for libjpeg.
     WriteFile(folder + "/bad.jpg", JpegSoi() + JpegSof(0, 64, 48) + std::string(100, '\x11') + JpegEoi());

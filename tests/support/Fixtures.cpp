@@ -1,6 +1,8 @@
 #include "support/Fixtures.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace htmlimglist::test {
 
@@ -102,6 +104,56 @@ std::string SmallGif(int width, int height, const std::string& body, const std::
 
 std::string LoopExtension(const std::string& id) {
     return std::string("\x21\xFF\x0B", 3) + id + std::string("\x03\x01\x00\x00\x00", 5);
+}
+
+std::string XmpApp1(const std::string& packet) {
+    return JpegSegment(0xE1, std::string("http://ns.adobe.com/xap/1.0/", 29) + packet);
+}
+
+std::string XmpPacket(const std::string& attributes, const std::string& body) {
+    return "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\" x:xmptk=\"Adobe XMP Core 5.1.0-jc003\">\n"
+           " <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+           "  <rdf:Description rdf:about=\"\"\n"
+           "    xmlns:GCamera=\"http://ns.google.com/photos/1.0/camera/\"\n"
+           "    xmlns:Container=\"http://ns.google.com/photos/1.0/container/\"\n"
+           "    xmlns:Item=\"http://ns.google.com/photos/1.0/container/item/\"\n"
+           "   " + attributes + ">\n" + body +
+           "  </rdf:Description>\n"
+           " </rdf:RDF>\n"
+           "</x:xmpmeta>\n"
+           "<?xpacket end=\"w\"?>";
+}
+
+std::string ContainerDirectory(std::initializer_list<std::string> lengths) {
+    std::string items = "    <rdf:li rdf:parseType=\"Resource\">\n"
+                        "     <Container:Item Item:Mime=\"image/jpeg\" Item:Semantic=\"Primary\"/>\n"
+                        "    </rdf:li>\n";
+    for (const std::string& length : lengths) {
+        items += "    <rdf:li rdf:parseType=\"Resource\">\n"
+                 "     <Container:Item Item:Mime=\"video/mp4\" Item:Semantic=\"MotionPhoto\"" +
+                 (length.empty() ? std::string() : " Item:Length=\"" + length + "\"") + "/>\n    </rdf:li>\n";
+    }
+    return "   <Container:Directory>\n    <rdf:Seq>\n" + items + "    </rdf:Seq>\n   </Container:Directory>\n";
+}
+
+std::string SefTrailer(std::initializer_list<SefBlock> blocks, int64_t firstBackChange) {
+    auto le32 = [](int64_t v) { return LittleEndian16(int(v & 0xFFFF)) + LittleEndian16(int((v >> 16) & 0xFFFF)); };
+    std::string data, entries;
+    std::vector<std::pair<std::size_t, std::size_t>> placed;  // start, length
+    for (const SefBlock& block : blocks) {
+        const std::string bytes = std::string(2, '\0') + LittleEndian16(block.type) +
+                                  le32(int64_t(block.name.size())) + block.name + block.data;
+        placed.emplace_back(data.size(), bytes.size());
+        data += bytes;
+    }
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const int64_t back = int64_t(data.size() - placed[i].first) + (i == 0 ? firstBackChange : 0);
+        entries += std::string(2, '\0') + LittleEndian16(blocks.begin()[i].type) + le32(back) +
+                   le32(int64_t(placed[i].second));
+    }
+    const std::string directory = "SEFH" + le32(106) + le32(int64_t(placed.size())) + entries;
+    return data + directory + le32(int64_t(directory.size())) + "SEFT";
 }
 
 }  // namespace htmlimglist::test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "listgen/RunMessage.h"
@@ -57,5 +58,26 @@ std::string SmallExifJpeg(int width, int height, int orientation);
 std::string SmallGif(int width, int height, const std::string& body = "", const std::string& version = "GIF89a");
 // The 19-byte application extension of a looping GIF.
 std::string LoopExtension(const std::string& id = "NETSCAPE2.0");
+
+// JPEGs with bytes after their end-of-image marker (MoreImageTypes).
+// An APP1 segment holding an XMP packet.
+std::string XmpApp1(const std::string& packet);
+// An XMP packet as a phone writes it: rdf:Description binds the GCamera,
+// Container and Item prefixes and holds attributes (in its start tag) and
+// body (as its content).
+std::string XmpPacket(const std::string& attributes, const std::string& body = "");
+// A Container:Directory: the primary image, then one item per length ("":
+// an item without Item:Length), each length written as an attribute.
+std::string ContainerDirectory(std::initializer_list<std::string> lengths);
+// Samsung's trailer: the blocks one after another (each: two zero bytes,
+// its type, its name's length, its name, its data), then the SEFH directory
+// listing them, its length and "SEFT". firstBackChange is added to the
+// first entry's distance back from the directory.
+struct SefBlock {
+    uint16_t type;
+    std::string name;
+    std::string data;
+};
+std::string SefTrailer(std::initializer_list<SefBlock> blocks, int64_t firstBackChange = 0);
 
 }  // namespace htmlimglist::test
