@@ -92,16 +92,42 @@ std::string Gif(int w, int h) {
     return s;
 }
 
+// A phone's motion photo: the JPEG with an XMP packet that gives the length
+// of the video appended to it.
+std::string MotionPhoto(int w, int h, std::size_t videoSize) {
+    const std::string packet =
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+        "<rdf:Description rdf:about=\"\" xmlns:GCamera=\"http://ns.google.com/photos/1.0/camera/\" "
+        "GCamera:MicroVideo=\"1\" GCamera:MicroVideoOffset=\"" + std::to_string(videoSize) +
+        "\"/></rdf:RDF></x:xmpmeta>";
+    const std::string data = std::string("http://ns.adobe.com/xap/1.0/", 29) + packet;
+    const std::string app1 = std::string("\xFF\xE1", 2) + BigEndian16(int(data.size()) + 2) + data;
+    return Jpeg(w, h, app1) + std::string(videoSize, '\x4D');
+}
+
 class Folder {
 public:
-    Folder(int files, const std::string& prefix) {
+    // withTrailers: one file in ten has bytes after its JPEG part, which
+    // MoreImageTypes accounts for: a motion photo's video (alternately
+    // shorter and longer than the 64 KiB the probe reads at the end) or
+    // zero padding.
+    Folder(int files, const std::string& prefix, bool withTrailers = false) {
         char pattern[] = "/tmp/htmlimglist-bench-XXXXXX";
         path_ = mkdtemp(pattern);
         for (int i = 0; i < files; ++i) {
             std::string name = path_ + "/" + prefix + std::to_string(100000 + i);
             std::ofstream out;
             switch (i % 5) {
-                case 0: out.open(name + ".jpg", std::ios::binary); out << Jpeg(4000 - i % 7, 3000); break;
+                case 0:
+                    out.open(name + ".jpg", std::ios::binary);
+                    if (withTrailers && i % 20 == 5) {
+                        out << MotionPhoto(4000, 3000, i % 40 == 5 ? 20000 : 70000);
+                    } else if (withTrailers && i % 20 == 15) {
+                        out << Jpeg(4000, 3000) << std::string(512, '\0');
+                    } else {
+                        out << Jpeg(4000 - i % 7, 3000);
+                    }
+                    break;
                 case 1:
                     out.open(name + ".jpg", std::ios::binary);
                     out << Jpeg(4000 - i % 7, 3000, CameraExif(i / 5 % 8 + 1, 12000 + std::size_t(i) * 37 % 18000));
@@ -119,17 +145,25 @@ private:
     std::string path_;
 };
 
-void ProbeAndBuildPage(benchmark::State& state, const std::string& prefix) {
+void ProbeAndBuildPage(benchmark::State& state, const std::string& prefix, bool moreImageTypes = false) {
     const int files = int(state.range(0));
-    Folder folder(files, prefix);
+    Folder folder(files, prefix, moreImageTypes);
     ChGetImgSize probe;
     int32_t width, height;
     if (!probe.GetJpegSize(folder.path() + "/" + prefix + "100006.jpg", width, height) || probe.Orientation != 2) {
         state.SkipWithError("the Exif segments are not read");
         return;
     }
+    probe.AcceptDeclaredTrailers = true;
+    for (const char* name : {"100005.jpg", "100015.jpg", "100025.jpg"}) {
+        if (moreImageTypes && !probe.GetJpegSize(folder.path() + "/" + prefix + name, width, height)) {
+            state.SkipWithError("the JPEGs with trailing bytes are not recognised");
+            return;
+        }
+    }
     GenerationOptions options;
     options.DisplayFileSize = options.DisplayDateTime = options.DisplayTime = options.ImageInfo = true;
+    options.MoreImageTypes = moreImageTypes;
     RunView view;
     FolderListWriter writer(options, view);
     writer.SetSelectedFolder(folder.path());
@@ -149,6 +183,11 @@ void BM_ProbeAndBuildPageJapaneseNames(benchmark::State& state) {
     ProbeAndBuildPage(state, "\xE6\x97\x85\xE8\xA1\x8C\xE3\x81\xAE\xE5\x86\x99\xE7\x9C\x9F\xE3\x80\x9C ");
 }
 BENCHMARK(BM_ProbeAndBuildPageJapaneseNames)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// MoreImageTypes on, over the same mix with one file in ten carrying a
+// motion photo's video or padding after its JPEG part.
+void BM_ProbeAndBuildPageMoreImageTypes(benchmark::State& state) { ProbeAndBuildPage(state, "file", true); }
+BENCHMARK(BM_ProbeAndBuildPageMoreImageTypes)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 }  // namespace
 
