@@ -16,8 +16,9 @@ XmpTrailerLengths Read(const std::string& packet) {
     return ReadXmpTrailerLengths(std::span(reinterpret_cast<const uint8_t*>(packet.data()), packet.size()));
 }
 
-// The RDF/XML forms phones write, and markup that must not be mistaken for
-// them. Each case gives the two lengths the packet declares (-1: none).
+// The RDF/XML forms phones write beyond the attributes of the probe's tests,
+// and markup that must not be mistaken for them. Each case gives the two
+// lengths the packet declares (-1: none).
 TEST(JpegTrailerTest, XmpPacketsAsPhonesWriteThem) {
     const std::string rdf = "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"";
     auto li = [](const std::string& inside) { return "<rdf:li rdf:parseType=\"Resource\">" + inside + "</rdf:li>"; };
@@ -31,13 +32,9 @@ TEST(JpegTrailerTest, XmpPacketsAsPhonesWriteThem) {
         std::string packet;
         int64_t microVideo, directory;
     } cases[] = {
-        {"offset as an attribute", XmpPacket("GCamera:MicroVideo=\"1\" GCamera:MicroVideoOffset=\"4021505\""), 4021505,
-         -1},
         {"offset as an element", XmpPacket("", "<GCamera:MicroVideoOffset> 4021505 </GCamera:MicroVideoOffset>"),
          4021505, -1},
-        {"offset of zero", XmpPacket("GCamera:MicroVideoOffset=\"0\""), -1, -1},
         {"offset not a number", XmpPacket("GCamera:MicroVideoOffset=\"12k\""), -1, -1},
-        {"offset far beyond any file", XmpPacket("GCamera:MicroVideoOffset=\"99999999999999999999\""), -1, -1},
         {"directory with single quotes and blanks",
          XmpPacket("", "<Container:Directory><rdf:Seq>" + li(primary) +
                            li("<Container:Item Item:Mime='video/mp4' Item:Length = '7817' />") +
@@ -55,7 +52,6 @@ TEST(JpegTrailerTest, XmpPacketsAsPhonesWriteThem) {
         {"items straight in the list", XmpPacket("", directory("Container", primary + "<Container:Item Item:Length=\"9\"/>")),
          -1, 9},
         {"the primary's length does not count", XmpPacket("", ContainerDirectory({"10", "20"})), -1, 30},
-        {"both declarations", XmpPacket("GCamera:MicroVideoOffset=\"30\"", ContainerDirectory({"30"})), 30, 30},
         {"another prefix bound to the container namespace",
          "<rdf:RDF " + rdf +
              " xmlns:GContainer=\"http://ns.google.com/photos/1.0/container/\""
@@ -69,9 +65,6 @@ TEST(JpegTrailerTest, XmpPacketsAsPhonesWriteThem) {
          -1, -1},
         {"usual prefixes never bound", directory("Container", li(primary) + li("<Container:Item Item:Length=\"5\"/>")),
          -1, 5},
-        {"only the primary image", XmpPacket("", ContainerDirectory({})), -1, -1},
-        {"an appended item without a length", XmpPacket("", ContainerDirectory({"5", ""})), -1, -1},
-        {"a negative length", XmpPacket("", ContainerDirectory({"-5", "10"})), -1, -1},
         {"directory cut short", cut.substr(0, cut.find("</Container:Directory>")), 7, -1},
         {"markup that only looks like the properties",
          XmpPacket("", "<!-- <GCamera:MicroVideoOffset>5</GCamera:MicroVideoOffset> -->"
@@ -80,9 +73,7 @@ TEST(JpegTrailerTest, XmpPacketsAsPhonesWriteThem) {
          -1, -1},
         {"a broken tag stops the reading",
          XmpPacket("GCamera:MicroVideoOffset=\"7\"", "<x:bad " + ContainerDirectory({"5"})), 7, -1},
-        {"stray end tags", "</a></b>" + XmpPacket("", ContainerDirectory({"5"})), -1, 5},
         {"not XML", std::string(100, '<'), -1, -1},
-        {"empty", "", -1, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
