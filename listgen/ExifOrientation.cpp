@@ -55,15 +55,18 @@ bool IsExifSegment(std::span<const uint8_t> data) {
     return data.size() >= sizeof kExifIdentifier && std::memcmp(data.data(), kExifIdentifier, sizeof kExifIdentifier) == 0;
 }
 
-ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength) {
+namespace {
+
+// The look at TIFF data that starts at tiffStart within firstPart, the first
+// bytes of data whose whole length is dataLength.
+ExifOrientationLook LookAtTiff(std::span<const uint8_t> firstPart, std::size_t dataLength, uint64_t tiffStart) {
     if (firstPart.size() > dataLength) firstPart = firstPart.first(dataLength);
     const uint64_t have = firstPart.size();
     const uint64_t length = dataLength;
-    if (length < kTiffStart + kTiffHeaderSize) return kDamaged;
-    if (have < kTiffStart + kTiffHeaderSize) return kNeedsMore;
-    if (!IsExifSegment(firstPart)) return kDamaged;
+    if (length < tiffStart + kTiffHeaderSize) return kDamaged;
+    if (have < tiffStart + kTiffHeaderSize) return kNeedsMore;
 
-    const uint8_t* header = firstPart.data() + kTiffStart;
+    const uint8_t* header = firstPart.data() + tiffStart;
     bool bigEndian;
     if (header[0] == 'I' && header[1] == 'I') {
         bigEndian = false;
@@ -73,12 +76,12 @@ ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, s
         return kDamaged;
     }
     const TiffNumbers numbers(firstPart, bigEndian);
-    if (numbers.U16(kTiffStart + 2) != kTiffMagic) return kDamaged;
+    if (numbers.U16(tiffStart + 2) != kTiffMagic) return kDamaged;
 
-    // IFD0 lies after the header and its entry count inside the segment.
-    const uint64_t ifd0 = numbers.U32(kTiffStart + 4);
+    // IFD0 lies after the header and its entry count inside the data.
+    const uint64_t ifd0 = numbers.U32(tiffStart + 4);
     if (ifd0 < kTiffHeaderSize) return kDamaged;
-    const uint64_t countAt = kTiffStart + ifd0;
+    const uint64_t countAt = tiffStart + ifd0;
     if (countAt + kEntryCountSize > length) return kDamaged;
     if (countAt + kEntryCountSize > have) return kNeedsMore;
     const uint64_t entries = numbers.U16(countAt);
@@ -91,6 +94,19 @@ ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, s
         if (numbers.U16(entry) == kOrientationTag) return {OrientationOfEntry(numbers, entry), true};
     }
     return {1, true};
+}
+
+}  // namespace
+
+ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength) {
+    if (dataLength < kTiffStart + kTiffHeaderSize) return kDamaged;
+    if (std::min<std::size_t>(firstPart.size(), dataLength) < kTiffStart + kTiffHeaderSize) return kNeedsMore;
+    if (!IsExifSegment(firstPart)) return kDamaged;
+    return LookAtTiff(firstPart, dataLength, kTiffStart);
+}
+
+ExifOrientationLook LookForTiffOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength) {
+    return LookAtTiff(firstPart, dataLength, 0);
 }
 
 int ExifOrientation(std::span<const uint8_t> data) { return LookForExifOrientation(data, data.size()).orientation; }
