@@ -57,14 +57,16 @@ bool IsExifSegment(std::span<const uint8_t> data) {
 
 namespace {
 
-// The look at TIFF data that starts at tiffStart within firstPart, the first
-// bytes of data whose whole length is dataLength.
-ExifOrientationLook LookAtTiff(std::span<const uint8_t> firstPart, std::size_t dataLength, uint64_t tiffStart) {
+// The walk itself, for TIFF data that starts at tiffStart in the bytes
+// given: 6 for the data of an Exif segment, 0 for bare TIFF data.
+ExifOrientationLook LookForOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength,
+                                       uint64_t tiffStart) {
     if (firstPart.size() > dataLength) firstPart = firstPart.first(dataLength);
     const uint64_t have = firstPart.size();
     const uint64_t length = dataLength;
     if (length < tiffStart + kTiffHeaderSize) return kDamaged;
     if (have < tiffStart + kTiffHeaderSize) return kNeedsMore;
+    if (tiffStart == kTiffStart && !IsExifSegment(firstPart)) return kDamaged;
 
     const uint8_t* header = firstPart.data() + tiffStart;
     bool bigEndian;
@@ -78,7 +80,7 @@ ExifOrientationLook LookAtTiff(std::span<const uint8_t> firstPart, std::size_t d
     const TiffNumbers numbers(firstPart, bigEndian);
     if (numbers.U16(tiffStart + 2) != kTiffMagic) return kDamaged;
 
-    // IFD0 lies after the header and its entry count inside the data.
+    // IFD0 lies after the header and its entry count inside the segment.
     const uint64_t ifd0 = numbers.U32(tiffStart + 4);
     if (ifd0 < kTiffHeaderSize) return kDamaged;
     const uint64_t countAt = tiffStart + ifd0;
@@ -99,15 +101,14 @@ ExifOrientationLook LookAtTiff(std::span<const uint8_t> firstPart, std::size_t d
 }  // namespace
 
 ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength) {
-    if (dataLength < kTiffStart + kTiffHeaderSize) return kDamaged;
-    if (std::min<std::size_t>(firstPart.size(), dataLength) < kTiffStart + kTiffHeaderSize) return kNeedsMore;
-    if (!IsExifSegment(firstPart)) return kDamaged;
-    return LookAtTiff(firstPart, dataLength, kTiffStart);
+    return LookForOrientation(firstPart, dataLength, kTiffStart);
 }
 
 ExifOrientationLook LookForTiffOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength) {
-    return LookAtTiff(firstPart, dataLength, 0);
+    return LookForOrientation(firstPart, dataLength, 0);
 }
+
+int TiffOrientation(std::span<const uint8_t> data) { return LookForTiffOrientation(data, data.size()).orientation; }
 
 int ExifOrientation(std::span<const uint8_t> data) { return LookForExifOrientation(data, data.size()).orientation; }
 

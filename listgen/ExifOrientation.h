@@ -35,9 +35,10 @@ struct ExifOrientationLook {
 // data.
 ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength);
 
-// The same for bare TIFF data, as a PNG eXIf or a WebP EXIF chunk holds it:
-// the TIFF header at offset 0 and every offset relative to it.
+// The same for bare TIFF data (the header at offset 0), as PNG's eXIf chunk
+// holds it.
 ExifOrientationLook LookForTiffOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength);
+int TiffOrientation(std::span<const uint8_t> data);
 
 // The orientation from the whole data of an APP1 segment: 1 to 8, and 1
 // for anything that is not an intact Exif block with a sane orientation
