@@ -229,14 +229,16 @@ bool DecodeWebpReduced(const std::string& path, int width, int height, Bitmap& o
     const std::size_t fileSize = std::size_t(info.st_size);
     std::string bytes;
     if (!ReadUpTo(fd.get(), std::min(fileSize, kFirstRead), bytes, how, r)) return false;
-    // The RIFF size bounds what is read; bytes after it are not the picture's.
-    std::size_t end = fileSize;
-    if (bytes.size() >= kRiffHeaderSize && std::memcmp(bytes.data(), "RIFF", 4) == 0) {
-        const auto* size = reinterpret_cast<const uint8_t*>(bytes.data() + 4);
-        const uint64_t riffSize = uint64_t(size[0]) | uint64_t(size[1]) << 8 | uint64_t(size[2]) << 16 |
-                                  uint64_t(size[3]) << 24;
-        end = std::size_t(std::min<uint64_t>(fileSize, 8 + riffSize));
-    }
+    // Only a RIFF container, as the probe found it; its size bounds what is
+    // read, since bytes after it are not the picture's.
+    if (bytes.size() < kRiffHeaderSize || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
+        std::memcmp(bytes.data() + 8, "WEBP", 4) != 0)
+        return Fail(r, "not a WebP file");
+    const auto* size = reinterpret_cast<const uint8_t*>(bytes.data() + 4);
+    const uint64_t riffSize = uint64_t(size[0]) | uint64_t(size[1]) << 8 | uint64_t(size[2]) << 16 |
+                              uint64_t(size[3]) << 24;
+    const std::size_t end = std::size_t(std::min<uint64_t>(fileSize, 8 + riffSize));
+    if (bytes.size() > end) bytes.resize(end);
     // A header already in hand that is over the limit is refused before the
     // rest of the file is read.
     WebPBitstreamFeatures features;
@@ -246,7 +248,6 @@ bool DecodeWebpReduced(const std::string& path, int width, int height, Bitmap& o
         r.sourceHeight = features.height;
         return false;
     }
-    if (bytes.size() > end) bytes.resize(end);
     if (!ReadUpTo(fd.get(), end, bytes, how, r)) return false;
     return DecodeWebpBytesReduced(bytes, width, height, out, &r, how);
 }

@@ -127,18 +127,6 @@ TEST(WebpCodecTest, ReducedPixelsEqualTheFullDecodeReduced) {
     }
 }
 
-// The animation's first frame, not a later one, and white, not the
-// background colour the file names, around it.
-TEST(WebpCodecTest, FirstFrameOfAnAnimationOnWhite) {
-    const std::string webp =
-        MakeWebp({.width = 40, .height = 30, .frames = 2, .frameX = 20, .frameY = 10, .frameWidth = 10, .frameHeight = 10});
-    Bitmap out;
-    ASSERT_TRUE(DecodeWebpBytesReduced(webp, 40, 30, out));
-    EXPECT_EQ(out.Pixel(5, 5), kWhite);
-    EXPECT_EQ(out.Pixel(39, 29), kWhite);
-    EXPECT_NE(out.Pixel(25, 15), kWhite);
-}
-
 // The road through a file reads it as the bytes do, up to the RIFF end.
 TEST(WebpCodecTest, FromAFileAsFromItsBytes) {
     TempDir dir;
@@ -151,6 +139,10 @@ TEST(WebpCodecTest, FromAFileAsFromItsBytes) {
     DecodeReport report;
     EXPECT_FALSE(DecodeWebpReduced(dir / "missing.webp", 30, 20, fromFile, &report));
     EXPECT_NE(report.error.find("cannot open"), std::string::npos) << report.error;
+    // Replaced since it was probed: only a RIFF container is read on.
+    WriteFile(dir / "b.webp", "VP8L" + webp);
+    EXPECT_FALSE(DecodeWebpReduced(dir / "b.webp", 30, 20, fromFile, &report));
+    EXPECT_EQ(report.error, "not a WebP file");
 }
 
 TEST(WebpCodecTest, ASetCancelFlagStopsEveryRoad) {
@@ -172,16 +164,9 @@ TEST(WebpCodecTest, ASetCancelFlagStopsEveryRoad) {
     }
 }
 
-std::string Le(uint32_t value, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += char(value >> (8 * i) & 0xFF);
-    return out;
-}
-
-std::string Riff(const std::string& chunks) { return "RIFF" + Le(uint32_t(4 + chunks.size()), 4) + "WEBP" + chunks; }
-std::string Chunk(const std::string& code, const std::string& payload) {
-    return code + Le(uint32_t(payload.size()), 4) + payload;
-}
+std::string Le(uint32_t value, int bytes) { return LittleEndian(value, bytes); }
+std::string Riff(const std::string& chunks) { return WebpRiff(chunks); }
+std::string Chunk(const std::string& code, const std::string& payload) { return WebpChunk(code, payload); }
 
 // Headers alone, claiming more than 2^26 pixels: refused from the header,
 // with nothing behind it to decode.
@@ -220,31 +205,13 @@ TEST(WebpCodecTest, PicturesOverTheLimitAreRefusedFromTheirHeader) {
     EXPECT_FALSE(DecodeWebpBytesReduced(webp, 8, 6, out, nullptr, {}, 64 * 48 - 1));
 }
 
-// Cut and damaged files end cleanly: either a copy of the size asked for or
-// a failure with its reason.
-TEST(WebpCodecTest, BrokenFilesFailCleanly) {
+// A file cut short gives no copy of what arrived, still or animated (bytes
+// at random are the fuzzer's and the corpus check's).
+TEST(WebpCodecTest, CutFilesGiveNoCopy) {
     for (const WebpRecipe& recipe : {WebpRecipe{.width = 50, .height = 40, .alpha = true},
                                      WebpRecipe{.width = 50, .height = 40, .lossless = true},
-                                     WebpRecipe{.width = 50, .height = 40, .frames = 2, .frameX = 2, .frameY = 2,
-                                                .frameWidth = 20, .frameHeight = 20}}) {
+                                     WebpRecipe{.width = 50, .height = 40, .frames = 2}}) {
         const std::string good = MakeWebp(recipe);
-        auto check = [](const std::string& bytes, const std::string& what) {
-            Bitmap out;
-            DecodeReport report;
-            if (DecodeWebpBytesReduced(bytes, 10, 8, out, &report, How(1, what.size() % 2 == 0))) {
-                EXPECT_EQ(out.Width(), 10) << what;
-                EXPECT_EQ(out.Height(), 8) << what;
-            } else {
-                EXPECT_FALSE(report.error.empty()) << what;
-            }
-        };
-        for (std::size_t cut = 0; cut < good.size(); cut += 1 + cut / 4) check(good.substr(0, cut), "cut");
-        for (std::size_t at = 12; at < good.size(); at += 7) {
-            std::string flipped = good;
-            flipped[at] = char(flipped[at] ^ 0x5A);
-            check(flipped, "flip at " + std::to_string(at));
-        }
-        // Half a file is no picture: no copy is made of what arrived.
         Bitmap out;
         DecodeReport report;
         EXPECT_FALSE(DecodeWebpBytesReduced(good.substr(0, good.size() / 2), 10, 8, out, &report));

@@ -110,4 +110,19 @@ std::string MakeWebp(const WebpRecipe& recipe) {
     return bytes;
 }
 
+std::string LittleEndian(uint32_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += char(value >> (8 * i) & 0xFF);
+    return out;
+}
+
+std::string WebpChunk(const std::string& code, const std::string& payload, int64_t sizeField) {
+    const uint32_t size = sizeField >= 0 ? uint32_t(sizeField) : uint32_t(payload.size());
+    return code + LittleEndian(size, 4) + payload + std::string(payload.size() % 2, '\0');
+}
+
+std::string WebpRiff(const std::string& chunks, int64_t sizeChange) {
+    return "RIFF" + LittleEndian(uint32_t(4 + chunks.size() + sizeChange), 4) + "WEBP" + chunks;
+}
+
 }  // namespace htmlimglist::test

@@ -2,6 +2,7 @@
 // decode and page tests.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace htmlimglist::test {
@@ -24,5 +25,13 @@ struct WebpRecipe {
 // A photo-like picture (gradients with some texture; with alpha, a
 // transparency gradient with clear and opaque corners), encoded as asked.
 std::string MakeWebp(const WebpRecipe& recipe);
+
+// Hand-made files, for headers no encoder writes.
+// A chunk: code, payload size (sizeField when not -1), payload, pad byte.
+std::string WebpChunk(const std::string& code, const std::string& payload, int64_t sizeField = -1);
+// "RIFF", the size of what follows plus sizeChange, "WEBP", the chunks.
+std::string WebpRiff(const std::string& chunks, int64_t sizeChange = 0);
+// value as `bytes` little-endian bytes.
+std::string LittleEndian(uint32_t value, int bytes);
 
 }  // namespace htmlimglist::test
