@@ -11,6 +11,8 @@
 //     W x H (within 2%), both where the page gives its size in attributes
 //     (a full-size list) and where it gives none (a list of reduced copies,
 //     whose copy must itself be upright); each kind must occur.
+//   --shown NAME (repeatable): every page must show an image named NAME,
+//     loaded (a type listed only with MoreImageTypes, say).
 import { chromium } from 'playwright-core';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -18,9 +20,16 @@ import os from 'node:os';
 
 const args = process.argv.slice(2);
 let upright = null;
-if (args[0] === '--upright') {
-  const [, name, w, h] = args[1].match(/^(.*):(\d+)x(\d+)$/);
-  upright = { name: Buffer.from(name), aspect: Number(h) / Number(w), sized: 0, unsized: 0 };
+const shown = [];
+for (;;) {
+  if (args[0] === '--upright') {
+    const [, name, w, h] = args[1].match(/^(.*):(\d+)x(\d+)$/);
+    upright = { name: Buffer.from(name), aspect: Number(h) / Number(w), sized: 0, unsized: 0 };
+  } else if (args[0] === '--shown') {
+    shown.push(Buffer.from(args[1]));
+  } else {
+    break;
+  }
   args.splice(0, 2);
 }
 const [namesFile, ...pages] = args;
@@ -130,6 +139,12 @@ for (const pagePath of pages) {
   await page.close();
   checks++;
   if (report.images.length === 0) fail(pagePath, 'no images');
+  for (const name of shown) {
+    checks++;
+    const img = report.images.find((i) => { const b = fileUrlBytes(i.src); return b !== null && baseName(b).equals(name); });
+    if (!img) fail(pagePath, `${name} is not shown`);
+    else if (!img.loaded) fail(pagePath, `${name} did not load`);
+  }
   for (const img of report.images) {
     checks++;
     const bytes = fileUrlBytes(img.src);

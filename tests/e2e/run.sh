@@ -10,7 +10,8 @@
 # then opens every page in headless Chromium through playwright-core. Each
 # folder also holds a portrait photo stored on its side (400 x 300 with EXIF
 # orientation 6, made by htmlimglist-makecorpus from the same build), which
-# every page must show upright.
+# every page must show upright, a lossy WebP and a PNG with alpha (listed with
+# MoreImageTypes), which every page must show loaded.
 #   tests/e2e/run.sh CLI_PATH
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,6 +20,8 @@ samples="$here/../../samples/photos"
 makecorpus="$(dirname "$cli")/htmlimglist-makecorpus"
 [ -x "$makecorpus" ] || { echo "e2e: $makecorpus is not built" >&2; exit 2; }
 portrait=portrait0001.JPG  # the name makecorpus gives its first file with the prefix "portrait"
+webp=lossy0001.webp        # ... with --webp and the prefix "lossy"
+png=alpha0001.png          # ... with --png-alpha and the prefix "alpha"
 
 if [ ! -d "$here/node_modules/playwright-core" ]; then
     (cd "$here" && npm install --no-audit --no-fund --silent)
@@ -34,7 +37,7 @@ names=(
     "javascript:alert(1).jpg" "C:photo.jpg" " lead.jpg" "trail .jpg" $'caf\xe9.jpg' $'new\nline.jpg'
 )
 # NUL-separated: names may hold a newline and bytes that are not UTF-8.
-printf '%s\0' "${names[@]}" "$portrait" > "$work/names.bin"
+printf '%s\0' "${names[@]}" "$portrait" "$webp" "$png" > "$work/names.bin"
 for n in 00001 00002; do
     folder="$work/series/$n/$n"
     mkdir -p "$folder"
@@ -48,17 +51,20 @@ for n in 00001 00002; do
         i=$((i + 1))
     done
     "$makecorpus" --orientation 6 "$folder" 1 400 300 90 portrait
+    "$makecorpus" --webp "$folder" 1 320 240 75 lossy
+    "$makecorpus" --png-alpha "$folder" 1 240 320 90 alpha
 done
 cp -r "$work/series/00001/00001" "$work/plain"
 trip="$work/series/Trip: Kyoto/Trip: Kyoto"
 mkdir -p "$(dirname "$trip")"
 cp -r "$work/series/00001/00001" "$trip"
 
-"$cli" -q --set NextPrevIndex=1 --set DisplayFileSize=1 --set ImageInfo=1 -- "$work/plain"
-"$cli" -q --set ContinueMaked=1 --set MakeSmallImage=1 --set NextPrevIndex=1 -- "$work/series/00001/00001" 2>/dev/null
-"$cli" -q --set MakeSmallImage=1 --set NextPrevIndex=1 -- "$trip"
+more=(--set MoreImageTypes=1)
+"$cli" -q "${more[@]}" --set NextPrevIndex=1 --set DisplayFileSize=1 --set ImageInfo=1 -- "$work/plain"
+"$cli" -q "${more[@]}" --set ContinueMaked=1 --set MakeSmallImage=1 --set NextPrevIndex=1 -- "$work/series/00001/00001" 2>/dev/null
+"$cli" -q "${more[@]}" --set MakeSmallImage=1 --set NextPrevIndex=1 -- "$trip"
 
 pages=("$work/plain/index.html")
 for n in 00001 00002; do pages+=("$work/series/$n/index.html" "$work/series/$n/$n/index.html"); done
 pages+=("$(dirname "$trip")/index.html" "$trip/index.html")
-node "$here/check-pages.mjs" --upright "$portrait:300x400" "$work/names.bin" "${pages[@]}"
+node "$here/check-pages.mjs" --upright "$portrait:300x400" --shown "$webp" --shown "$png" "$work/names.bin" "${pages[@]}"
