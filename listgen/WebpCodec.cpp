@@ -26,6 +26,7 @@ constexpr int kBytesPerPixel = 4;  // RGBA
 // header of nearly every file, so that a picture over the limit is refused
 // before the rest is read.
 constexpr std::size_t kFirstRead = 64 * 1024;
+constexpr uint64_t kMetadataAllowance = 1024 * 1024;
 // Bytes read from the file, and bytes handed to the decoder, between looks
 // at the cancel flag.
 constexpr std::size_t kReadPiece = 1024 * 1024;
@@ -148,10 +149,17 @@ bool Reduce(const Frame& frame, const std::vector<uint8_t>& rgba, int64_t canvas
 // demuxer, which checks the whole file's structure first.
 bool FindFirstFrame(const WebPData& whole, std::unique_ptr<WebPDemuxer, DemuxDeleter>& demux, Frame& frame,
                     DecodeReport& report) {
-    demux.reset(WebPDemux(&whole));
-    if (!demux) return Fail(report, "damaged animation");
+    // Partial: only the first frame need be there (the bytes read may stop
+    // short of the later frames).
+    WebPDemuxState state;
+    demux.reset(WebPDemuxPartial(&whole, &state));
+    if (!demux || state == WEBP_DEMUX_PARSE_ERROR) return Fail(report, "damaged animation");
     WebPIterator iterator;
     if (!WebPDemuxGetFrame(demux.get(), 1, &iterator)) return Fail(report, "animation without frames");
+    if (!iterator.complete) {
+        WebPDemuxReleaseIterator(&iterator);
+        return Fail(report, "the first frame is cut short");
+    }
     // The payload points into the file's bytes, which outlive it.
     frame.data = iterator.fragment.bytes;
     frame.size = iterator.fragment.size;
@@ -242,13 +250,21 @@ bool DecodeWebpReduced(const std::string& path, int width, int height, Bitmap& o
     // A header already in hand that is over the limit is refused before the
     // rest of the file is read.
     WebPBitstreamFeatures features;
-    if (WebPGetFeatures(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &features) == VP8_STATUS_OK &&
-        !WithinLimit(features.width, features.height, kMaxWebpSourcePixels, r)) {
-        r.sourceWidth = features.width;
-        r.sourceHeight = features.height;
-        return false;
+    std::size_t need = end;
+    if (WebPGetFeatures(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &features) == VP8_STATUS_OK) {
+        if (!WithinLimit(features.width, features.height, kMaxWebpSourcePixels, r)) {
+            r.sourceWidth = features.width;
+            r.sourceHeight = features.height;
+            return false;
+        }
+        // A picture's data (or an animation's first frame) is never larger
+        // than its pixels take uncompressed, and then some; what may come
+        // before it (ICC, XMP, EXIF chunks) gets a megabyte. A small picture
+        // with a huge RIFF size is not read whole.
+        need = std::size_t(
+            std::min<uint64_t>(end, kMetadataAllowance + 8 * uint64_t(features.width) * uint64_t(features.height)));
     }
-    if (!ReadUpTo(fd.get(), end, bytes, how, r)) return false;
+    if (!ReadUpTo(fd.get(), need, bytes, how, r)) return false;
     return DecodeWebpBytesReduced(bytes, width, height, out, &r, how);
 }
 

@@ -83,6 +83,8 @@ check "no control character reaches the terminal" test "$(tr -d '\n' < "$work/er
 check "-v names each on its own line" grep -q "^  padded.jpg$" "$work/err"
 "$cli" -q "$work/odd" 2>"$work/err"
 check "-q keeps quiet about them" test ! -s "$work/err"
+"$cli" --set MakeSmallImage=1 "$work/odd" 2>"$work/err"
+check "both lists of a reduced run count each file once" grep -q "^3 files look like images" "$work/err"
 
 # Settings: another file by name, --save storing the merged conditions.
 printf '[Parameters]\r\nMaxColumn=2\r\n' > "$work/other.INI"
