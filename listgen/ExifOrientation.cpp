@@ -55,15 +55,20 @@ bool IsExifSegment(std::span<const uint8_t> data) {
     return data.size() >= sizeof kExifIdentifier && std::memcmp(data.data(), kExifIdentifier, sizeof kExifIdentifier) == 0;
 }
 
-ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength) {
+namespace {
+
+// The walk itself, for TIFF data that starts at tiffStart in the bytes
+// given: 6 for the data of an Exif segment, 0 for bare TIFF data.
+ExifOrientationLook LookForOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength,
+                                       uint64_t tiffStart) {
     if (firstPart.size() > dataLength) firstPart = firstPart.first(dataLength);
     const uint64_t have = firstPart.size();
     const uint64_t length = dataLength;
-    if (length < kTiffStart + kTiffHeaderSize) return kDamaged;
-    if (have < kTiffStart + kTiffHeaderSize) return kNeedsMore;
-    if (!IsExifSegment(firstPart)) return kDamaged;
+    if (length < tiffStart + kTiffHeaderSize) return kDamaged;
+    if (have < tiffStart + kTiffHeaderSize) return kNeedsMore;
+    if (tiffStart == kTiffStart && !IsExifSegment(firstPart)) return kDamaged;
 
-    const uint8_t* header = firstPart.data() + kTiffStart;
+    const uint8_t* header = firstPart.data() + tiffStart;
     bool bigEndian;
     if (header[0] == 'I' && header[1] == 'I') {
         bigEndian = false;
@@ -73,12 +78,12 @@ ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, s
         return kDamaged;
     }
     const TiffNumbers numbers(firstPart, bigEndian);
-    if (numbers.U16(kTiffStart + 2) != kTiffMagic) return kDamaged;
+    if (numbers.U16(tiffStart + 2) != kTiffMagic) return kDamaged;
 
     // IFD0 lies after the header and its entry count inside the segment.
-    const uint64_t ifd0 = numbers.U32(kTiffStart + 4);
+    const uint64_t ifd0 = numbers.U32(tiffStart + 4);
     if (ifd0 < kTiffHeaderSize) return kDamaged;
-    const uint64_t countAt = kTiffStart + ifd0;
+    const uint64_t countAt = tiffStart + ifd0;
     if (countAt + kEntryCountSize > length) return kDamaged;
     if (countAt + kEntryCountSize > have) return kNeedsMore;
     const uint64_t entries = numbers.U16(countAt);
@@ -92,6 +97,18 @@ ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, s
     }
     return {1, true};
 }
+
+}  // namespace
+
+ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength) {
+    return LookForOrientation(firstPart, dataLength, kTiffStart);
+}
+
+ExifOrientationLook LookForTiffOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength) {
+    return LookForOrientation(firstPart, dataLength, 0);
+}
+
+int TiffOrientation(std::span<const uint8_t> data) { return LookForTiffOrientation(data, data.size()).orientation; }
 
 int ExifOrientation(std::span<const uint8_t> data) { return LookForExifOrientation(data, data.size()).orientation; }
 

@@ -35,6 +35,11 @@ struct ExifOrientationLook {
 // data.
 ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength);
 
+// The same for bare TIFF data (the header at offset 0), as PNG's eXIf chunk
+// holds it.
+ExifOrientationLook LookForTiffOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength);
+int TiffOrientation(std::span<const uint8_t> data);
+
 // The orientation from the whole data of an APP1 segment: 1 to 8, and 1
 // for anything that is not an intact Exif block with a sane orientation
 // tag (a SHORT, count 1, value 1 to 8) in IFD0.
