@@ -127,3 +127,6 @@ if [ -x "$gifmaker" ]; then
     done
     echo "(10 GIFs of 90 frames of 480 x 360; the last rows: one GIF of 500 or 2000 frames of 2000 x 2000, goal under 64 MB)"
 fi
+
+# --- PNG screenshots (MoreImageTypes) -------------------------------------------
+bench/peers-png.sh "$build"
