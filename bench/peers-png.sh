@@ -25,6 +25,7 @@ if [ "$(ls "$screens" 2>/dev/null | wc -l)" -ne 30 ]; then
 fi
 flat="$work/png/flat/photos"
 [ -f "$flat/FLAT.png" ] || { mkdir -p "$flat"; "$pngmaker" flat "$flat/FLAT.png" 20000 20000; }
+touch "$work/peers-png.INI"  # the conditions come from --set alone
 cat "$screens"/*.png "$flat"/*.png > /dev/null  # warm the cache
 
 measure() {  # measure LABEL COMMAND... -> "LABEL wall cpu maxrss_kB"

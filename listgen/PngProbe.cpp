@@ -51,6 +51,7 @@ bool SaneDepth(uint8_t depth, uint8_t colourType) {
 }
 
 int OrientationOfExif(ProbeSource& source, int64_t dataAt, uint32_t length) {
+    if (length == 0) return 1;  // nothing to read, nor to read into
     std::vector<uint8_t> data(std::min<std::size_t>(length, kFirstExifBytes));
     if (source.ReadAt(dataAt, data.data(), data.size()) != data.size()) return 1;
     ExifOrientationLook look = LookForTiffOrientation(data, length);

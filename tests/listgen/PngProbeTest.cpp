@@ -55,6 +55,7 @@ TEST(PngProbeTest, SignatureHeaderAndChunkWalk) {
         {"eXIf after IDAT is not looked for", head + Idat() + Exif(6) + Iend(), true, 640, 480},
         {"eXIf with a JPEG identifier is damaged",
          head + PngChunk("eXIf", ExifData(ExifRecipe{false, 6})) + Idat(), true, 640, 480},
+        {"empty eXIf", head + PngChunk("eXIf", "") + Idat(), true, 640, 480},
         {"the walk gives up after many chunks", head + manyChunks + Actl() + Idat(), true, 640, 480},
         {"signature wrong", "\x89PNG\r\n\x1A\r" + head.substr(8) + Idat(), false},
         {"IHDR not first", head.substr(0, 8) + PngChunk("tEXt", "a") + head.substr(8) + Idat(), false},
