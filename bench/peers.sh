@@ -43,6 +43,7 @@ if [ ! -f "$big/HUGE_0001.JPG" ]; then
     "$maker" "$big" 1 12000 9000 90 HUGE_
 fi
 cat "$corpus"/*.JPG "$big"/*.JPG > /dev/null  # warm the cache
+touch "$work/peers.INI"  # the conditions come from --set alone
 
 measure() {  # measure LABEL COMMAND... -> "LABEL wall cpu maxrss_kB"
     local label=$1; shift
@@ -127,3 +128,6 @@ if [ -x "$gifmaker" ]; then
     done
     echo "(10 GIFs of 90 frames of 480 x 360; the last rows: one GIF of 500 or 2000 frames of 2000 x 2000, goal under 64 MB)"
 fi
+
+# --- PNG screenshots (MoreImageTypes) -------------------------------------------
+bench/peers-png.sh "$build"
