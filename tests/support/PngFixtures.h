@@ -21,8 +21,8 @@ struct PngRecipe {
     bool transparency = false;   // a tRNS chunk: a key colour (grey, RGB) or palette alphas
     bool flat = false;           // every pixel the colour of pixel (0, 0)
     int zlibLevel = -1;          // zlib's default
-    std::string beforeImage;     // chunks put right after IHDR
-    std::string afterImage;      // chunks put right before IEND
+    std::string beforeImage{};   // chunks put right after IHDR
+    std::string afterImage{};    // chunks put right before IEND
 };
 
 std::string MakePng(const PngRecipe& recipe);
