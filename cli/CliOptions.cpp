@@ -4,9 +4,11 @@ namespace htmlimglist {
 
 std::string UsageText() {
     std::string text =
-        "Usage: htmlimglist-cli [options] FOLDER\n"
+        "Usage: htmlimglist-cli [options] FOLDER...\n"
         "\n"
         "Writes an HTML catalogue page of the JPEG and GIF images in FOLDER.\n"
+        "Several folders are several runs, one after another in the order given;\n"
+        "the exit status is the worst of them and Ctrl+C stops them all.\n"
         "With MakeSmallImage on, reduced copies and their page go into FOLDER's\n"
         "parent, and a page of the full-size images into FOLDER itself.\n"
         "\n"
@@ -124,11 +126,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliOptions& options,
     }
     if (options.help || options.version) return true;
     if (positional.empty() && options.save) return true;
-    if (positional.size() != 1) {
-        error = positional.empty() ? "no FOLDER given" : "give exactly one FOLDER";
+    if (positional.empty()) {
+        error = "no FOLDER given";
         return false;
     }
-    options.folder = positional.front();
+    options.folders = std::move(positional);
     return true;
 }
 

@@ -15,7 +15,7 @@ struct CliOptions {
     std::string settingsFile;  // --settings FILE; empty: the window's file
     bool save = false;         // --save: store the merged options
     int jobs = 0;              // --jobs N: worker threads; 0: one per core
-    std::string folder;
+    std::vector<std::string> folders;  // each its own run, in the order given
     bool quiet = false;
     bool verbose = false;      // -v: name every file that looks like an image but was not listed
     bool help = false;

@@ -24,7 +24,8 @@ extern "C" void OnInterrupt(int) {
 
 }  // namespace
 
-TerminalView::TerminalView(bool showProgress) : showProgress_(showProgress) {}
+TerminalView::TerminalView(bool showProgress, CliLanguage language)
+    : showProgress_(showProgress), language_(language) {}
 
 TerminalView::~TerminalView() {
     gRunCommand.store(nullptr);
@@ -84,7 +85,7 @@ void TerminalView::ShowMessage(const RunMessage& message) {
     ClearProgress();
     // A copy that could not be written is a failure of the run, as a page is.
     if (message.id == RunMessageId::SaveFailed) failed_ = true;
-    std::fprintf(stderr, "%s\n", MessageText(message).c_str());
+    std::fprintf(stderr, "%s\n", MessageText(message, language_).c_str());
 }
 
 void TerminalView::PageWritten(const ListResult& result) {

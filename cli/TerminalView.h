@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "cli/MessageText.h"
 #include "listgen/RunView.h"
 
 namespace htmlimglist {
 
 class TerminalView final : public RunView {
 public:
-    explicit TerminalView(bool showProgress);
+    explicit TerminalView(bool showProgress, CliLanguage language = CliLanguage::Japanese);
     ~TerminalView() override;
 
     // Routes SIGINT to the run's abort command for the life of this view;
@@ -47,6 +48,7 @@ private:
     };
 
     bool showProgress_;
+    CliLanguage language_;
     std::vector<Lookalike> notListed_;
     bool progressShown_ = false;
     bool failed_ = false;

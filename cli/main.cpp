@@ -1,6 +1,7 @@
 // htmlimglist-cli: the runs of the desktop tool without a window.
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <string>
@@ -31,6 +32,31 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
+// One folder's run with its own view and writer; its exit status.
+int RunFolder(const CliOptions& cli, const GenerationOptions& options, TProfile& profile, const std::string& folder,
+              CliLanguage language) {
+    TerminalView view(!cli.quiet && isatty(STDERR_FILENO), language);
+    FolderListWriter writer(options, view);
+    view.CatchInterrupt(writer.AbortCommand());
+    writer.SetSelectedFolder(folder);
+    if (cli.jobs > 0) writer.SetReducedImageJobs(cli.jobs);
+    RunDriver driver(options, writer, view, profile);
+    const RunOutcome outcome = driver.StartRun();
+    if (!cli.quiet) view.ReportNotListed(cli.verbose);
+
+    if (view.Interrupted()) return kExitInterrupted;
+    switch (outcome) {
+        case RunOutcome::Done:
+        case RunOutcome::SeriesEnded:
+        case RunOutcome::Aborted:
+            return view.AnyFailure() ? kExitFailed : kExitOk;
+        case RunOutcome::BadListName:
+            return kExitUsage;
+        default:
+            return kExitFailed;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,10 +74,12 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
 
-    std::string folder;
-    if (!cli.folder.empty()) {
-        folder = AbsolutePath(cli.folder);
-        if (KindOfPath(folder) != PathKind::Folder) return Fail(kExitUsage, ForTerminal(cli.folder) + " is not a folder");
+    // Every folder is checked before any run, so that a bad one among many
+    // writes nothing anywhere.
+    std::vector<std::string> folders;
+    for (const std::string& given : cli.folders) {
+        folders.push_back(AbsolutePath(given));
+        if (KindOfPath(folders.back()) != PathKind::Folder) return Fail(kExitUsage, ForTerminal(given) + " is not a folder");
     }
 
     // The same settings file as the window, unless another is named.
@@ -83,26 +111,11 @@ int main(int argc, char** argv) {
     if (cli.save && !SaveToProfile(options, profile)) {
         return Fail(kExitFailed, "could not store the settings in " + ForTerminal(settingsPath));
     }
-    if (folder.empty()) return kExitOk;
-
-    TerminalView view(!cli.quiet && isatty(STDERR_FILENO));
-    FolderListWriter writer(options, view);
-    view.CatchInterrupt(writer.AbortCommand());
-    writer.SetSelectedFolder(folder);
-    if (cli.jobs > 0) writer.SetReducedImageJobs(cli.jobs);
-    RunDriver driver(options, writer, view, profile);
-    const RunOutcome outcome = driver.StartRun();
-    if (!cli.quiet) view.ReportNotListed(cli.verbose);
-
-    if (view.Interrupted()) return kExitInterrupted;
-    switch (outcome) {
-        case RunOutcome::Done:
-        case RunOutcome::SeriesEnded:
-        case RunOutcome::Aborted:
-            return view.AnyFailure() ? kExitFailed : kExitOk;
-        case RunOutcome::BadListName:
-            return kExitUsage;
-        default:
-            return kExitFailed;
+    const CliLanguage language = LanguageOfEnvironment();
+    int status = kExitOk;
+    for (const std::string& folder : folders) {
+        status = std::max(status, RunFolder(cli, options, profile, folder, language));
+        if (status == kExitInterrupted) break;  // Ctrl+C stops the whole call
     }
+    return status;
 }

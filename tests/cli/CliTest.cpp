@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 
 #include "cli/CliOptions.h"
 #include "cli/MessageText.h"
@@ -17,7 +18,7 @@ TEST(CliTest, SetOverridesAreCheckedWhileParsingAndAppliedInOrder) {
     ASSERT_TRUE(ParseCommandLine({"--set", "MaxColumn=4", "--set=maxcolumn=5", "--settings", "/x.INI", "--save", "dir"},
                                  cli, error))
         << error;
-    EXPECT_EQ(cli.folder, "dir");
+    EXPECT_EQ(cli.folders, std::vector<std::string>{"dir"});
     EXPECT_EQ(cli.settingsFile, "/x.INI");
     EXPECT_TRUE(cli.save);
     GenerationOptions options;
@@ -27,7 +28,7 @@ TEST(CliTest, SetOverridesAreCheckedWhileParsingAndAppliedInOrder) {
     const std::vector<std::vector<std::string>> refused = {
         {"--set", "Nope=1", "dir"}, {"--set", "MaxPixel=big", "dir"}, {"--set", "MaxPixel", "dir"},
         {"--set"},                  {"--settings"},                   {"--bogus", "dir"},
-        {"a", "b"},                 {},
+        {},
     };
     for (const auto& args : refused) {
         CliOptions c;
@@ -37,6 +38,34 @@ TEST(CliTest, SetOverridesAreCheckedWhileParsingAndAppliedInOrder) {
     }
     CliOptions saveOnly;
     EXPECT_TRUE(ParseCommandLine({"--save", "--set", "ZoomImage=1"}, saveOnly, error));
+    CliOptions several;
+    EXPECT_TRUE(ParseCommandLine({"a", "-q", "b", "--", "-c"}, several, error));
+    EXPECT_EQ(several.folders, (std::vector<std::string>{"a", "b", "-c"}));
+}
+
+TEST(CliTest, EnglishOnlyWhereTheEnvironmentSpeaksIt) {
+    const struct {
+        const char *chosen, *all, *messages, *lang;
+        CliLanguage expected;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, nullptr, CliLanguage::Japanese},
+        {nullptr, nullptr, nullptr, "C", CliLanguage::Japanese},
+        {nullptr, nullptr, nullptr, "ja_JP.UTF-8", CliLanguage::Japanese},
+        {nullptr, nullptr, nullptr, "en_GB.UTF-8", CliLanguage::English},
+        {nullptr, nullptr, "en_US.UTF-8", "ja_JP.UTF-8", CliLanguage::English},
+        {nullptr, "C", "en_US.UTF-8", "en_US.UTF-8", CliLanguage::Japanese},  // LC_ALL comes first
+        {nullptr, "", "", "en", CliLanguage::English},                          // empty ones count as unset
+        {nullptr, nullptr, nullptr, "eng", CliLanguage::Japanese},
+        {"en", nullptr, nullptr, "ja_JP.UTF-8", CliLanguage::English},
+        {"ja", nullptr, nullptr, "en_US.UTF-8", CliLanguage::Japanese},
+    };
+    for (const auto& c : cases) {
+        const std::pair<const char*, const char*> vars[] = {
+            {"HTMLIMGLIST_LANG", c.chosen}, {"LC_ALL", c.all}, {"LC_MESSAGES", c.messages}, {"LANG", c.lang}};
+        for (auto [name, value] : vars) value ? setenv(name, value, 1) : unsetenv(name);
+        EXPECT_EQ(LanguageOfEnvironment(), c.expected) << (c.lang ? c.lang : "-");
+    }
+    for (const char* name : {"HTMLIMGLIST_LANG", "LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
 }
 
 TEST(CliTest, InterruptBecomesTheAbortCommand) {
@@ -73,6 +102,8 @@ TEST(CliTest, NamesReachTheTerminalWithControlsEscaped) {
     EXPECT_EQ(MessageText({RunMessageId::SaveFailed, "/x/\x1b.jpg", "No space left on device"}),
               "保存に失敗しました.\n/x/\\x1b.jpg: No space left on device");
     EXPECT_EQ(MessageText({RunMessageId::TooShallow, {}, {}}), "ﾊﾟｽの階層が少な過ぎます.");
+    EXPECT_EQ(MessageText({RunMessageId::SaveFailed, "/x/a.jpg", "Permission denied"}, CliLanguage::English),
+              "Could not save.\n/x/a.jpg: Permission denied");
 
     // A copy that could not be written fails the run; a kept file does not.
     TerminalView view(false);

@@ -150,10 +150,37 @@ check "continuous run ends normally" test $rc -eq 0
 check "both folders listed" test -s "$work/series/00002/index.html"
 check "end message names the missing folder" grep -q "$work/series/00003" "$work/err"
 check "end message in the tool's words" grep -q "連続作成を終了します." "$work/err"
+LANG=C "$cli" -q --set ContinueMaked=1 "$work/series/00001" 2>"$work/err"
+check "Japanese under C" grep -q "連続作成を終了します." "$work/err"
+LC_ALL=en_US.UTF-8 "$cli" -q --set ContinueMaked=1 "$work/series/00001" 2>"$work/err"
+check "English where the locale is English" grep -q "^No five-digit numbered folder was found.$" "$work/err"
 check "RunDir recorded" grep -q "^RunDir=$work/series/00002" "$work/settings.INI"
 "$cli" -q --set ContinueMaked=1 --set MakeSmallImage=1 "$work/series/00001" 2>"$work/err"; rc=$?
 check "two-level run looks one level up from an outer folder" grep -q "$work/00001/00001" "$work/err"
 "$cli" -q --set ContinueMaked=1 --set MakeSmallImage=1 "$work/series/00001"; rc=$?
 check "a continuous run that lists no folder gives status 1" test $rc -eq 1
+
+# Several folders per call: each its own run, the worst status wins, and
+# Ctrl+C stops the whole call.
+mkdir -p "$work/many"
+for n in one two three; do cp -r "$samples" "$work/many/$n"; done
+"$cli" -q "$work/many/one" "$work/many/two" 2>"$work/err"; rc=$?
+check "two folders in one call" test $rc -eq 0 -a -s "$work/many/one/index.html" -a -s "$work/many/two/index.html"
+"$cli" -q "$work/many/three" "$work/many/nothing-here" 2>/dev/null; rc=$?
+check "a folder that is not there refuses the call before any run" test $rc -eq 2 -a ! -e "$work/many/three/index.html"
+"${unprivileged[@]}" "$cli" -q "$work/locked" "$work/many/three" 2>/dev/null; rc=$?
+check "the worst status of the runs" test $rc -eq 1
+check "a failed run does not stop the next" test -s "$work/many/three/index.html"
+maker=$(dirname "$cli")/htmlimglist-makecorpus
+if [ -x "$maker" ]; then
+    mkdir -p "$work/big/photos" "$work/small"
+    "$maker" "$work/big/photos" 1 3000 2000 90 P_ >/dev/null 2>&1
+    for i in $(seq 10 40); do cp "$work/big/photos/P_0001.JPG" "$work/big/photos/P_00$i.JPG"; done
+    cp "$samples/P1010001.JPG" "$work/small/"
+    "$cli" -q -j 1 --set MakeSmallImage=1 "$work/big/photos" "$work/small" & pid=$!
+    sleep 0.3; kill -INT $pid; wait $pid; rc=$?
+    check "Ctrl+C gives status 130" test $rc -eq 130
+    check "Ctrl+C stops the folders after it" test ! -e "$work/small/index.html"
+fi
 
 [ $failures -eq 0 ]

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <climits>
 #include <vector>
 
 #include "listgen/SettingsFile.h"
 #include "platform/PrivateProfile.h"
 #include "support/Fixtures.h"
+#include "support/JpegFixtures.h"
 #include "support/TempDir.h"
 
 namespace htmlimglist {
@@ -211,6 +215,50 @@ TEST_F(RunDriverTest, OverlongSeriesPathIsRefusedNotCut) {
     EXPECT_EQ(Start(parent + "/00001"), RunOutcome::PathTooLong);
     EXPECT_EQ(view.messages.back(), "PathTooLong " + parent + "/00001");
     EXPECT_EQ(RunDir(), "<none>");
+}
+
+// A continuous run gives exactly the files of separate single runs of each
+// folder, in both layouts: each folder's run writes only into that folder
+// and its own parent-level folder, so an archive splits by folder number
+// across any job runner.
+TEST_F(RunDriverTest, AContinuousRunEqualsSingleRunsOfEachFolder) {
+    namespace fs = std::filesystem;
+    auto snapshot = [](const fs::path& root) {
+        std::vector<std::pair<std::string, std::string>> files;
+        for (const auto& e : fs::recursive_directory_iterator(root))
+            if (e.is_regular_file()) files.emplace_back(fs::relative(e.path(), root), ReadFile(e.path()));
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    for (const bool twoLevels : {false, true}) {
+        SCOPED_TRACE(twoLevels ? "two levels" : "one level");
+        const std::string series = twoLevels ? "two" : "one";
+        const fs::file_time_type when = fs::file_time_type::clock::now() - std::chrono::hours(1);
+        for (const char* n : {"00001", "00002", "00003"}) {
+            const std::string folder = dir.Make(series + "/joint/" + n + (twoLevels ? std::string("/") + n : ""));
+            WriteFile(folder + "/a.jpg", MakeJpeg({120, 90}));
+            WriteFile(folder + "/b.gif", SmallGif(30, 20));
+            for (const char* name : {"/a.jpg", "/b.gif"}) fs::last_write_time(folder + name, when);
+        }
+        fs::copy(dir / (series + "/joint"), dir / (series + "/split"), fs::copy_options::recursive);
+        for (const auto& e : fs::recursive_directory_iterator(dir / (series + "/split")))
+            if (e.is_regular_file()) fs::last_write_time(e.path(), when);
+
+        options = GenerationOptions{};
+        options.NextPrevIndex = true;
+        options.MakeSmallImage = twoLevels;
+        options.ContinueMaked = true;
+        const std::string first = twoLevels ? "/00001/00001" : "/00001";
+        EXPECT_EQ(Start(dir / (series + "/joint") + first), RunOutcome::SeriesEnded);
+        options.ContinueMaked = false;
+        for (const char* n : {"00001", "00002", "00003"}) {
+            const std::string folder = dir / (series + "/split/") + n + (twoLevels ? std::string("/") + n : "");
+            EXPECT_EQ(Start(folder), RunOutcome::Done);
+        }
+        const auto joint = snapshot(dir / (series + "/joint")), split = snapshot(dir / (series + "/split"));
+        EXPECT_EQ(joint.size(), twoLevels ? 18u : 9u);  // sources and pages, with two levels copies too
+        EXPECT_TRUE(joint == split);
+    }
 }
 
 }  // namespace
