@@ -28,13 +28,7 @@ flat="$work/png/flat/photos"
 touch "$work/peers-png.INI"  # the conditions come from --set alone
 cat "$screens"/*.png "$flat"/*.png > /dev/null  # warm the cache
 
-measure() {  # measure LABEL COMMAND... -> "LABEL wall cpu maxrss_kB"
-    local label=$1; shift
-    local out; out=$(mktemp)
-    /usr/bin/time -f "%e %U %S %M" -o "$out" "$@" > /dev/null 2>&1
-    read -r wall user sys rss < "$out"; rm -f "$out"
-    echo "$label $wall $(echo "$user + $sys" | bc) $rss"
-}
+. bench/measure.sh
 run_ours_png() {  # FOLDER: reduced run with the default number of jobs
     rm -f "$(dirname "$1")"/*.png
     "$cli" -q --settings "$work/peers-png.INI" --set MakeSmallImage=1 --set MakeSmallImageAndOrgImageList=0 \
@@ -49,12 +43,6 @@ rows+=("$(measure vipsthumbnail bash -c run_vips_png)")
 rows+=("$(measure "htmlimglist-cli(jobs=$(nproc))" bash -c "run_ours_png '$screens'")")
 rows+=("$(measure "htmlimglist-cli(20000^2)" bash -c "run_ours_png '$flat'")")
 copies=$(ls "$(dirname "$flat")"/*.png 2>/dev/null | wc -l)
-vips=$(echo "${rows[0]}" | awk '{print $2}')
 echo
-printf '%-30s %8s %8s %10s %10s\n' "tool (PNG screenshots)" wall_s cpu_s peak_MB wall/vips
-for row in "${rows[@]}"; do
-    read -r label wall cpu rss <<< "$row"
-    printf '%-30s %8.2f %8.2f %10.1f %10.2f\n' "$label" "$wall" "$cpu" "$(echo "$rss / 1024" | bc -l)" \
-        "$(echo "$wall / $vips" | bc -l)"
-done
+print_rows "tool (PNG screenshots)" "${rows[@]}"
 echo "(30 PNGs of 1920 x 1080, goal wall/vips <= 0.6; the last row: one 20000 x 20000 PNG, $copies copy, goal under 64 MB)"

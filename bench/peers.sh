@@ -45,13 +45,7 @@ fi
 cat "$corpus"/*.JPG "$big"/*.JPG > /dev/null  # warm the cache
 touch "$work/peers.INI"  # the conditions come from --set alone
 
-measure() {  # measure LABEL COMMAND... -> "LABEL wall cpu maxrss_kB"
-    local label=$1; shift
-    local out; out=$(mktemp)
-    /usr/bin/time -f "%e %U %S %M" -o "$out" "$@" > /dev/null 2>&1
-    read -r wall user sys rss < "$out"; rm -f "$out"
-    echo "$label $wall $(echo "$user + $sys" | bc) $rss"
-}
+. bench/measure.sh
 
 ours() {  # ours JOBS FOLDER [OPTION...]
     local jobs=$1 folder=$2; shift 2
@@ -79,13 +73,7 @@ rows+=("$(measure "convert" bash -c run_convert)")
 rows+=("$(measure "htmlimglist-cli(+12000x9000)" bash -c "run_ours $cores '$big'")")
 rows+=("$(measure "cli-smooth(+12000x9000)" bash -c "run_ours $cores '$big' --set SmoothReduce=1")")
 
-vips_wall=$(echo "${rows[0]}" | awk '{print $2}')
-printf '%-30s %8s %8s %10s %10s\n' tool wall_s cpu_s peak_MB wall/vips
-for row in "${rows[@]}"; do
-    read -r label wall cpu rss <<< "$row"
-    printf '%-30s %8.2f %8.2f %10.1f %10.2f\n' "$label" "$wall" "$cpu" "$(echo "$rss / 1024" | bc -l)" \
-        "$(echo "$wall / $vips_wall" | bc -l)"
-done
+print_rows tool "${rows[@]}"
 echo "(60 files of 4000 x 3000; the +12000x9000 rows add one 12000 x 9000 file; $cores cores)"
 quality="$build/bin/htmlimglist-smooth-quality"
 if [ -x "$quality" ]; then "$quality" "$corpus" 200 "$work/vips"; fi
@@ -118,14 +106,8 @@ if [ -x "$gifmaker" ]; then
     gif_rows+=("$(measure "htmlimglist-cli(jobs=$cores)" bash -c "run_ours $cores '$gifs'")")
     gif_rows+=("$(measure "htmlimglist-cli(500x2000^2)" bash -c "run_ours $cores '$work/gif/flat500/photos'")")
     gif_rows+=("$(measure "htmlimglist-cli(2000x2000^2)" bash -c "run_ours $cores '$work/gif/flat2000/photos'")")
-    gif_vips=$(echo "${gif_rows[0]}" | awk '{print $2}')
     echo
-    printf '%-30s %8s %8s %10s %10s\n' "tool (animated GIFs)" wall_s cpu_s peak_MB wall/vips
-    for row in "${gif_rows[@]}"; do
-        read -r label wall cpu rss <<< "$row"
-        printf '%-30s %8.2f %8.2f %10.1f %10.2f\n' "$label" "$wall" "$cpu" "$(echo "$rss / 1024" | bc -l)" \
-            "$(echo "$wall / $gif_vips" | bc -l)"
-    done
+    print_rows "tool (animated GIFs)" "${gif_rows[@]}"
     echo "(10 GIFs of 90 frames of 480 x 360; the last rows: one GIF of 500 or 2000 frames of 2000 x 2000, goal under 64 MB)"
 fi
 

@@ -153,6 +153,20 @@ constexpr int kRowsPerCancelCheck = 16;
 constexpr JDIMENSION kRowsPerRead = 16;
 constexpr std::size_t kRowBufferBytes = 1024 * 1024;
 
+// The decode every road shares: RGB out (CMYK and YCCK as inks, converted
+// here), block smoothing, ISLOW, bounded memory. Fancy upsampling stays on:
+// without it the merged upsampler is used, and skipping rows then returns
+// wrong rows on 4:2:0 sources. True for a CMYK or YCCK source.
+bool SetDecodeParameters(jpeg_decompress_struct& codec) {
+    const bool cmyk = codec.jpeg_color_space == JCS_CMYK || codec.jpeg_color_space == JCS_YCCK;
+    codec.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    codec.do_block_smoothing = TRUE;
+    codec.do_fancy_upsampling = TRUE;
+    codec.dct_method = JDCT_ISLOW;
+    codec.mem->max_memory_to_use = kMaxJpegDecoderMemory;
+    return cmyk;
+}
+
 // The smooth road, after the header: decodes at the smallest DCT scale
 // (N/8) that still gives at least twice width x height, the size in the
 // stored orientation, or at full scale when none does, area-averages the
@@ -167,12 +181,7 @@ constexpr std::size_t kRowBufferBytes = 1024 * 1024;
 // averaging the full decode.
 bool DecodeAveraged(jpeg_decompress_struct& codec, ErrorTrap& trap, int width, int height, int orientation,
                     const Reduction& how, AreaAverager& averager, Bitmap& out, DecodeReport& report) {
-    const bool cmyk = codec.jpeg_color_space == JCS_CMYK || codec.jpeg_color_space == JCS_YCCK;
-    codec.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-    codec.do_block_smoothing = TRUE;
-    codec.do_fancy_upsampling = TRUE;
-    codec.dct_method = JDCT_ISLOW;
-    codec.mem->max_memory_to_use = kMaxJpegDecoderMemory;
+    const bool cmyk = SetDecodeParameters(codec);
     codec.scale_denom = 8;
     for (unsigned n = 1; n <= 8; ++n) {
         codec.scale_num = n;
@@ -253,14 +262,7 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
             return DecodeAveraged(codec, trap, storedWidth, storedHeight, orientation, how, scratch.averager, out, report);
     }
 
-    const bool cmyk = codec.jpeg_color_space == JCS_CMYK || codec.jpeg_color_space == JCS_YCCK;
-    codec.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-    codec.do_block_smoothing = TRUE;
-    // Fancy upsampling stays on: without it the merged upsampler is used,
-    // and skipping rows then returns wrong rows on 4:2:0 sources.
-    codec.do_fancy_upsampling = TRUE;
-    codec.dct_method = JDCT_ISLOW;
-    codec.mem->max_memory_to_use = kMaxJpegDecoderMemory;
+    const bool cmyk = SetDecodeParameters(codec);
     jpeg_start_decompress(&codec);
 
     const bool inverted = cmyk && codec.saw_Adobe_marker;

@@ -9,36 +9,6 @@
 namespace htmlimglist {
 namespace {
 
-// Length of the UTF-8 sequence starting at s[i] and its code point; 0 when
-// the bytes there are not a well-formed sequence (overlong forms, surrogates
-// and values above U+10FFFF included).
-std::size_t DecodeUtf8(std::string_view s, std::size_t i, uint32_t& cp) {
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char b0 = byte(i);
-    std::size_t len;
-    uint32_t min;
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    } else if ((b0 & 0xE0) == 0xC0) {
-        len = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size()) return 0;
-    for (std::size_t k = 1; k < len; ++k) {
-        unsigned char b = byte(i + k);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return len;
-}
-
 // What CP932 makes of one character.
 struct Cp932Char {
     enum class Kind : uint8_t {
@@ -246,6 +216,34 @@ void AppendUrl(std::string& out, std::string_view s) {
 }
 
 }  // namespace
+
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, uint32_t& cp) {
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char b0 = byte(i);
+    std::size_t len;
+    uint32_t min;
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    } else if ((b0 & 0xE0) == 0xC0) {
+        len = 2, cp = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3, cp = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size()) return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        unsigned char b = byte(i + k);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
+
 
 bool IsValidUtf8(std::string_view s) {
     uint32_t cp;

@@ -8,12 +8,19 @@
 #pragma once
 
 #include <initializer_list>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace htmlimglist {
 
 bool IsValidUtf8(std::string_view s);
+
+// Length of the UTF-8 sequence starting at s[i] and its code point in cp; 0
+// when the bytes there are not a well-formed sequence (overlong forms,
+// surrogates and values above U+10FFFF included).
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, uint32_t& cp);
 
 // UTF-8 to CP932 for the page's text. Written as "&#N;" with the code point:
 // a character CP932 lacks or whose CP932 bytes read back as another character

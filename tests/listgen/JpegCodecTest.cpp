@@ -35,19 +35,22 @@ bool SamePixels(const Bitmap& a, const Bitmap& b) {
     return true;
 }
 
+// Every kind of source the codec meets.
+struct Source {
+    const char* what;
+    JpegRecipe recipe;
+};
+const Source kSources[] = {
+    {"4:2:0", {203, 151, Chroma::S420}},
+    {"4:2:2", {203, 151, Chroma::S422}},
+    {"4:4:4", {203, 151, Chroma::S444}},
+    {"grayscale", {203, 151, Chroma::S444, JpegColor::Gray}},
+    {"progressive 4:2:0", {203, 151, Chroma::S420, JpegColor::Rgb, true}},
+    {"CMYK", {203, 151, Chroma::S444, JpegColor::Cmyk}},
+};
+
 TEST(JpegCodecTest, SkippingRowsGivesThePixelsOfAFullDecode) {
-    struct Source {
-        const char* what;
-        JpegRecipe recipe;
-    };
-    const Source sources[] = {
-        {"4:2:0", {203, 151, Chroma::S420}},
-        {"4:2:2", {203, 151, Chroma::S422}},
-        {"4:4:4", {203, 151, Chroma::S444}},
-        {"grayscale", {203, 151, Chroma::S444, JpegColor::Gray}},
-        {"progressive 4:2:0", {203, 151, Chroma::S420, JpegColor::Rgb, true}},
-        {"CMYK", {97, 65, Chroma::S444, JpegColor::Cmyk}},
-    };
+    const auto& sources = kSources;
     const std::pair<int, int> sizes[] = {{50, 37}, {200, 149}, {1, 1}, {203, 151}, {300, 7}, {13, 250}};
     for (const Source& s : sources) {
         const std::string jpeg = MakeJpeg(s.recipe);
@@ -224,18 +227,7 @@ TEST(JpegCodecTest, SmoothReductionOfEveryOrientationEqualsTurningThenAveraging)
 // the exact one. (This fixture's wrapping ramps and XOR texture are far
 // harsher than photos: its hard edges cost a few dB, photos lose far less.)
 TEST(JpegCodecTest, SmoothReductionOfEveryKindOfSourceStaysCloseToTheExactAverage) {
-    struct Source {
-        const char* what;
-        JpegRecipe recipe;
-    };
-    const Source sources[] = {
-        {"4:2:0", {203, 151, Chroma::S420}},
-        {"4:2:2", {203, 151, Chroma::S422}},
-        {"4:4:4", {203, 151, Chroma::S444}},
-        {"grayscale", {203, 151, Chroma::S444, JpegColor::Gray}},
-        {"progressive 4:2:0", {203, 151, Chroma::S420, JpegColor::Rgb, true}},
-        {"CMYK", {203, 151, Chroma::S444, JpegColor::Cmyk}},
-    };
+    const auto& sources = kSources;
     struct Size {
         int w, h;
         double minimumPsnr;  // infinite: exact
