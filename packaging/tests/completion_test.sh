@@ -3,12 +3,13 @@
 # command line below is split into COMP_WORDS the way bash splits it (blanks
 # end a word, and "=" stands as a word of its own), and the completion's
 # answer is compared with what a user should be offered.
-# Usage: completion_test.sh COMPLETION_SCRIPT CONDITIONS_TSV
+# Usage: completion_test.sh COMPLETION_SCRIPT CONDITIONS_TSV CLI
 # Needs bash-completion (Debian's package of that name), which loads such
 # scripts; without it the test is skipped (77) unless HTMLIMGLIST_REQUIRE_TOOLS=1.
 set -u
 script=$1
 table=$2
+cli=$3
 library=/usr/share/bash-completion/bash_completion
 if [ ! -r "$library" ]; then
     echo "bash-completion is not installed ($library)"
@@ -23,6 +24,8 @@ source "$script"
 compopt() { :; }
 
 all_names=$(cut -f1 "$table" | sed 's/$/=/' | LC_ALL=C sort | paste -sd ' ' -)
+# Each option the program's --help lists ("-x, --long" or "--long").
+help_options=$(HTMLIMGLIST_LANG=en LC_ALL=C "$cli" --help | grep -oE '^ +(-[a-z], )?--[a-z]+' | tr ',' ' ')
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -74,7 +77,16 @@ check_all() {
     fi
 }
 
-# Options.
+# Options: every one --help lists, and those that begin as typed.
+offered=" $(complete_line "htmlimglist-cli -") "
+for option in $help_options; do
+    if [[ $offered == *" $option "* ]]; then
+        passed=$((passed + 1))
+    else
+        echo "FAILED: '-' does not offer $option"
+        failures=$((failures + 1))
+    fi
+done
 expect "htmlimglist-cli --se" "--set --settings"
 expect "htmlimglist-cli -q --ver" "--verbose --version"
 # Condition names, each offered with "=", after --set and in --set=.
@@ -96,6 +108,8 @@ expect "htmlimglist-cli --settings=a." "a.INI"
 expect "htmlimglist-cli --set MaxColumn=4 a" "album albums"
 expect "htmlimglist-cli album " "album albums"
 expect "htmlimglist-cli --jobs " ""
+expect "htmlimglist-cli -- -" ""
+expect "htmlimglist-cli -- al" "album albums"
 
 echo "completion: $passed ok, $failures failed"
 [ "$failures" -eq 0 ]
