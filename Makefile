@@ -3,7 +3,8 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build run test bench sanitize-build check-sanitize fuzz-build fuzz-smoke corpus-check e2e clean
+.PHONY: all deps configure build run test bench sanitize-build check-sanitize fuzz-build fuzz-smoke corpus-check e2e \
+	package package-check clean
 
 all: build
 
@@ -56,6 +57,17 @@ fuzz-smoke: fuzz-build
 e2e: build
 	./scripts/install-deps e2e
 	./tests/e2e/run.sh $(BUILD_DIR)/bin/htmlimglist-cli
+
+# The Debian package, $(BUILD_DIR)/htmlimglist_<version>_<architecture>.deb,
+# made by CPack from the build tree (install prefix /usr).
+package: build
+	./scripts/install-deps package
+	cmake --build $(BUILD_DIR) --target package
+
+# The package as a user meets it: its files, and its programs run from a
+# temporary root.
+package-check: package
+	./scripts/package-check $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -2,10 +2,28 @@
 #include "app/TApplication.h"
 #include "app/TMainForm.h"
 #include "platform/ExecutablePath.h"
+#include "platform/Path.h"
 
+#include <QFileInfo>
 #include <QMessageBox>
 
 using namespace htmlimglist;
+
+namespace {
+
+// A help text (extension ".TXT"): beside the executable (the build tree, or
+// a folder the program was copied into), else in share/htmlimglist/ of the
+// tree it is installed in (/usr/bin/htmlimglist: /usr/share/htmlimglist/).
+std::string HelpFilePath(const std::string& executable, std::string_view extension) {
+    const std::string beside = SiblingWithExtension(executable, extension);
+    const std::string installed =
+        JoinPath(JoinPath(CutAtLastSeparator(CutAtLastSeparator(executable)), "share/htmlimglist"),
+                 NameAfterLastSeparator(beside));
+    const auto exists = [](const std::string& path) { return QFileInfo::exists(QString::fromStdString(path)); };
+    return !exists(beside) && exists(installed) ? installed : beside;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     TApplication application(argc, argv);
@@ -14,7 +32,7 @@ int main(int argc, char** argv) {
     MainFormFiles files;
     const PathResult executable = ExecutablePath();
     const PathResult settings = SettingsFilePath();
-    if (executable.ok()) files.helpFile = SiblingWithExtension(executable.path, ".TXT");
+    if (executable.ok()) files.helpFile = HelpFilePath(executable.path, ".TXT");
     if (settings.ok()) {
         files.settingsFile = settings.path;
     } else {

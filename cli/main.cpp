@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (cli.version) {
-        std::puts("htmlimglist-cli 0.1.0");
+        std::puts("htmlimglist-cli " HTMLIMGLIST_VERSION);
         return kExitOk;
     }
 
