@@ -1,5 +1,6 @@
 #include "app/MainFormView.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -56,7 +57,8 @@ void MainFormView::ShowMessage(const RunMessage& message) { form_.ShowBox(RunMes
 void MainFormView::PageWritten(const ListResult& result) {
     if (result.status != PageStatus::FolderUnreadable) return;  // pages pass in silence
     BringToFront();
-    form_.ShowBox(QString::fromUtf8(kMessageFolderUnreadable).arg(QString::fromStdString(result.folder)));
+    form_.ShowBox(QCoreApplication::translate("MainFormView", kMessageFolderUnreadable)
+                      .arg(QString::fromStdString(result.folder)));
 }
 
 }  // namespace htmlimglist

@@ -4,6 +4,8 @@
 
 #include <exception>
 
+#include "widgets/UiLanguage.h"
+
 namespace htmlimglist {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -15,9 +17,9 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& error) {
         text = QString::fromUtf8(error.what());
     } catch (...) {
-        text = QStringLiteral("予期しないｴﾗｰが発生しました.");
+        text = tr("予期しないｴﾗｰが発生しました.");
     }
-    QMessageBox::critical(activeWindow(), applicationDisplayName(), text);
+    QMessageBox::critical(activeWindow(), ToolTitle(), text);
     return false;
 }
 

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <QApplication>
+#include <QCoreApplication>
 
 namespace htmlimglist {
 
 class TApplication : public QApplication {
+    Q_DECLARE_TR_FUNCTIONS(TApplication)
+
 public:
     TApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;

@@ -1,25 +1,32 @@
 // htmlimglist: the desktop window. It takes nothing from its command line.
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
 #include "app/TApplication.h"
 #include "app/TMainForm.h"
 #include "platform/ExecutablePath.h"
-
-#include <QMessageBox>
+#include "widgets/UiLanguage.h"
 
 using namespace htmlimglist;
 
 int main(int argc, char** argv) {
     TApplication application(argc, argv);
-    application.setApplicationDisplayName(QStringLiteral("HTML画像ﾘｽﾄ作成ﾂｰﾙ"));
+    // No application display name: Qt would append it to every dialog's
+    // title. Message boxes name the tool themselves.
+    InstallUiLanguage(SystemUiLanguage());
 
-    MainFormFiles files;
     const PathResult executable = ExecutablePath();
     const PathResult settings = SettingsFilePath();
-    if (executable.ok()) files.helpFile = SiblingWithExtension(executable.path, ".TXT");
-    if (settings.ok()) {
-        files.settingsFile = settings.path;
-    } else {
-        QMessageBox::critical(nullptr, application.applicationDisplayName(),
-                              QString::fromStdString("settings file: " + settings.error));
+    // A relative HTMLIMGLIST_INI is taken from the folder the tool started
+    // in, whatever the current folder is later.
+    const std::string settingsFile =
+        settings.ok() ? QFileInfo(QString::fromStdString(settings.path)).absoluteFilePath().toStdString() : "";
+    MainFormFiles files = ProgramFiles(executable.ok() ? executable.path : "", settingsFile, CurrentUiLanguage());
+    if (!settings.ok()) {
+        QMessageBox::critical(nullptr, ToolTitle(),
+                              QCoreApplication::translate("main", "settings file: %1")
+                                  .arg(QString::fromStdString(settings.error)));
     }
 
     TMainForm window(files);
