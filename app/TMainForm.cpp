@@ -78,6 +78,8 @@ MainFormFiles ProgramFiles(const std::string& executable, const std::string& set
     files.settingsFile = settingsFile;
     if (!executable.empty()) {
         files.helpFile = SiblingWithExtension(executable, language == UiLanguage::English ? ".en.TXT" : ".TXT");
+        const std::string folder = CutAtLastSeparator(executable);
+        files.programFolder = folder.empty() ? std::string(1, '/') : folder;  // "/htmlimglist" lies in the root
     }
     return files;
 }
@@ -283,7 +285,10 @@ void TMainForm::A1Click() { runs_->Abort(); }
 
 void TMainForm::B1Click() {
     if (runs_->Active()) return;
-    const OpenResult result = opener_->Open(MainListPath(DirectoryListBox1->Directory(), GenerationOptions_));
+    // The page's program starts in the executable's folder, never in the
+    // selected one, which it might keep in use.
+    const OpenResult result =
+        opener_->Open(MainListPath(DirectoryListBox1->Directory(), GenerationOptions_), files_.programFolder);
     if (const std::optional<QString> message = ShowListMessage(result, GenerationOptions_.HTMLListName)) {
         view_->BringToFront();
         ShowBox(*message);
@@ -296,7 +301,7 @@ void TMainForm::File1Click() { A1->setEnabled(SpeedButton4->isEnabled()); }
 
 void TMainForm::Help1Click() { Help2->setEnabled(QFileInfo::exists(QString::fromStdString(files_.helpFile))); }
 
-void TMainForm::Help2Click() { opener_->Open(files_.helpFile); }
+void TMainForm::Help2Click() { opener_->Open(files_.helpFile, files_.programFolder); }
 
 void TMainForm::About1Click() {
     TAboutForm dialog(this);

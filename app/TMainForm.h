@@ -35,8 +35,9 @@ class TDriveComboBox;
 
 // The files beside the executable.
 struct MainFormFiles {
-    std::string settingsFile;  // the INI file (empty: "WIN.INI", as no name was found)
-    std::string helpFile;      // the help text in the window's language
+    std::string settingsFile;   // the INI file (empty: "WIN.INI", as no name was found)
+    std::string helpFile;       // the help text in the window's language
+    std::string programFolder;  // the executable's folder: where opened pages' programs start
 };
 
 // The files of a window whose executable lies at executable (empty: not

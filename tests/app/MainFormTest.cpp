@@ -8,10 +8,13 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSplitter>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <memory>
 #include <string>
@@ -30,11 +33,13 @@ namespace htmlimglist {
 namespace {
 
 struct StubOpener final : ShellOpener {
-    OpenResult Open(const std::string& path) override {
+    OpenResult Open(const std::string& path, const std::string& workingFolder) override {
         opened->push_back(path);
+        workingFolders->push_back(workingFolder);
         return *result;
     }
     std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
+    std::shared_ptr<std::vector<std::string>> workingFolders = std::make_shared<std::vector<std::string>>();
     std::shared_ptr<OpenResult> result = std::make_shared<OpenResult>(OpenResult::Opened);
 };
 
@@ -66,15 +71,17 @@ protected:
         StubOpener opener;
         StubBoxes boxes;
         opened = opener.opened;
+        workingFolders = opener.workingFolders;
         openResult = opener.result;
         shown = boxes.shown;
-        return std::make_unique<TMainForm>(MainFormFiles{SettingsFile(), dir / "htmlimglist.TXT"},
+        return std::make_unique<TMainForm>(MainFormFiles{SettingsFile(), dir / "htmlimglist.TXT", dir / "bin"},
                                            std::make_unique<StubOpener>(opener), std::make_unique<StubBoxes>(boxes));
     }
 
     test::TempDir dir;
     TProfile profile;
     std::shared_ptr<std::vector<std::string>> opened;
+    std::shared_ptr<std::vector<std::string>> workingFolders;
     std::shared_ptr<OpenResult> openResult;
     std::shared_ptr<std::vector<std::string>> shown;
 };
@@ -193,6 +200,9 @@ TEST_F(MainFormTest, ShowListOpensTheMainListAndNamesAPageItCannotOpen) {
     *openResult = OpenResult::NotAssociated;
     form->B1Click();
     EXPECT_EQ(shown->back(), "index.html は関連付けられていません.");
+    // The page's program starts in the executable's folder, not in the
+    // selected one.
+    EXPECT_EQ(*workingFolders, std::vector<std::string>(3, dir / "bin"));
 
     EXPECT_EQ(MainListPath("/", GenerationOptions()), "/index.html");
 }
@@ -206,9 +216,54 @@ TEST_F(MainFormTest, HelpItemFollowsTheHelpFile) {
     EXPECT_TRUE(form->Help2->isEnabled());
     form->Help2Click();
     EXPECT_EQ(opened->back(), dir / "htmlimglist.TXT");
+    EXPECT_EQ(workingFolders->back(), dir / "bin");
     std::remove((dir / "htmlimglist.TXT").c_str());
     form->Help1Click();
     EXPECT_FALSE(form->Help2->isEnabled());
+}
+
+TEST_F(MainFormTest, ProgramFilesLieBesideTheExecutable) {
+    struct Case {
+        const char* executable;
+        UiLanguage language;
+        const char* help;
+        const char* folder;
+    };
+    const Case cases[] = {
+        {"/opt/bin/htmlimglist", UiLanguage::Japanese, "/opt/bin/htmlimglist.TXT", "/opt/bin"},
+        {"/opt/bin/htmlimglist", UiLanguage::English, "/opt/bin/htmlimglist.en.TXT", "/opt/bin"},
+        {"/htmlimglist", UiLanguage::English, "/htmlimglist.en.TXT", "/"},
+        {"", UiLanguage::English, "", ""},  // executable unknown: no help, the current folder
+    };
+    for (const Case& c : cases) {
+        const MainFormFiles files = ProgramFiles(c.executable, "/etc/h.INI", c.language);
+        EXPECT_EQ(files.settingsFile, "/etc/h.INI");
+        EXPECT_EQ(files.helpFile, c.help) << c.executable;
+        EXPECT_EQ(files.programFolder, c.folder) << c.executable;
+    }
+}
+
+// The desktop's opener, faked by an xdg-open in PATH that writes down the
+// folder it was started in and what it was given.
+TEST_F(MainFormTest, DesktopOpenerStartsTheHandlerInTheWorkingFolder) {
+    const std::string fakeBin = dir.Make("fake-bin");
+    const std::string record = dir / "opened.txt";
+    test::WriteFile(fakeBin + "/xdg-open", "#!/bin/sh\necho \"$PWD\" > '" + record + ".part'\necho \"$1\" >> '" +
+                                               record + ".part'\nmv '" + record + ".part' '" + record + "'\n");
+    ASSERT_EQ(chmod((fakeBin + "/xdg-open").c_str(), 0755), 0);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(fakeBin) + ':' + path);
+    const std::string program = dir.Make("program folder");
+    const std::string page = dir.Make("pics") + "/index.html";
+    test::WriteFile(page, "<html>");
+
+    DesktopOpener opener;
+    EXPECT_EQ(opener.Open(dir / "pics/missing.html", program), OpenResult::NotFound);
+    EXPECT_EQ(opener.Open(page, program), OpenResult::Opened);
+    qputenv("PATH", path);
+    for (int i = 0; i < 500 && !test::FileExists(record); ++i) QThread::msleep(10);
+    ASSERT_TRUE(test::FileExists(record)) << "the fake xdg-open did not run";
+    EXPECT_EQ(test::ReadFile(record), program + "\nfile://" + page + "\n");
 }
 
 TEST_F(MainFormTest, DroppedFolderStartsARunWithTheCurrentOptions) {
