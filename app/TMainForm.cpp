@@ -34,6 +34,10 @@ namespace htmlimglist {
 namespace {
 
 constexpr int kDesignLeft = 308, kDesignTop = 107, kDesignWidth = 630, kDesignHeight = 460;
+// The status bar's panels, left to right: name, width, height, file size, and
+// one left empty; below the bar's top edge by kStatusPanelTop.
+constexpr int kStatusPanelWidths[5] = {180, 50, 50, 70, 50};
+constexpr int kStatusPanelTop = 2;
 
 // What the window says at start-up about a settings file it could not load
 // (%1: its path), untranslated. A missing file is the first start: nothing
@@ -112,12 +116,15 @@ void TMainForm::BuildLayout() {
     StatusBar1 = new QStatusBar;
     StatusBar1->setFixedHeight(19);
     StatusBar1->setSizeGripEnabled(false);
-    const int panelWidths[5] = {180, 50, 50, 70, 50};
+    // Each panel starts where the one before it ends. They are placed by
+    // hand: the status bar's own layout would put gaps between them.
+    int panelLeft = 0;
     for (int i = 0; i < 5; ++i) {
-        StatusPanels[i] = new QLabel;
-        StatusPanels[i]->setFixedWidth(panelWidths[i]);
+        StatusPanels[i] = new QLabel(StatusBar1);
+        StatusPanels[i]->setGeometry(panelLeft, kStatusPanelTop, kStatusPanelWidths[i],
+                                     StatusBar1->height() - kStatusPanelTop);
         StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        StatusBar1->addWidget(StatusPanels[i]);
+        panelLeft += kStatusPanelWidths[i];
     }
     setStatusBar(StatusBar1);
 

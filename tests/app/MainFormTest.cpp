@@ -266,6 +266,21 @@ TEST_F(MainFormTest, DesktopOpenerStartsTheHandlerInTheWorkingFolder) {
     EXPECT_EQ(test::ReadFile(record), program + "\nfile://" + page + "\n");
 }
 
+TEST_F(MainFormTest, StatusPanelsStartAtTheirGivenEdges) {
+    auto form = MakeForm();
+    form->show();
+    form->resize(700, 480);
+    QCoreApplication::processEvents();
+    const int edges[5] = {0, 180, 230, 280, 350}, widths[5] = {180, 50, 50, 70, 50};
+    for (int i = 0; i < 5; ++i) {
+        const QRect panel(form->StatusPanels[i]->mapTo(form.get(), QPoint(0, 0)), form->StatusPanels[i]->size());
+        EXPECT_EQ(panel.left(), edges[i]) << "panel " << i;
+        EXPECT_EQ(panel.width(), widths[i]) << "panel " << i;
+        EXPECT_EQ(panel.bottom(), form->height() - 1) << "panel " << i;
+        EXPECT_TRUE(form->StatusPanels[i]->isVisible()) << "panel " << i;
+    }
+}
+
 TEST_F(MainFormTest, DroppedFolderStartsARunWithTheCurrentOptions) {
     const std::string folder = dir.Make("dropped");
     test::WriteFile(folder + "/a.jpg", test::SmallJpeg(40, 30));
