@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "dialogs/DialogPlacement.h"
+#include "widgets/FitText.h"
 #include "widgets/JapaneseFonts.h"
 #include "widgets/ProgramIcon.h"
 #include "widgets/UiLanguage.h"
@@ -33,6 +34,9 @@ TAboutForm::TAboutForm(QWidget* owner)
 
     Label3 = new QLabel(tr("画像ﾌｫﾙﾀﾞからHTMLの一覧ﾍﾟｰｼﾞを作るﾌﾘｰｿﾌﾄです。"), this);
     Label3->setGeometry(28, 84, 334, 12);
+
+    // Fixed-size labels: a caption wider than its label gets a smaller font.
+    for (QLabel* label : {Label1, Label2, Label3}) FitLabelFont(*label);
 
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setGeometry(148, 104, 75, 25);

@@ -14,6 +14,7 @@
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/SettingFields.h"
 #include "listgen/SettingsFile.h"
+#include "widgets/FitText.h"
 #include "widgets/JapaneseFonts.h"
 
 namespace htmlimglist {
@@ -27,7 +28,9 @@ T* Place(T* control, QWidget* parent, int left, int top, int width, int height) 
 }
 
 QLabel* MakeLabel(QWidget* parent, const QString& caption, int left, int top, int width, int height) {
-    return Place(new QLabel(caption), parent, left, top, width, height);
+    QLabel* label = Place(new QLabel(caption), parent, left, top, width, height);
+    FitLabelFont(*label);  // a caption wider than its label gets a smaller font
+    return label;
 }
 
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& caption, int left, int top, int width, int height) {

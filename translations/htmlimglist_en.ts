@@ -86,7 +86,7 @@ The continuous run ends.</translation>
     </message>
     <message>
         <source>画像ﾌｫﾙﾀﾞからHTMLの一覧ﾍﾟｰｼﾞを作るﾌﾘｰｿﾌﾄです。</source>
-        <translation>Free software that makes an HTML list page of an image folder.</translation>
+        <translation>Free software that makes HTML list pages of image folders.</translation>
     </message>
 </context>
 <context>

@@ -21,9 +21,11 @@
 #include <vector>
 
 #include "app/FolderBrowser.h"
+#include "app/MainFormView.h"
 #include "app/RunController.h"
 #include "app/ShowList.h"
 #include "listgen/SettingsFile.h"
+#include "qt/CaptionFit.h"
 #include "qt/QtTestApp.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
@@ -266,6 +268,14 @@ TEST_F(MainFormTest, DesktopOpenerStartsTheHandlerInTheWorkingFolder) {
     EXPECT_EQ(test::ReadFile(record), program + "\nfile://" + page + "\n");
 }
 
+TEST_F(MainFormTest, EveryCaptionShowsWholeInBothLanguages) {
+    for (UiLanguage language : {UiLanguage::English, UiLanguage::Japanese}) {
+        ASSERT_TRUE(InstallUiLanguage(language));
+        auto form = MakeForm();
+        EXPECT_EQ(test::CutCaptions(*form), std::vector<std::string>());
+    }
+}
+
 TEST_F(MainFormTest, StatusPanelsStartAtTheirGivenEdges) {
     auto form = MakeForm();
     form->show();
@@ -278,6 +288,30 @@ TEST_F(MainFormTest, StatusPanelsStartAtTheirGivenEdges) {
         EXPECT_EQ(panel.width(), widths[i]) << "panel " << i;
         EXPECT_EQ(panel.bottom(), form->height() - 1) << "panel " << i;
         EXPECT_TRUE(form->StatusPanels[i]->isVisible()) << "panel " << i;
+    }
+}
+
+TEST_F(MainFormTest, StatusPanelsShowAFileNameWholeOrShortenedWithItsTip) {
+    auto form = MakeForm();
+    MainFormView view(*form);
+    QLabel& name = *form->StatusPanels[0];
+    const QString longName = QString(60, u'x') + QStringLiteral(".jpg");
+    const struct {
+        QString text;
+        bool smaller;  // a smaller font than the window's
+        bool shortened;
+    } cases[] = {
+        {QStringLiteral("a.jpg"), false, false},
+        {QString(25, u'n') + QStringLiteral(".jpg"), true, false},
+        {longName, true, true},
+        {QStringLiteral("b.jpg"), false, false},  // the window's font again
+    };
+    for (const auto& c : cases) {
+        view.ShowStatus(c.text.toStdString(), 1, 2, "3");
+        EXPECT_TRUE(TextFits(name, name.font())) << c.text.toStdString();
+        EXPECT_EQ(name.font().pixelSize() < 12, c.smaller) << c.text.toStdString();
+        EXPECT_EQ(name.text() != c.text, c.shortened) << c.text.toStdString();
+        EXPECT_EQ(name.toolTip(), c.shortened ? c.text : QString()) << c.text.toStdString();
     }
 }
 

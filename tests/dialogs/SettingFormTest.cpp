@@ -16,8 +16,10 @@
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/SettingFields.h"
 #include "listgen/SettingsFile.h"
+#include "qt/CaptionFit.h"
 #include "qt/QtTestApp.h"
 #include "support/TempDir.h"
+#include "widgets/UiLanguage.h"
 
 namespace htmlimglist {
 namespace {
@@ -239,6 +241,17 @@ TEST_F(SettingFormTest, MouseOverControlsSetsOrClearsTheStatusBar) {
     MoveMouseOver(form.CheckBox4);
     MoveMouseOver(form.CheckBox9);
     EXPECT_TRUE(form.StatusText().isEmpty());
+}
+
+TEST_F(SettingFormTest, EveryCaptionShowsWholeInBothLanguagesAndTheLayoutStays) {
+    for (UiLanguage language : {UiLanguage::English, UiLanguage::Japanese}) {
+        ASSERT_TRUE(InstallUiLanguage(language));
+        TSettingForm form(options, profile, nullptr);
+        EXPECT_EQ(test::CutCaptions(form), std::vector<std::string>());
+        EXPECT_EQ(form.size(), QSize(393, 317));
+        EXPECT_EQ(form.GroupBox1->geometry(), QRect(212, 92, 173, 133));
+        EXPECT_EQ(form.CheckBox2->geometry(), QRect(8, 12, 137, 17));
+    }
 }
 
 TEST_F(SettingFormTest, OpensCentredOnItsOwner) {
