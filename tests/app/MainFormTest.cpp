@@ -276,6 +276,22 @@ TEST_F(MainFormTest, EveryCaptionShowsWholeInBothLanguages) {
     }
 }
 
+TEST_F(MainFormTest, FolderListRowsAreSixteenPixelsHigh) {
+    const std::string folder = dir.Make("pics/a");
+    dir.Make("pics/b");
+    Write("RunDir", dir / "pics");
+    auto form = MakeForm();
+    form->show();
+    QCoreApplication::processEvents();
+    TDirectoryListBox& list = *form->DirectoryListBox1;
+    ASSERT_GE(list.count(), 3);
+    for (int i = 0; i < list.count(); ++i) {
+        const QRect row = list.visualItemRect(list.item(i));
+        EXPECT_EQ(row.height(), 16) << i;
+        EXPECT_EQ(row.top(), list.visualItemRect(list.item(0)).top() + 16 * i) << i;
+    }
+}
+
 TEST_F(MainFormTest, StatusPanelsStartAtTheirGivenEdges) {
     auto form = MakeForm();
     form->show();
