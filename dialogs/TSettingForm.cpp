@@ -16,6 +16,7 @@
 #include "listgen/SettingsFile.h"
 #include "widgets/FitText.h"
 #include "widgets/JapaneseFonts.h"
+#include "widgets/TGroupBox.h"
 
 namespace htmlimglist {
 namespace {
@@ -78,14 +79,14 @@ void TSettingForm::BuildLayout() {
     CheckBox7 = MakeCheckBox(this, tr("無条件に画像を生成する(&G)"), 8, 168, 165, 17);
     CheckBox6 = MakeCheckBox(this, tr("連続作成を行う(&C)"), 8, 188, 145, 17);
     CheckBox5 = MakeCheckBox(this, tr("小さい画像は拡大する(&Z)"), 8, 208, 161, 17);
-    GroupBox1 = Place(new QGroupBox(tr("ﾘｽﾄ内表示")), this, 212, 92, 173, 133);
+    GroupBox1 = Place(new TGroupBox(tr("ﾘｽﾄ内表示")), this, 212, 92, 173, 133);
     CheckBox2 = MakeCheckBox(GroupBox1, tr("Next/Prevの作成(&N)"), 8, 12, 137, 17);
     CheckBox8 = MakeCheckBox(GroupBox1, tr("画像情報の表示(&I)"), 8, 32, 121, 17);
     CheckBox3 = MakeCheckBox(GroupBox1, tr("画像ｻｲｽﾞの表示(&J)"), 8, 52, 125, 17);
     CheckBox4 = MakeCheckBox(GroupBox1, tr("ﾌｧｲﾙｻｲｽﾞの表示(&F)"), 8, 72, 128, 17);
     CheckBox10 = MakeCheckBox(GroupBox1, tr("ﾌｧｲﾙ日時の表示(&D)"), 8, 92, 128, 17);
     CheckBox11 = MakeCheckBox(GroupBox1, tr("ﾌｧｲﾙ時刻も表示(&T)"), 8, 112, 125, 17);
-    GroupBox2 = Place(new QGroupBox(tr("画像の処理")), this, 8, 230, 377, 66);
+    GroupBox2 = Place(new TGroupBox(tr("画像の処理")), this, 8, 230, 377, 66);
     CheckBox12 = MakeCheckBox(GroupBox2, tr("写真の向きを補正(&R)"), 8, 20, 170, 17);
     CheckBox13 = MakeCheckBox(GroupBox2, tr("なめらかに縮小(&M)"), 196, 20, 170, 17);
     CheckBox14 = MakeCheckBox(GroupBox2, tr("PNG/WebPも対象(&W)"), 8, 40, 170, 17);

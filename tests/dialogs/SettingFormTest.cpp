@@ -17,6 +17,7 @@
 #include "dialogs/SettingFields.h"
 #include "listgen/SettingsFile.h"
 #include "qt/CaptionFit.h"
+#include "qt/Drawing.h"
 #include "qt/QtTestApp.h"
 #include "support/TempDir.h"
 #include "widgets/UiLanguage.h"
@@ -251,6 +252,17 @@ TEST_F(SettingFormTest, EveryCaptionShowsWholeInBothLanguagesAndTheLayoutStays) 
         EXPECT_EQ(form.size(), QSize(393, 317));
         EXPECT_EQ(form.GroupBox1->geometry(), QRect(212, 92, 173, 133));
         EXPECT_EQ(form.CheckBox2->geometry(), QRect(8, 12, 137, 17));
+    }
+}
+
+TEST_F(SettingFormTest, GroupFramesAndCaptionsClearTheirFirstCheckBoxes) {
+    TSettingForm form(options, profile, nullptr);
+    form.show();
+    for (auto [box, first] : {std::pair<QGroupBox*, QCheckBox*>{form.GroupBox1, form.CheckBox2},
+                              std::pair<QGroupBox*, QCheckBox*>{form.GroupBox2, form.CheckBox12}}) {
+        const QImage drawing = test::OwnDrawing(*box);
+        EXPECT_EQ(test::DrawnPixels(drawing, first->geometry()), 0) << box->title().toStdString();
+        EXPECT_GT(test::DrawnPixels(drawing, QRect(0, 0, box->width(), first->y())), 0) << box->title().toStdString();
     }
 }
 
