@@ -8,7 +8,12 @@
 
 namespace htmlimglist {
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // No application display name: Qt's platform windows would append it to
+    // every title but the main window's, and the dialogs are titled by their
+    // own names alone. Message boxes name the tool themselves.
+    InstallUiLanguage(SystemUiLanguage());
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     QString text;

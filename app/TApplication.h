@@ -1,5 +1,6 @@
-// The application object: an error that escapes a command handler is shown
-// in an error box and the program goes on.
+// The application object: it installs the window's language (UiLanguage.h)
+// as it starts, and an error that escapes a command handler is shown in an
+// error box and the program goes on.
 #pragma once
 
 #include <QApplication>

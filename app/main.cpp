@@ -11,10 +11,7 @@
 using namespace htmlimglist;
 
 int main(int argc, char** argv) {
-    TApplication application(argc, argv);
-    // No application display name: Qt would append it to every dialog's
-    // title. Message boxes name the tool themselves.
-    InstallUiLanguage(SystemUiLanguage());
+    TApplication application(argc, argv);  // in the user's language
 
     const PathResult executable = ExecutablePath();
     const PathResult settings = SettingsFilePath();

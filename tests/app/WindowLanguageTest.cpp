@@ -1,5 +1,6 @@
-// The window's language as main() chooses it, in the environment ctest gives
-// this program; HTMLIMGLIST_EXPECTED_LANGUAGE names the language expected.
+// The window's language as the application object chooses it when main()
+// starts, in the environment ctest gives this program (offscreen);
+// HTMLIMGLIST_EXPECTED_LANGUAGE names the language expected.
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -10,11 +11,11 @@
 #include <gtest/gtest.h>
 
 #include "app/RunMessageText.h"
+#include "app/TApplication.h"
 #include "app/TMainForm.h"
 #include "dialogs/TAboutForm.h"
 #include "dialogs/TSettingForm.h"
 #include "listgen/SettingsFile.h"
-#include "qt/QtTestApp.h"
 #include "support/TempDir.h"
 #include "widgets/UiLanguage.h"
 
@@ -25,8 +26,10 @@ TEST(WindowLanguageTest, CaptionsAndMessagesAreInTheLanguageOfTheEnvironment) {
     const QString expected = qEnvironmentVariable("HTMLIMGLIST_EXPECTED_LANGUAGE");
     ASSERT_TRUE(expected == u"ja" || expected == u"en") << "run by ctest, which names the language expected";
     const bool english = expected == u"en";
-    test::QtTestApp();
-    ASSERT_TRUE(InstallUiLanguage(SystemUiLanguage()));
+    int argc = 1;
+    char name[] = "htmlimglist";
+    char* argv[] = {name, nullptr};
+    TApplication application(argc, argv);  // as main() starts
     ASSERT_EQ(CurrentUiLanguage(), english ? UiLanguage::English : UiLanguage::Japanese);
 
     test::TempDir dir;
