@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 #include "platform/Path.h"
 
@@ -12,10 +13,22 @@ namespace {
 
 constexpr int kPathRole = Qt::UserRole;
 
+// Rows of the folder list's item height, whatever the style's margins
+// around the icon and the text would make them.
+class FixedRowHeight final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), TDirectoryListBox::kItemHeight};
+    }
+};
+
 }  // namespace
 
 TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
+    setIconSize(QSize(16, 16));
+    setItemDelegate(new FixedRowHeight(this));
     // Double-click or Enter opens the folder, as the user expects of a
     // folder list.
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {

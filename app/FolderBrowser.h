@@ -13,6 +13,9 @@ namespace htmlimglist {
 
 class TDirectoryListBox : public QListWidget {
 public:
+    // Height of each row: a 16-pixel folder icon and nothing above or below.
+    static constexpr int kItemHeight = 16;
+
     explicit TDirectoryListBox(QWidget* parent = nullptr);
 
     // The selected folder: an absolute path without a trailing "/" except

@@ -1,5 +1,6 @@
 #include "app/MainFormView.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -7,6 +8,7 @@
 #include "app/FolderBrowser.h"
 #include "app/RunMessageText.h"
 #include "app/TMainForm.h"
+#include "widgets/FitText.h"
 #include "widgets/TCGauge.h"
 
 namespace htmlimglist {
@@ -14,14 +16,27 @@ namespace {
 
 QString Text(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
+// A status panel's text, whole: in a smaller font when the window's does
+// not leave room, down to 9 pixels; past that shortened in the middle, with
+// the whole text as the panel's tip.
+void ShowInPanel(QLabel& panel, const QString& text) {
+    panel.setFont(QFont());  // the window's font again
+    panel.setText(text);
+    panel.setToolTip(QString());
+    if (FitLabelFont(panel, 9)) return;
+    const int room = panel.contentsRect().width() - panel.fontMetrics().horizontalAdvance(u'x');
+    panel.setText(panel.fontMetrics().elidedText(text, Qt::ElideMiddle, room));
+    panel.setToolTip(text);
+}
+
 }  // namespace
 
 void MainFormView::ShowStatus(std::string_view fileName, int32_t width, int32_t height,
                               std::string_view fileSizeText) {
-    form_.StatusPanels[0]->setText(Text(fileName));
-    form_.StatusPanels[1]->setText(QString::number(width));
-    form_.StatusPanels[2]->setText(QString::number(height));
-    form_.StatusPanels[3]->setText(Text(fileSizeText));
+    ShowInPanel(*form_.StatusPanels[0], Text(fileName));
+    ShowInPanel(*form_.StatusPanels[1], QString::number(width));
+    ShowInPanel(*form_.StatusPanels[2], QString::number(height));
+    ShowInPanel(*form_.StatusPanels[3], Text(fileSizeText));
 }
 
 void MainFormView::ShowTitle(std::string_view displayName) { form_.Panel1->setText(Text(displayName)); }
@@ -56,7 +71,8 @@ void MainFormView::ShowMessage(const RunMessage& message) { form_.ShowBox(RunMes
 void MainFormView::PageWritten(const ListResult& result) {
     if (result.status != PageStatus::FolderUnreadable) return;  // pages pass in silence
     BringToFront();
-    form_.ShowBox(QString::fromUtf8(kMessageFolderUnreadable).arg(QString::fromStdString(result.folder)));
+    form_.ShowBox(QCoreApplication::translate("MainFormView", kMessageFolderUnreadable)
+                      .arg(QString::fromStdString(result.folder)));
 }
 
 }  // namespace htmlimglist

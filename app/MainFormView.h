@@ -3,6 +3,8 @@
 // and its messages are modal boxes over the raised window.
 #pragma once
 
+#include <QtGlobal>
+
 #include "listgen/RunView.h"
 
 namespace htmlimglist {
@@ -10,10 +12,10 @@ namespace htmlimglist {
 class TMainForm;
 
 // Message of our own for a folder that cannot be listed (no page is written
-// for it, so an older page is not replaced by an empty one). A page that
-// cannot be saved passes in silence here, as it always has in the window;
-// the command-line tool reports it.
-inline constexpr const char* kMessageFolderUnreadable = "ﾌｫﾙﾀﾞを読めませんでした.\n%1";
+// for it, so an older page is not replaced by an empty one), untranslated
+// (context "MainFormView"). A page that cannot be saved passes in silence
+// here, as it always has in the window; the command-line tool reports it.
+inline constexpr const char* kMessageFolderUnreadable = QT_TRANSLATE_NOOP("MainFormView", "ﾌｫﾙﾀﾞを読めませんでした.\n%1");
 
 class MainFormView final : public RunView {
 public:

@@ -15,13 +15,18 @@ enum class OpenResult {
 class ShellOpener {
 public:
     virtual ~ShellOpener() = default;
-    virtual OpenResult Open(const std::string& path) = 0;
+    // Opens path with the program that takes its type, started in
+    // workingFolder (empty: this process's current folder).
+    virtual OpenResult Open(const std::string& path, const std::string& workingFolder) = 0;
 };
 
-// The desktop's own handler for the file's type (QDesktopServices).
+// The desktop's own handler for the file's type: xdg-open, found in PATH,
+// started in the working folder; without it, QDesktopServices with the
+// process's current folder switched to the working folder while it starts
+// the handler.
 class DesktopOpener final : public ShellOpener {
 public:
-    OpenResult Open(const std::string& path) override;
+    OpenResult Open(const std::string& path, const std::string& workingFolder) override;
 };
 
 }  // namespace htmlimglist

@@ -1,5 +1,7 @@
 #include "app/ShowList.h"
 
+#include <QCoreApplication>
+
 #include "platform/Path.h"
 
 namespace htmlimglist {
@@ -13,9 +15,9 @@ std::optional<QString> ShowListMessage(OpenResult result, const std::string& lis
     const QString name = QString::fromStdString(listName);
     switch (result) {
         case OpenResult::NotFound:
-            return QStringLiteral("指定されたファイルが見つかりませんでした。\n%1").arg(name);
+            return QCoreApplication::translate("ShowList", "指定されたファイルが見つかりませんでした。\n%1").arg(name);
         case OpenResult::NotAssociated:
-            return QStringLiteral("%1 は関連付けられていません.").arg(name);
+            return QCoreApplication::translate("ShowList", "%1 は関連付けられていません.").arg(name);
         case OpenResult::Opened:
             break;
     }

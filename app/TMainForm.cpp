@@ -23,22 +23,31 @@
 #include "dialogs/TAboutForm.h"
 #include "dialogs/TSettingForm.h"
 #include "listgen/SettingsFile.h"
+#include "platform/ExecutablePath.h"
 #include "platform/Path.h"
 #include "widgets/JapaneseFonts.h"
 #include "widgets/ProgramIcon.h"
 #include "widgets/TCGauge.h"
+#include "widgets/UiLanguage.h"
 
 namespace htmlimglist {
 namespace {
 
 constexpr int kDesignLeft = 308, kDesignTop = 107, kDesignWidth = 630, kDesignHeight = 460;
+// The status bar's panels, left to right: name, width, height, file size, and
+// one left empty; below the bar's top edge by kStatusPanelTop.
+constexpr int kStatusPanelWidths[5] = {180, 50, 50, 70, 50};
+constexpr int kStatusPanelTop = 2;
 
 // What the window says at start-up about a settings file it could not load
-// (%1: its path). A missing file is the first start: nothing is said.
+// (%1: its path), untranslated. A missing file is the first start: nothing
+// is said.
 const char* SettingsLoadMessage(ProfileFileStatus status) {
     switch (status) {
-        case ProfileFileStatus::TooLarge: return "設定ﾌｧｲﾙが大き過ぎます.\n%1\n既定値を使用します.";
-        case ProfileFileStatus::Unreadable: return "設定ﾌｧｲﾙを読めませんでした.\n%1\n既定値を使用します.";
+        case ProfileFileStatus::TooLarge:
+            return QT_TRANSLATE_NOOP("TMainForm", "設定ﾌｧｲﾙが大き過ぎます.\n%1\n既定値を使用します.");
+        case ProfileFileStatus::Unreadable:
+            return QT_TRANSLATE_NOOP("TMainForm", "設定ﾌｧｲﾙを読めませんでした.\n%1\n既定値を使用します.");
         case ProfileFileStatus::Loaded:
         case ProfileFileStatus::Missing: break;
     }
@@ -58,15 +67,38 @@ QVBoxLayout* Stack(QWidget* owner) {
     return layout;
 }
 
-QPushButton* SpeedButton(QWidget* parent, const char* caption, const char* tip, int left, int width) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+QPushButton* SpeedButton(QWidget* parent, const QString& caption, const QString& tip, int left, int width) {
+    auto* button = new QPushButton(caption, parent);
     button->setGeometry(left, 4, width, 22);
-    button->setToolTip(QString::fromUtf8(tip));
+    button->setToolTip(tip);
     button->setFocusPolicy(Qt::NoFocus);  // speed buttons never take the focus
     return button;
 }
 
+// A help text: beside the executable (the build tree, or a folder the
+// program was copied into), else in share/htmlimglist/ of the tree it is
+// installed in (/usr/bin/htmlimglist: /usr/share/htmlimglist/).
+std::string HelpFilePath(const std::string& executable, std::string_view extension) {
+    const std::string beside = SiblingWithExtension(executable, extension);
+    const std::string installed =
+        JoinPath(JoinPath(CutAtLastSeparator(CutAtLastSeparator(executable)), "share/htmlimglist"),
+                 NameAfterLastSeparator(beside));
+    const auto exists = [](const std::string& path) { return QFileInfo::exists(QString::fromStdString(path)); };
+    return !exists(beside) && exists(installed) ? installed : beside;
+}
+
 }  // namespace
+
+MainFormFiles ProgramFiles(const std::string& executable, const std::string& settingsFile, UiLanguage language) {
+    MainFormFiles files;
+    files.settingsFile = settingsFile;
+    if (!executable.empty()) {
+        files.helpFile = HelpFilePath(executable, language == UiLanguage::English ? ".en.TXT" : ".TXT");
+        const std::string folder = CutAtLastSeparator(executable);
+        files.programFolder = folder.empty() ? std::string(1, '/') : folder;  // "/htmlimglist" lies in the root
+    }
+    return files;
+}
 
 TMainForm::TMainForm(MainFormFiles files, std::unique_ptr<ShellOpener> opener, std::unique_ptr<MessageBoxes> boxes)
     : files_(std::move(files)),
@@ -87,7 +119,7 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::BuildLayout() {
-    setWindowTitle(QStringLiteral("HTML画像ﾘｽﾄ作成ﾂｰﾙ"));
+    setWindowTitle(ToolTitle());
     setWindowIcon(ProgramIcon());
     setFont(JapaneseFont(JapaneseFace::PGothic, 12));
     move(kDesignLeft, kDesignTop);
@@ -96,12 +128,15 @@ void TMainForm::BuildLayout() {
     StatusBar1 = new QStatusBar;
     StatusBar1->setFixedHeight(19);
     StatusBar1->setSizeGripEnabled(false);
-    const int panelWidths[5] = {180, 50, 50, 70, 50};
+    // Each panel starts where the one before it ends. They are placed by
+    // hand: the status bar's own layout would put gaps between them.
+    int panelLeft = 0;
     for (int i = 0; i < 5; ++i) {
-        StatusPanels[i] = new QLabel;
-        StatusPanels[i]->setFixedWidth(panelWidths[i]);
+        StatusPanels[i] = new QLabel(StatusBar1);
+        StatusPanels[i]->setGeometry(panelLeft, kStatusPanelTop, kStatusPanelWidths[i],
+                                     StatusBar1->height() - kStatusPanelTop);
         StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        StatusBar1->addWidget(StatusPanels[i]);
+        panelLeft += kStatusPanelWidths[i];
     }
     setStatusBar(StatusBar1);
 
@@ -111,11 +146,11 @@ void TMainForm::BuildLayout() {
 
     PActionTopBase = Panel(QFrame::Sunken);
     PActionTopBase->setFixedHeight(30);
-    SpeedButton2 = SpeedButton(PActionTopBase, "作成...", "[Ctrl]+[M]でも作成", 4, 60);
-    SpeedButton3 = SpeedButton(PActionTopBase, "ﾘｽﾄ表示", "[Ctrl]+[V]でも表示", 68, 70);
-    SpeedButton4 = SpeedButton(PActionTopBase, "中止", "[Ctrl]+[A]でも中止", 144, 60);
+    SpeedButton2 = SpeedButton(PActionTopBase, tr("作成..."), tr("[Ctrl]+[M]でも作成"), 4, 60);
+    SpeedButton3 = SpeedButton(PActionTopBase, tr("ﾘｽﾄ表示"), tr("[Ctrl]+[V]でも表示"), 68, 70);
+    SpeedButton4 = SpeedButton(PActionTopBase, tr("中止"), tr("[Ctrl]+[A]でも中止"), 144, 60);
     SpeedButton4->setEnabled(false);
-    SpeedButton1 = SpeedButton(PActionTopBase, "終了", "[Alt]+[F4]でも終了", 208, 60);
+    SpeedButton1 = SpeedButton(PActionTopBase, tr("終了"), tr("[Alt]+[F4]でも終了"), 208, 60);
     main->addWidget(PActionTopBase);
 
     PFileBase = new QSplitter(Qt::Horizontal);
@@ -173,26 +208,26 @@ void TMainForm::BuildLayout() {
 }
 
 void TMainForm::BuildMenu() {
-    auto action = [this](QMenu* menu, const char* caption, QKeySequence shortcut, void (TMainForm::*handler)()) {
-        QAction* item = menu->addAction(QString::fromUtf8(caption));
+    auto action = [this](QMenu* menu, const QString& caption, QKeySequence shortcut, void (TMainForm::*handler)()) {
+        QAction* item = menu->addAction(caption);
         item->setShortcut(shortcut);
         connect(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
         return item;
     };
-    File1 = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    File1 = menuBar()->addMenu(tr("ﾌｧｲﾙ(&F)"));
     connect(File1, &QMenu::aboutToShow, this, [this] { File1Click(); });
-    N1 = action(File1, "作成(&M)...", QKeySequence(Qt::CTRL | Qt::Key_M), &TMainForm::N1Click);
-    A1 = action(File1, "中止(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), &TMainForm::A1Click);
+    N1 = action(File1, tr("作成(&M)..."), QKeySequence(Qt::CTRL | Qt::Key_M), &TMainForm::N1Click);
+    A1 = action(File1, tr("中止(&A)"), QKeySequence(Qt::CTRL | Qt::Key_A), &TMainForm::A1Click);
     File1->addSeparator();
-    B1 = action(File1, "ﾘｽﾄ表示(&H)", QKeySequence(Qt::CTRL | Qt::Key_V), &TMainForm::B1Click);
+    B1 = action(File1, tr("ﾘｽﾄ表示(&H)"), QKeySequence(Qt::CTRL | Qt::Key_V), &TMainForm::B1Click);
     File1->addSeparator();
-    Exit1 = action(File1, "終了(&X)", QKeySequence(), &TMainForm::Exit1Click);
+    Exit1 = action(File1, tr("終了(&X)"), QKeySequence(), &TMainForm::Exit1Click);
 
-    Help1 = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    Help1 = menuBar()->addMenu(tr("ﾍﾙﾌﾟ(&H)"));
     connect(Help1, &QMenu::aboutToShow, this, [this] { Help1Click(); });
-    Help2 = action(Help1, "ﾍﾙﾌﾟ(&H)...", QKeySequence(), &TMainForm::Help2Click);
+    Help2 = action(Help1, tr("ﾍﾙﾌﾟ(&H)..."), QKeySequence(), &TMainForm::Help2Click);
     Help1->addSeparator();
-    About1 = action(Help1, "ﾊﾞｰｼﾞｮﾝ情報(&A)...", QKeySequence(), &TMainForm::About1Click);
+    About1 = action(Help1, tr("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), QKeySequence(), &TMainForm::About1Click);
 }
 
 void TMainForm::FormCreate() {
@@ -201,7 +236,7 @@ void TMainForm::FormCreate() {
     // One reading of the file answers the conditions and the placement.
     const ProfileSnapshot settings = LoadFromProfile(GenerationOptions_, Profile1);
     if (const char* message = SettingsLoadMessage(settings.Status())) {
-        ShowBox(QString::fromUtf8(message).arg(QString::fromStdString(Profile1.FileName())));
+        ShowBox(tr(message).arg(QString::fromStdString(Profile1.FileName())));
     }
 
     // Each entry defaults to what the window has now: without a settings
@@ -269,7 +304,10 @@ void TMainForm::A1Click() { runs_->Abort(); }
 
 void TMainForm::B1Click() {
     if (runs_->Active()) return;
-    const OpenResult result = opener_->Open(MainListPath(DirectoryListBox1->Directory(), GenerationOptions_));
+    // The page's program starts in the executable's folder, never in the
+    // selected one, which it might keep in use.
+    const OpenResult result =
+        opener_->Open(MainListPath(DirectoryListBox1->Directory(), GenerationOptions_), files_.programFolder);
     if (const std::optional<QString> message = ShowListMessage(result, GenerationOptions_.HTMLListName)) {
         view_->BringToFront();
         ShowBox(*message);
@@ -282,7 +320,7 @@ void TMainForm::File1Click() { A1->setEnabled(SpeedButton4->isEnabled()); }
 
 void TMainForm::Help1Click() { Help2->setEnabled(QFileInfo::exists(QString::fromStdString(files_.helpFile))); }
 
-void TMainForm::Help2Click() { opener_->Open(files_.helpFile); }
+void TMainForm::Help2Click() { opener_->Open(files_.helpFile, files_.programFolder); }
 
 void TMainForm::About1Click() {
     TAboutForm dialog(this);

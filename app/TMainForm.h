@@ -5,6 +5,7 @@
 // MainFormView, the show-list rules and the two dialogs.
 #pragma once
 
+#include <QCoreApplication>
 #include <QMainWindow>
 
 #include <memory>
@@ -14,6 +15,7 @@
 #include "app/ShellOpener.h"
 #include "listgen/GenerationOptions.h"
 #include "profile/TProfile.h"
+#include "widgets/UiLanguage.h"
 
 class QAction;
 class QFrame;
@@ -33,11 +35,20 @@ class TDriveComboBox;
 
 // The files beside the executable.
 struct MainFormFiles {
-    std::string settingsFile;  // the INI file (empty: "WIN.INI", as no name was found)
-    std::string helpFile;      // the help text
+    std::string settingsFile;   // the INI file (empty: "WIN.INI", as no name was found)
+    std::string helpFile;       // the help text in the window's language
+    std::string programFolder;  // the executable's folder: where opened pages' programs start
 };
 
+// The files of a window whose executable lies at executable (empty: not
+// known) and whose help text is in language: the help text beside the
+// executable, "<executable>.TXT" in Japanese and "<executable>.en.TXT" in
+// English.
+MainFormFiles ProgramFiles(const std::string& executable, const std::string& settingsFile, UiLanguage language);
+
 class TMainForm : public QMainWindow {
+    Q_DECLARE_TR_FUNCTIONS(TMainForm)
+
 public:
     // opener and boxes default to the desktop's and to real modal boxes.
     explicit TMainForm(MainFormFiles files, std::unique_ptr<ShellOpener> opener = nullptr,

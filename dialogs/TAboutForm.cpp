@@ -6,19 +6,21 @@
 #include <QPushButton>
 
 #include "dialogs/DialogPlacement.h"
+#include "widgets/FitText.h"
 #include "widgets/JapaneseFonts.h"
 #include "widgets/ProgramIcon.h"
+#include "widgets/UiLanguage.h"
 
 namespace htmlimglist {
 
 TAboutForm::TAboutForm(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint) {
-    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowTitle(tr("ﾊﾞｰｼﾞｮﾝ情報"));
     setFont(JapaneseFont(JapaneseFace::PGothic, 12));
     setFixedSize(381, 141);
 
-    Label1 = new QLabel(QStringLiteral("HTML画像ﾘｽﾄ作成ﾂｰﾙ"), this);
+    Label1 = new QLabel(ToolTitle(), this);
     Label1->setGeometry(60, 12, 258, 24);
     Label1->setFont(JapaneseFont(JapaneseFace::PMincho, 24, true));
 
@@ -30,8 +32,11 @@ TAboutForm::TAboutForm(QWidget* owner)
     Label2->setGeometry(166, 44, 69, 19);
     Label2->setFont(JapaneseFont(JapaneseFace::PGothic, 19));
 
-    Label3 = new QLabel(QStringLiteral("画像ﾌｫﾙﾀﾞからHTMLの一覧ﾍﾟｰｼﾞを作るﾌﾘｰｿﾌﾄです。"), this);
+    Label3 = new QLabel(tr("画像ﾌｫﾙﾀﾞからHTMLの一覧ﾍﾟｰｼﾞを作るﾌﾘｰｿﾌﾄです。"), this);
     Label3->setGeometry(28, 84, 334, 12);
+
+    // Fixed-size labels: a caption wider than its label gets a smaller font.
+    for (QLabel* label : {Label1, Label2, Label3}) FitLabelFont(*label);
 
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setGeometry(148, 104, 75, 25);

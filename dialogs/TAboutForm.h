@@ -4,6 +4,7 @@
 // nothing.
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
 
 class QLabel;
@@ -12,6 +13,8 @@ class QPushButton;
 namespace htmlimglist {
 
 class TAboutForm : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(TAboutForm)
+
 public:
     static constexpr int kResultOk = 1;
     static constexpr int kResultClosed = 2;

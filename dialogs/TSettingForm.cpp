@@ -14,7 +14,9 @@
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/SettingFields.h"
 #include "listgen/SettingsFile.h"
+#include "widgets/FitText.h"
 #include "widgets/JapaneseFonts.h"
+#include "widgets/TGroupBox.h"
 
 namespace htmlimglist {
 namespace {
@@ -26,12 +28,14 @@ T* Place(T* control, QWidget* parent, int left, int top, int width, int height) 
     return control;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* caption, int left, int top, int width, int height) {
-    return Place(new QLabel(QString::fromUtf8(caption)), parent, left, top, width, height);
+QLabel* MakeLabel(QWidget* parent, const QString& caption, int left, int top, int width, int height) {
+    QLabel* label = Place(new QLabel(caption), parent, left, top, width, height);
+    FitLabelFont(*label);  // a caption wider than its label gets a smaller font
+    return label;
 }
 
-QCheckBox* MakeCheckBox(QWidget* parent, const char* caption, int left, int top, int width, int height) {
-    return Place(new QCheckBox(QString::fromUtf8(caption)), parent, left, top, width, height);
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& caption, int left, int top, int width, int height) {
+    return Place(new QCheckBox(caption), parent, left, top, width, height);
 }
 
 QLineEdit* MakeEdit(QWidget* parent, int left, int top, int width, int height) {
@@ -40,8 +44,8 @@ QLineEdit* MakeEdit(QWidget* parent, int left, int top, int width, int height) {
     return edit;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* caption, int left, int top, int width, int height) {
-    return Place(new QPushButton(QString::fromUtf8(caption)), parent, left, top, width, height);
+QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int top, int width, int height) {
+    return Place(new QPushButton(caption), parent, left, top, width, height);
 }
 
 }  // namespace
@@ -56,39 +60,39 @@ TSettingForm::TSettingForm(GenerationOptions& options, TProfile& profile, QWidge
 }
 
 void TSettingForm::BuildLayout() {
-    setWindowTitle(QStringLiteral("作成条件設定"));
+    setWindowTitle(tr("作成条件設定"));
     setFont(JapaneseFont(JapaneseFace::PGothic, 12));
     setFixedSize(393, 317);
 
-    Label1 = MakeLabel(this, "HTMLﾘｽﾄ名", 8, 12, 62, 12);
+    Label1 = MakeLabel(this, tr("HTMLﾘｽﾄ名"), 8, 12, 62, 12);
     Edit1 = MakeEdit(this, 88, 8, 121, 20);
-    Label3 = MakeLabel(this, "ﾘｽﾄｶﾗﾑ数", 9, 36, 54, 12);
+    Label3 = MakeLabel(this, tr("ﾘｽﾄｶﾗﾑ数"), 9, 36, 54, 12);
     Edit3 = MakeEdit(this, 88, 32, 41, 20);
-    Label2 = MakeLabel(this, "表示/縮小画像最大ﾋﾟｸｾﾙ数", 8, 60, 145, 12);
+    Label2 = MakeLabel(this, tr("表示/縮小画像最大ﾋﾟｸｾﾙ数"), 8, 60, 145, 12);
     Edit2 = MakeEdit(this, 164, 56, 41, 20);
-    CheckBox1 = MakeCheckBox(this, "縮小画像の作成(&S)", 8, 80, 129, 17);
-    CheckBox9 = MakeCheckBox(this, "元画像のﾘｽﾄも同時作成(&A)", 8, 100, 165, 17);
-    Label5 = MakeLabel(this, "ﾘｽﾄｶﾗﾑ数", 8, 124, 54, 12);
+    CheckBox1 = MakeCheckBox(this, tr("縮小画像の作成(&S)"), 8, 80, 129, 17);
+    CheckBox9 = MakeCheckBox(this, tr("元画像のﾘｽﾄも同時作成(&A)"), 8, 100, 165, 17);
+    Label5 = MakeLabel(this, tr("ﾘｽﾄｶﾗﾑ数"), 8, 124, 54, 12);
     Edit4 = MakeEdit(this, 108, 120, 45, 20);
-    Label4 = MakeLabel(this, "表示最大ﾋﾟｸｾﾙ数", 8, 148, 91, 12);
+    Label4 = MakeLabel(this, tr("表示最大ﾋﾟｸｾﾙ数"), 8, 148, 91, 12);
     Edit5 = MakeEdit(this, 108, 144, 45, 20);
-    CheckBox7 = MakeCheckBox(this, "無条件に画像を生成する(&G)", 8, 168, 165, 17);
-    CheckBox6 = MakeCheckBox(this, "連続作成を行う(&C)", 8, 188, 145, 17);
-    CheckBox5 = MakeCheckBox(this, "小さい画像は拡大する(&Z)", 8, 208, 161, 17);
-    GroupBox1 = Place(new QGroupBox(QStringLiteral("ﾘｽﾄ内表示")), this, 212, 92, 173, 133);
-    CheckBox2 = MakeCheckBox(GroupBox1, "Next/Prevの作成(&N)", 8, 12, 137, 17);
-    CheckBox8 = MakeCheckBox(GroupBox1, "画像情報の表示(&I)", 8, 32, 121, 17);
-    CheckBox3 = MakeCheckBox(GroupBox1, "画像ｻｲｽﾞの表示(&J)", 8, 52, 125, 17);
-    CheckBox4 = MakeCheckBox(GroupBox1, "ﾌｧｲﾙｻｲｽﾞの表示(&F)", 8, 72, 128, 17);
-    CheckBox10 = MakeCheckBox(GroupBox1, "ﾌｧｲﾙ日時の表示(&D)", 8, 92, 128, 17);
-    CheckBox11 = MakeCheckBox(GroupBox1, "ﾌｧｲﾙ時刻も表示(&T)", 8, 112, 125, 17);
-    GroupBox2 = Place(new QGroupBox(QStringLiteral("画像の処理")), this, 8, 230, 377, 66);
-    CheckBox12 = MakeCheckBox(GroupBox2, "写真の向きを補正(&R)", 8, 20, 170, 17);
-    CheckBox13 = MakeCheckBox(GroupBox2, "なめらかに縮小(&M)", 196, 20, 170, 17);
-    CheckBox14 = MakeCheckBox(GroupBox2, "PNG/WebPも対象(&W)", 8, 40, 170, 17);
-    BitBtn3 = MakeButton(this, "作成開始", 312, 8, 75, 25);
-    BitBtn1 = MakeButton(this, "設定のみ(&1)", 312, 36, 75, 25);
-    BitBtn2 = MakeButton(this, "ｷｬﾝｾﾙ", 312, 64, 75, 25);
+    CheckBox7 = MakeCheckBox(this, tr("無条件に画像を生成する(&G)"), 8, 168, 165, 17);
+    CheckBox6 = MakeCheckBox(this, tr("連続作成を行う(&C)"), 8, 188, 145, 17);
+    CheckBox5 = MakeCheckBox(this, tr("小さい画像は拡大する(&Z)"), 8, 208, 161, 17);
+    GroupBox1 = Place(new TGroupBox(tr("ﾘｽﾄ内表示")), this, 212, 92, 173, 133);
+    CheckBox2 = MakeCheckBox(GroupBox1, tr("Next/Prevの作成(&N)"), 8, 12, 137, 17);
+    CheckBox8 = MakeCheckBox(GroupBox1, tr("画像情報の表示(&I)"), 8, 32, 121, 17);
+    CheckBox3 = MakeCheckBox(GroupBox1, tr("画像ｻｲｽﾞの表示(&J)"), 8, 52, 125, 17);
+    CheckBox4 = MakeCheckBox(GroupBox1, tr("ﾌｧｲﾙｻｲｽﾞの表示(&F)"), 8, 72, 128, 17);
+    CheckBox10 = MakeCheckBox(GroupBox1, tr("ﾌｧｲﾙ日時の表示(&D)"), 8, 92, 128, 17);
+    CheckBox11 = MakeCheckBox(GroupBox1, tr("ﾌｧｲﾙ時刻も表示(&T)"), 8, 112, 125, 17);
+    GroupBox2 = Place(new TGroupBox(tr("画像の処理")), this, 8, 230, 377, 66);
+    CheckBox12 = MakeCheckBox(GroupBox2, tr("写真の向きを補正(&R)"), 8, 20, 170, 17);
+    CheckBox13 = MakeCheckBox(GroupBox2, tr("なめらかに縮小(&M)"), 196, 20, 170, 17);
+    CheckBox14 = MakeCheckBox(GroupBox2, tr("PNG/WebPも対象(&W)"), 8, 40, 170, 17);
+    BitBtn3 = MakeButton(this, tr("作成開始"), 312, 8, 75, 25);
+    BitBtn1 = MakeButton(this, tr("設定のみ(&1)"), 312, 36, 75, 25);
+    BitBtn2 = MakeButton(this, tr("ｷｬﾝｾﾙ"), 312, 64, 75, 25);
     BitBtn3->setDefault(true);
 
     StatusBar1 = Place(new QStatusBar, this, 0, 298, 393, 19);
@@ -131,18 +135,18 @@ void TSettingForm::BuildLayout() {
     // the controls that empty the status bar as the background does. Every
     // other control leaves the status bar as it is.
     hints_ = {
-        {CheckBox1, "一つ下のﾌｫﾙﾀﾞに画像とﾘｽﾄが作成されます。"},
-        {CheckBox2, "5桁の数値のﾌｫﾙﾀを指定した場合のみ有効です。"},
-        {CheckBox3, "画像ｻｲｽﾞをﾋﾟｸｾﾙ単位で表示します。"},
-        {CheckBox4, "ﾌｧｲﾙｻｲｽﾞをﾊﾞｲﾄ単位で表示します。"},
-        {CheckBox5, "指定ｻｲｽﾞより小さい画像は拡大してﾘｽﾄ作成します。"},
-        {CheckBox6, "5桁の数値ﾌｫﾙﾀﾞをまたがって連続に作成します。"},
-        {CheckBox7, "作成済み画像ﾌｧｲﾙが存在しても作成します。"},
-        {CheckBox8, "画像ﾌｧｲﾙのﾀｲﾌﾟを表示します。"},
-        {CheckBox9, "大きい画像ﾘｽﾄも同時に作成する時に使用します。"},
-        {CheckBox12, "ﾃﾞｼﾞｶﾒ写真の向き情報(EXIF)に従って正しい向きで表示します。"},
-        {CheckBox13, "縮小画像を画素の平均で作成します。ﾓｱﾚが出にくくなります。"},
-        {CheckBox14, "PNGとWebPの画像もﾘｽﾄに加えます。"},
+        {CheckBox1, QT_TR_NOOP("一つ下のﾌｫﾙﾀﾞに画像とﾘｽﾄが作成されます。")},
+        {CheckBox2, QT_TR_NOOP("5桁の数値のﾌｫﾙﾀを指定した場合のみ有効です。")},
+        {CheckBox3, QT_TR_NOOP("画像ｻｲｽﾞをﾋﾟｸｾﾙ単位で表示します。")},
+        {CheckBox4, QT_TR_NOOP("ﾌｧｲﾙｻｲｽﾞをﾊﾞｲﾄ単位で表示します。")},
+        {CheckBox5, QT_TR_NOOP("指定ｻｲｽﾞより小さい画像は拡大してﾘｽﾄ作成します。")},
+        {CheckBox6, QT_TR_NOOP("5桁の数値ﾌｫﾙﾀﾞをまたがって連続に作成します。")},
+        {CheckBox7, QT_TR_NOOP("作成済み画像ﾌｧｲﾙが存在しても作成します。")},
+        {CheckBox8, QT_TR_NOOP("画像ﾌｧｲﾙのﾀｲﾌﾟを表示します。")},
+        {CheckBox9, QT_TR_NOOP("大きい画像ﾘｽﾄも同時に作成する時に使用します。")},
+        {CheckBox12, QT_TR_NOOP("ﾃﾞｼﾞｶﾒ写真の向き情報(EXIF)に従って正しい向きで表示します。")},
+        {CheckBox13, QT_TR_NOOP("縮小画像を画素の平均で作成します。ﾓｱﾚが出にくくなります。")},
+        {CheckBox14, QT_TR_NOOP("PNGとWebPの画像もﾘｽﾄに加えます。")},
         {GroupBox2, nullptr},
         {Label4, nullptr},
         {Label5, nullptr},
@@ -278,7 +282,7 @@ bool TSettingForm::eventFilter(QObject* watched, QEvent* event) {
             // one over what lies beneath, the dialog or the group box, and
             // both empty the bar.
             if (hint.text != nullptr && hint.control->isEnabled()) {
-                statusText_->setText(QString::fromUtf8(hint.text));
+                statusText_->setText(tr(hint.text));
             } else {
                 FormMouseMove();
             }

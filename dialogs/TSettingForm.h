@@ -4,6 +4,7 @@
 // the record and the settings file; cancel stores nothing.
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
 
 #include <vector>
@@ -21,6 +22,8 @@ class QStatusBar;
 namespace htmlimglist {
 
 class TSettingForm : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(TSettingForm)
+
 public:
     // Results of the modal run.
     static constexpr int kResultStart = 1;      // "作成開始"
@@ -94,7 +97,7 @@ private:
     // What moving the mouse over a control does to the status bar.
     struct Hint {
         QWidget* control;
-        const char* text;  // null: the status bar is emptied
+        const char* text;  // untranslated; null: the status bar is emptied
     };
 
     void BuildLayout();

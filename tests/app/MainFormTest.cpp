@@ -8,19 +8,24 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSplitter>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/FolderBrowser.h"
+#include "app/MainFormView.h"
 #include "app/RunController.h"
 #include "app/ShowList.h"
 #include "listgen/SettingsFile.h"
+#include "qt/CaptionFit.h"
 #include "qt/QtTestApp.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
@@ -30,11 +35,13 @@ namespace htmlimglist {
 namespace {
 
 struct StubOpener final : ShellOpener {
-    OpenResult Open(const std::string& path) override {
+    OpenResult Open(const std::string& path, const std::string& workingFolder) override {
         opened->push_back(path);
+        workingFolders->push_back(workingFolder);
         return *result;
     }
     std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
+    std::shared_ptr<std::vector<std::string>> workingFolders = std::make_shared<std::vector<std::string>>();
     std::shared_ptr<OpenResult> result = std::make_shared<OpenResult>(OpenResult::Opened);
 };
 
@@ -66,15 +73,17 @@ protected:
         StubOpener opener;
         StubBoxes boxes;
         opened = opener.opened;
+        workingFolders = opener.workingFolders;
         openResult = opener.result;
         shown = boxes.shown;
-        return std::make_unique<TMainForm>(MainFormFiles{SettingsFile(), dir / "htmlimglist.TXT"},
+        return std::make_unique<TMainForm>(MainFormFiles{SettingsFile(), dir / "htmlimglist.TXT", dir / "bin"},
                                            std::make_unique<StubOpener>(opener), std::make_unique<StubBoxes>(boxes));
     }
 
     test::TempDir dir;
     TProfile profile;
     std::shared_ptr<std::vector<std::string>> opened;
+    std::shared_ptr<std::vector<std::string>> workingFolders;
     std::shared_ptr<OpenResult> openResult;
     std::shared_ptr<std::vector<std::string>> shown;
 };
@@ -193,6 +202,9 @@ TEST_F(MainFormTest, ShowListOpensTheMainListAndNamesAPageItCannotOpen) {
     *openResult = OpenResult::NotAssociated;
     form->B1Click();
     EXPECT_EQ(shown->back(), "index.html は関連付けられていません.");
+    // The page's program starts in the executable's folder, not in the
+    // selected one.
+    EXPECT_EQ(*workingFolders, std::vector<std::string>(3, dir / "bin"));
 
     EXPECT_EQ(MainListPath("/", GenerationOptions()), "/index.html");
 }
@@ -206,9 +218,130 @@ TEST_F(MainFormTest, HelpItemFollowsTheHelpFile) {
     EXPECT_TRUE(form->Help2->isEnabled());
     form->Help2Click();
     EXPECT_EQ(opened->back(), dir / "htmlimglist.TXT");
+    EXPECT_EQ(workingFolders->back(), dir / "bin");
     std::remove((dir / "htmlimglist.TXT").c_str());
     form->Help1Click();
     EXPECT_FALSE(form->Help2->isEnabled());
+}
+
+TEST_F(MainFormTest, ProgramFilesLieBesideTheExecutable) {
+    struct Case {
+        const char* executable;
+        UiLanguage language;
+        const char* help;
+        const char* folder;
+    };
+    const Case cases[] = {
+        {"/opt/bin/htmlimglist", UiLanguage::Japanese, "/opt/bin/htmlimglist.TXT", "/opt/bin"},
+        {"/opt/bin/htmlimglist", UiLanguage::English, "/opt/bin/htmlimglist.en.TXT", "/opt/bin"},
+        {"/htmlimglist", UiLanguage::English, "/htmlimglist.en.TXT", "/"},
+        {"", UiLanguage::English, "", ""},  // executable unknown: no help, the current folder
+    };
+    for (const Case& c : cases) {
+        const MainFormFiles files = ProgramFiles(c.executable, "/etc/h.INI", c.language);
+        EXPECT_EQ(files.settingsFile, "/etc/h.INI");
+        EXPECT_EQ(files.helpFile, c.help) << c.executable;
+        EXPECT_EQ(files.programFolder, c.folder) << c.executable;
+    }
+}
+
+// Installed, the help texts lie in share/htmlimglist/ beside bin/; one
+// beside the executable still comes first.
+TEST_F(MainFormTest, HelpTextsAreFoundInTheInstalledTree) {
+    dir.Make("usr/bin");
+    dir.Make("usr/share/htmlimglist");
+    test::WriteFile(dir / "usr/share/htmlimglist/htmlimglist.en.TXT", "help");
+    const std::string executable = dir / "usr/bin/htmlimglist";
+    EXPECT_EQ(ProgramFiles(executable, "", UiLanguage::English).helpFile,
+              dir / "usr/share/htmlimglist/htmlimglist.en.TXT");
+    test::WriteFile(dir / "usr/bin/htmlimglist.en.TXT", "help");
+    EXPECT_EQ(ProgramFiles(executable, "", UiLanguage::English).helpFile, dir / "usr/bin/htmlimglist.en.TXT");
+}
+
+// The desktop's opener, faked by an xdg-open in PATH that writes down the
+// folder it was started in and what it was given.
+TEST_F(MainFormTest, DesktopOpenerStartsTheHandlerInTheWorkingFolder) {
+    const std::string fakeBin = dir.Make("fake-bin");
+    const std::string record = dir / "opened.txt";
+    test::WriteFile(fakeBin + "/xdg-open", "#!/bin/sh\necho \"$PWD\" > '" + record + ".part'\necho \"$1\" >> '" +
+                                               record + ".part'\nmv '" + record + ".part' '" + record + "'\n");
+    ASSERT_EQ(chmod((fakeBin + "/xdg-open").c_str(), 0755), 0);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(fakeBin) + ':' + path);
+    const std::string program = dir.Make("program folder");
+    const std::string page = dir.Make("pics") + "/index.html";
+    test::WriteFile(page, "<html>");
+
+    DesktopOpener opener;
+    EXPECT_EQ(opener.Open(dir / "pics/missing.html", program), OpenResult::NotFound);
+    EXPECT_EQ(opener.Open(page, program), OpenResult::Opened);
+    qputenv("PATH", path);
+    for (int i = 0; i < 500 && !test::FileExists(record); ++i) QThread::msleep(10);
+    ASSERT_TRUE(test::FileExists(record)) << "the fake xdg-open did not run";
+    EXPECT_EQ(test::ReadFile(record), program + "\nfile://" + page + "\n");
+}
+
+TEST_F(MainFormTest, EveryCaptionShowsWholeInBothLanguages) {
+    for (UiLanguage language : {UiLanguage::English, UiLanguage::Japanese}) {
+        ASSERT_TRUE(InstallUiLanguage(language));
+        auto form = MakeForm();
+        EXPECT_EQ(test::CutCaptions(*form), std::vector<std::string>());
+    }
+}
+
+TEST_F(MainFormTest, FolderListRowsAreSixteenPixelsHigh) {
+    const std::string folder = dir.Make("pics/a");
+    dir.Make("pics/b");
+    Write("RunDir", dir / "pics");
+    auto form = MakeForm();
+    form->show();
+    QCoreApplication::processEvents();
+    TDirectoryListBox& list = *form->DirectoryListBox1;
+    ASSERT_GE(list.count(), 3);
+    for (int i = 0; i < list.count(); ++i) {
+        const QRect row = list.visualItemRect(list.item(i));
+        EXPECT_EQ(row.height(), 16) << i;
+        EXPECT_EQ(row.top(), list.visualItemRect(list.item(0)).top() + 16 * i) << i;
+    }
+}
+
+TEST_F(MainFormTest, StatusPanelsStartAtTheirGivenEdges) {
+    auto form = MakeForm();
+    form->show();
+    form->resize(700, 480);
+    QCoreApplication::processEvents();
+    const int edges[5] = {0, 180, 230, 280, 350}, widths[5] = {180, 50, 50, 70, 50};
+    for (int i = 0; i < 5; ++i) {
+        const QRect panel(form->StatusPanels[i]->mapTo(form.get(), QPoint(0, 0)), form->StatusPanels[i]->size());
+        EXPECT_EQ(panel.left(), edges[i]) << "panel " << i;
+        EXPECT_EQ(panel.width(), widths[i]) << "panel " << i;
+        EXPECT_EQ(panel.bottom(), form->height() - 1) << "panel " << i;
+        EXPECT_TRUE(form->StatusPanels[i]->isVisible()) << "panel " << i;
+    }
+}
+
+TEST_F(MainFormTest, StatusPanelsShowAFileNameWholeOrShortenedWithItsTip) {
+    auto form = MakeForm();
+    MainFormView view(*form);
+    QLabel& name = *form->StatusPanels[0];
+    const QString longName = QString(60, u'x') + QStringLiteral(".jpg");
+    const struct {
+        QString text;
+        bool smaller;  // a smaller font than the window's
+        bool shortened;
+    } cases[] = {
+        {QStringLiteral("a.jpg"), false, false},
+        {QString(25, u'n') + QStringLiteral(".jpg"), true, false},
+        {longName, true, true},
+        {QStringLiteral("b.jpg"), false, false},  // the window's font again
+    };
+    for (const auto& c : cases) {
+        view.ShowStatus(c.text.toStdString(), 1, 2, "3");
+        EXPECT_TRUE(TextFits(name, name.font())) << c.text.toStdString();
+        EXPECT_EQ(name.font().pixelSize() < 12, c.smaller) << c.text.toStdString();
+        EXPECT_EQ(name.text() != c.text, c.shortened) << c.text.toStdString();
+        EXPECT_EQ(name.toolTip(), c.shortened ? c.text : QString()) << c.text.toStdString();
+    }
 }
 
 TEST_F(MainFormTest, DroppedFolderStartsARunWithTheCurrentOptions) {

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "qt/CaptionFit.h"
 #include "qt/QtTestApp.h"
+#include "widgets/UiLanguage.h"
 
 namespace htmlimglist {
 namespace {
@@ -34,6 +36,19 @@ TEST(AboutFormTest, ShowsTheToolAndClosesOnlyWithOkOrTheWindow) {
     form.BitBtn1->click();
     EXPECT_EQ(form.result(), TAboutForm::kResultOk);
     EXPECT_FALSE(form.isVisible());
+}
+
+TEST(AboutFormTest, EveryCaptionShowsWholeInBothLanguages) {
+    test::QtTestApp();
+    for (UiLanguage language : {UiLanguage::English, UiLanguage::Japanese}) {
+        ASSERT_TRUE(InstallUiLanguage(language));
+        TAboutForm form(nullptr);
+        EXPECT_EQ(test::CutCaptions(form), std::vector<std::string>());
+        // The version line is taller than the others and the design font
+        // too wide for it: it gets a smaller one.
+        EXPECT_LT(form.Label2->font().pixelSize(), 19);
+        EXPECT_EQ(form.Label3->font().pixelSize(), 12) << "the line under the icon shrank";
+    }
 }
 
 }  // namespace

@@ -16,8 +16,11 @@
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/SettingFields.h"
 #include "listgen/SettingsFile.h"
+#include "qt/CaptionFit.h"
+#include "qt/Drawing.h"
 #include "qt/QtTestApp.h"
 #include "support/TempDir.h"
+#include "widgets/UiLanguage.h"
 
 namespace htmlimglist {
 namespace {
@@ -239,6 +242,28 @@ TEST_F(SettingFormTest, MouseOverControlsSetsOrClearsTheStatusBar) {
     MoveMouseOver(form.CheckBox4);
     MoveMouseOver(form.CheckBox9);
     EXPECT_TRUE(form.StatusText().isEmpty());
+}
+
+TEST_F(SettingFormTest, EveryCaptionShowsWholeInBothLanguagesAndTheLayoutStays) {
+    for (UiLanguage language : {UiLanguage::English, UiLanguage::Japanese}) {
+        ASSERT_TRUE(InstallUiLanguage(language));
+        TSettingForm form(options, profile, nullptr);
+        EXPECT_EQ(test::CutCaptions(form), std::vector<std::string>());
+        EXPECT_EQ(form.size(), QSize(393, 317));
+        EXPECT_EQ(form.GroupBox1->geometry(), QRect(212, 92, 173, 133));
+        EXPECT_EQ(form.CheckBox2->geometry(), QRect(8, 12, 137, 17));
+    }
+}
+
+TEST_F(SettingFormTest, GroupFramesAndCaptionsClearTheirFirstCheckBoxes) {
+    TSettingForm form(options, profile, nullptr);
+    form.show();
+    for (auto [box, first] : {std::pair<QGroupBox*, QCheckBox*>{form.GroupBox1, form.CheckBox2},
+                              std::pair<QGroupBox*, QCheckBox*>{form.GroupBox2, form.CheckBox12}}) {
+        const QImage drawing = test::OwnDrawing(*box);
+        EXPECT_EQ(test::DrawnPixels(drawing, first->geometry()), 0) << box->title().toStdString();
+        EXPECT_GT(test::DrawnPixels(drawing, QRect(0, 0, box->width(), first->y())), 0) << box->title().toStdString();
+    }
 }
 
 TEST_F(SettingFormTest, OpensCentredOnItsOwner) {
