@@ -8,16 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/ReductionInput.h"
 #include "listgen/JpegCodec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace htmlimglist;
     if (size == 0) return 0;
-    const int width = 1 + int(size % 197);
-    const int height = 1 + int(size / 197 % 199);
-    Reduction how;
-    how.orientation = 1 + data[size / 3] % 8;
-    how.smooth = (data[size / 2] & 1) != 0;
+    const auto [width, height, how] = ReductionOfInput(data, size);
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     Bitmap picture;
     if (DecodeJpegScaled(JpegInput{{}, bytes}, width, height, picture, nullptr, how)) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/ReductionInput.h"
 #include "listgen/ExifOrientation.h"
 #include "listgen/ImageHeader.h"
 #include "listgen/JpegCodec.h"
@@ -32,11 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ExifOrientationLook look = LookForTiffOrientation(span.first(size / 2), size);
     if (whole < 1 || whole > 8 || (look.settled && look.orientation != whole)) std::abort();
 
-    const int width = 1 + int(size % 197);
-    const int height = 1 + int(size / 197 % 199);
-    Reduction how;
-    how.orientation = 1 + data[size / 3] % 8;
-    how.smooth = (data[size / 2] & 1) != 0;
+    const auto [width, height, how] = ReductionOfInput(data, size);
     Bitmap picture;
     DecodeReport report;
     if (DecodePngBytesReduced(bytes, width, height, picture, &report, how)) {

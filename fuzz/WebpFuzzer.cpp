@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz/ReductionInput.h"
 #include "listgen/ImageHeader.h"
 #include "listgen/WebpCodec.h"
 
@@ -22,11 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     if (size == 0) return 0;
 
-    const int width = 1 + int(size % 197);
-    const int height = 1 + int(size / 197 % 199);
-    Reduction how;
-    how.orientation = 1 + data[size / 3] % 8;
-    how.smooth = (data[size / 2] & 1) != 0;
+    const auto [width, height, how] = ReductionOfInput(data, size);
     Bitmap picture;
     DecodeReport report;
     if (DecodeWebpBytesReduced(bytes, width, height, picture, &report, how, int64_t(1) << 22)) {
