@@ -135,16 +135,6 @@ void AttachFileSource(jpeg_decompress_struct& codec, FILE* file) {
 
 enum class Sampling { Full, Scaled };
 
-// Opens path for libjpeg only when it is a regular file: the file may have
-// been replaced by a FIFO or a device since it was probed.
-FILE* OpenRegularStream(const std::string& path) {
-    UniqueFd fd = OpenRegularFile(path);
-    if (!fd) return nullptr;
-    FILE* file = fdopen(fd.get(), "rb");
-    if (file != nullptr) fd.release();  // fclose closes it now
-    return file;
-}
-
 // Rows to read between looks at the cancel flag.
 constexpr int kRowsPerCancelCheck = 16;
 
@@ -248,18 +238,15 @@ bool DecodeBody(jpeg_decompress_struct& codec, ErrorTrap& trap, Sampling samplin
         return false;
     }
     const int orientation = sampling == Sampling::Full ? kOrientationAsStored : SaneOrientation(how.orientation);
-    const bool swapped = SwapsSides(orientation);
     if (sampling == Sampling::Full) width = int(W), height = int(H);
     if (width <= 0 || height <= 0) {
         std::snprintf(trap.message, sizeof trap.message, "no pixels to make");
         return false;
     }
-    if (sampling == Sampling::Scaled && how.smooth) {
-        // Averaging happens in the stored orientation; enlarging in either
-        // direction stays with the nearest pixel.
-        const int storedWidth = swapped ? height : width, storedHeight = swapped ? width : height;
-        if (storedWidth <= W && storedHeight <= H)
-            return DecodeAveraged(codec, trap, storedWidth, storedHeight, orientation, how, scratch.averager, out, report);
+    if (sampling == Sampling::Scaled) {
+        const StoredCopy copy = StoredCopyOf(W, H, width, height, how);
+        if (copy.averaged)
+            return DecodeAveraged(codec, trap, copy.width, copy.height, orientation, how, scratch.averager, out, report);
     }
 
     const bool cmyk = SetDecodeParameters(codec);
@@ -310,6 +297,8 @@ bool DecodeWith(const JpegInput& input, Sampling sampling, int width, int height
 
     FILE* file = nullptr;
     if (input.bytes.empty()) {
+        // Only a regular file: it may have been replaced by a FIFO or a
+        // device since it was probed.
         file = OpenRegularStream(input.path);
         if (file == nullptr) {
             r.error = "cannot open " + input.path + ": " + std::strerror(errno);

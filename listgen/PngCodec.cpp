@@ -216,13 +216,11 @@ bool DecodePngReduced(const std::string& path, int width, int height, Bitmap& ou
     DecodeReport& r = report != nullptr ? *report : local;
     r = DecodeReport{};
     // Only a regular file: the path may name a FIFO or a device by now.
-    UniqueFd fd = OpenRegularFile(path);
-    std::FILE* file = fd ? fdopen(fd.get(), "rb") : nullptr;
+    std::FILE* file = OpenRegularStream(path);
     if (file == nullptr) {
         r.error = "cannot open " + path + ": " + std::strerror(errno);
         return false;
     }
-    fd.release();  // fclose closes it now
     PngSource source{file, nullptr, 0, 0};
     const bool ok = DecodeFrom(source, width, height, out, r, how);
     std::fclose(file);

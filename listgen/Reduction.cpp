@@ -2,6 +2,15 @@
 
 namespace htmlimglist {
 
+StoredCopy StoredCopyOf(int64_t storedWidth, int64_t storedHeight, int width, int height, const Reduction& how) {
+    // Averaging happens in the stored orientation, where the sides of a
+    // turned picture are swapped.
+    const bool swapped = SwapsSides(SaneOrientation(how.orientation));
+    StoredCopy copy{swapped ? height : width, swapped ? width : height, false};
+    copy.averaged = how.smooth && copy.width <= storedWidth && copy.height <= storedHeight;
+    return copy;
+}
+
 bool RowReducer::Start(int64_t storedWidth, int64_t storedHeight, int width, int height, const Reduction& how,
                        int bytesPerPixel) {
     if (width < 1 || height < 1 || storedWidth < 1 || storedHeight < 1) return false;
@@ -9,14 +18,11 @@ bool RowReducer::Start(int64_t storedWidth, int64_t storedHeight, int width, int
     storedWidth_ = storedWidth;
     bytesPerPixel_ = bytesPerPixel;
     nextAveraged_ = 0;
-    // Averaging happens in the stored orientation; enlarging in either
-    // direction stays with the nearest pixel.
-    const bool swapped = SwapsSides(orientation_);
-    const int storedCopyWidth = swapped ? height : width, storedCopyHeight = swapped ? width : height;
-    averaging_ = how.smooth && storedCopyWidth <= storedWidth && storedCopyHeight <= storedHeight;
+    const StoredCopy copy = StoredCopyOf(storedWidth, storedHeight, width, height, how);
+    averaging_ = copy.averaged;
     if (averaging_) {
         rgb_.resize(std::size_t(3 * storedWidth));
-        return averager_.Start(storedWidth, storedHeight, storedCopyWidth, storedCopyHeight);
+        return averager_.Start(storedWidth, storedHeight, copy.width, copy.height);
     }
     sampler_.Start(storedWidth, storedHeight, width, height, orientation_, bytesPerPixel);
     return true;

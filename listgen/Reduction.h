@@ -36,6 +36,16 @@ struct Reduction {
     const std::atomic<bool>* cancel = nullptr;
 };
 
+// The copy's size in the stored orientation, and whether it is made by
+// averaging: only with Reduction::smooth and no enlarging in either
+// direction (enlarging stays with the nearest pixel).
+struct StoredCopy {
+    int width;
+    int height;
+    bool averaged;
+};
+StoredCopy StoredCopyOf(int64_t storedWidth, int64_t storedHeight, int width, int height, const Reduction& how);
+
 // Reduces a stored picture that arrives row by row, top to bottom: nearest
 // pixel of the upright picture (UprightSampler, which asks only for the rows
 // it uses), or, with Reduction::smooth and a reduction in both directions,

@@ -36,4 +36,12 @@ UniqueFd OpenRegularFile(const std::string& path, struct stat* info) {
     return fd;
 }
 
+std::FILE* OpenRegularStream(const std::string& path) {
+    UniqueFd fd = OpenRegularFile(path);
+    if (!fd) return nullptr;
+    std::FILE* file = fdopen(fd.get(), "rb");
+    if (file != nullptr) fd.release();  // fclose closes it now
+    return file;
+}
+
 }  // namespace htmlimglist

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <string>
 
 namespace htmlimglist {
@@ -40,5 +41,9 @@ private:
 // is closed again before anything is read, with errno = EINVAL. On failure
 // the result is empty and errno says why.
 UniqueFd OpenRegularFile(const std::string& path, struct stat* info = nullptr);
+
+// OpenRegularFile as a stdio stream for reading (for the image libraries
+// that read through one); null on failure, with errno saying why.
+std::FILE* OpenRegularStream(const std::string& path);
 
 }  // namespace htmlimglist
