@@ -29,7 +29,6 @@ struct FolderListWriter::Image {
 
 FolderListWriter::FolderListWriter(const GenerationOptions& options, RunView& view)
     : options_(options), view_(view) {
-    probe_.AcceptDeclaredTrailers = options_.MoreImageTypes;
     SetReducedImageJobs(DefaultJobs());
 }
 
@@ -50,6 +49,9 @@ const FolderListWriter::Probed& FolderListWriter::ProbeAt(std::size_t index, boo
     const DirEntry& file = files_[index];
     const std::string path = JoinPath(selectedFolder_, file.name);
     if (!source_.Open(path)) return p;
+    // The conditions are read as each file is probed: the window changes
+    // them in place between runs of the same writer.
+    probe_.AcceptDeclaredTrailers = options_.MoreImageTypes;
     if (probe_.GetJpegSize(source_, p.width, p.height)) {
         p.kind = ImageKind::Jpeg;
         p.typeText = probe_.JpegType;

@@ -201,6 +201,17 @@ TEST_F(FolderListWriterTest, JpegsWithAccountedTrailersAreListedWithMoreImageTyp
     EXPECT_EQ(view.notListed, std::vector<std::string>{"other.jpg"});
 }
 
+// The window keeps one writer and changes its conditions in place.
+TEST_F(FolderListWriterTest, ConditionsChangedAfterTheWriterIsMadeCountForTheNextList) {
+    std::string folder = dir.Make("later");
+    WriteFile(folder + "/padded.jpg", SmallJpeg(100, 80) + std::string(64, '\0'));
+    FolderListWriter writer(options, view);
+    writer.SetSelectedFolder(folder);
+    options.MoreImageTypes = true;
+    ASSERT_TRUE(writer.MakeList(kFullSizeList, 6, 200).saved());
+    EXPECT_EQ(view.statusNames, std::vector<std::string>{"padded.jpg"});
+}
+
 TEST_F(FolderListWriterTest, EmptyFolderGivesAnEmptyTable) {
     std::string folder = dir.Make("empty");
     EXPECT_EQ(Run(folder), Page("empty", "", ""));
