@@ -68,11 +68,6 @@ PathKind KindOfPath(const std::string& path) {
     return PathKind::Other;
 }
 
-bool PathEntryExists(const std::string& path) {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0;
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
     if (a == b) return true;
     struct stat sa, sb;

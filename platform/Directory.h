@@ -35,9 +35,6 @@ int CompareNames(const std::string& a, const std::string& b);
 enum class PathKind { Missing, File, Folder, Other };
 PathKind KindOfPath(const std::string& path);
 
-// True when anything at all stands at path, a dangling symlink included.
-bool PathEntryExists(const std::string& path);
-
 // True when both paths name the same file once symlinks are followed.
 bool SameFile(const std::string& a, const std::string& b);
 
