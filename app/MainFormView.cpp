@@ -20,6 +20,10 @@ QString Text(std::string_view text) { return QString::fromUtf8(text.data(), qsiz
 // not leave room, down to 9 pixels; past that shortened in the middle, with
 // the whole text as the panel's tip.
 void ShowInPanel(QLabel& panel, const QString& text) {
+    // Only this function writes the panels, and a panel's size never
+    // changes: the text shown already (whole, or in the tip) needs no
+    // measuring again. Width and height repeat from photo to photo.
+    if ((panel.toolTip().isEmpty() ? panel.text() : panel.toolTip()) == text) return;
     panel.setFont(QFont());  // the window's font again
     panel.setText(text);
     panel.setToolTip(QString());
