@@ -5,7 +5,6 @@
 //                               images on a copy of SAMPLES
 //   OUTPUT/settings-dialog.png  the creation conditions, with the hint of
 //                               the check box under the mouse
-//   OUTPUT/about-box.png        the version box
 // The copy lies in <temp>/shot/album/photos, so the folder list reads the
 // same on every machine. scripts/screenshots puts the pictures into docs/.
 #include <QApplication>
@@ -19,7 +18,6 @@
 #include "app/MessageBoxes.h"
 #include "app/RunController.h"
 #include "app/TMainForm.h"
-#include "dialogs/TAboutForm.h"
 #include "dialogs/TSettingForm.h"
 #include "listgen/SettingsFile.h"
 #include "widgets/UiLanguage.h"
@@ -90,10 +88,6 @@ int main(int argc, char** argv) {
         ok = Save(settings, output + QStringLiteral("/settings-dialog.png")) && ok;
         settings.reject();
 
-        TAboutForm about(&window);
-        about.show();
-        ok = Save(about, output + QStringLiteral("/about-box.png")) && ok;
-        about.reject();
         window.close();
     }
     QDir(work).removeRecursively();

@@ -126,7 +126,7 @@ check "the file over 1 MiB is left as it was" cmp -s "$work/big.INI" "$work/big.
 printf '[Parameters]\r\nMaxColumn=2\r\n' > "$work/locked.INI"
 chmod 000 "$work/locked.INI"
 # Root reads any file: it runs without capabilities, so that the bits hold.
-[ "$(id -u)" -eq 0 ] && runner=(setpriv --bounding-set=-all --inh-caps=-all)
+runner=("${unprivileged[@]}")
 refused "an unreadable --settings file" "--settings $work/locked.INI: Permission denied" \
     --settings "$work/locked.INI" "$folder"
 runner=()
