@@ -99,6 +99,7 @@ TEST_F(SettingsFileTest, AddedConditionsStayOutOfTheFileAtTheirDefaults) {
     const std::string sixteen = ReadFile(file);
     EXPECT_EQ(sixteen.find("AutoRotate"), std::string::npos);
     EXPECT_EQ(sixteen.find("SmoothReduce"), std::string::npos);
+    EXPECT_EQ(sixteen.find("MoreImageTypes"), std::string::npos);
 
     o.SmoothReduce = true;
     ASSERT_TRUE(SaveToProfile(o, profile));
