@@ -247,14 +247,8 @@ std::string WriteTarget(const std::string& path) {
 std::string ReadPrivateProfileString(std::string_view section, std::string_view key,
                                      std::string_view defaultText, std::size_t bufferSize,
                                      const std::string& path) {
-    std::string_view result = defaultText;
-    FileContent file = ReadProfileFile(path);
-    if (file.status == ProfileFileStatus::Loaded) {
-        std::vector<Line> lines = SplitLines(file.bytes);
-        Location where = Locate(lines, TrimBlanks(section), TrimBlanks(key));
-        if (where.keyLine) result = ValueOf(lines[*where.keyLine]);
-    }
-    return CutForBuffer(result, bufferSize);
+    // One entry is read by the same rules as many: through a snapshot.
+    return ProfileSnapshot(path).Read(section, key, defaultText, bufferSize);
 }
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
