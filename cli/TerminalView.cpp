@@ -107,9 +107,7 @@ void TerminalView::PageWritten(const ListResult& result) {
 
 void TerminalView::NotListed(const std::string& folder, const std::string& name, NotListedReason why) {
     // Both lists of a reduced run look at the same folder: count each file once.
-    for (const Lookalike& l : notListed_)
-        if (l.folder == folder && l.name == name) return;
-    notListed_.push_back({folder, name, why});
+    if (notListedSeen_.emplace(folder, name).second) notListed_.push_back({folder, name, why});
 }
 
 void TerminalView::ReportNotListed(bool verbose) {

@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/MessageText.h"
@@ -50,6 +52,7 @@ private:
     bool showProgress_;
     CliLanguage language_;
     std::vector<Lookalike> notListed_;
+    std::set<std::pair<std::string, std::string>> notListedSeen_;  // (folder, name) of notListed_
     bool progressShown_ = false;
     bool failed_ = false;
     int32_t gaugeMax_ = 0;
