@@ -208,14 +208,27 @@ bool FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image
     // The copy is made at the fitted size even when the image keeps its own
     // size on the page.
     const std::string dest = JoinPath(state_.ParentFolder, name);
-    if (reduced && image.probed.plan == CopyPlan::Make &&
-        reducedImages_->MakeReducedImage(CopyRequest(image.index), dest) == CopyOutcome::Aborted) {
-        return false;
+    if (reduced) {
+        switch (image.probed.plan) {
+            case CopyPlan::Make:
+                switch (reducedImages_->MakeReducedImage(CopyRequest(image.index), dest)) {
+                    case CopyOutcome::Aborted: return false;
+                    case CopyOutcome::Written: ++counts_.copiesMade; break;
+                    case CopyOutcome::NotMade:
+                    case CopyOutcome::SaveFailed: ++counts_.copiesNotMade; break;
+                }
+                break;
+            case CopyPlan::KeepFresh:
+            case CopyPlan::Keep: ++counts_.copiesKept; break;
+            case CopyPlan::KeepNotACopy:
+                ++counts_.copiesNotMade;
+                view_.BringToFront();
+                view_.ShowMessage(RunMessage{RunMessageId::NotACopy, dest, {}});
+                break;
+            case CopyPlan::Skip: break;
+        }
     }
-    if (reduced && image.probed.plan == CopyPlan::KeepNotACopy) {
-        view_.BringToFront();
-        view_.ShowMessage(RunMessage{RunMessageId::NotACopy, dest, {}});
-    }
+    ++counts_.cells;
 
     if (state_.ColumnIndex == 0) {
         Insert(state_.TableEndEntry, "<tr>");
@@ -284,6 +297,7 @@ std::string FolderListWriter::PageRefusal(bool reduced, int32_t maxSize, const s
 ListResult FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) {
     state_.AbortRequested = false;
     state_.ImageNumber = 1;
+    counts_ = PageCounts{};
     if (reduced) state_.SubFolderName = NameAfterLastSeparator(selectedFolder_);
     state_.ParentFolder = CutAtLastSeparator(selectedFolder_);
     ListResult result;
@@ -346,6 +360,10 @@ ListResult FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t max
     result.status = saved ? PageStatus::Saved : PageStatus::NotSaved;
     if (!saved) result.why = errno != 0 ? std::strerror(errno) : "the page could not be written";
     result.aborted = state_.AbortRequested;
+    result.cells = counts_.cells;
+    result.copiesMade = counts_.copiesMade;
+    result.copiesKept = counts_.copiesKept;
+    result.copiesNotMade = counts_.copiesNotMade;
     lines_.ClearLines();
     files_.clear();
     probed_.clear();

@@ -127,6 +127,9 @@ private:
     std::size_t ahead_ = 0;  // next file the pipeline has not been told about
     std::string selectedFolder_;
     RunState state_;
+    struct PageCounts {
+        int32_t cells = 0, copiesMade = 0, copiesKept = 0, copiesNotMade = 0;
+    } counts_;
     TLineListStr lines_;
     PageSaver pageSaver_;
     std::atomic<bool> abortCommand_{false};

@@ -1,6 +1,7 @@
 // What became of one page: the answer of FolderListWriter::MakeList.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace htmlimglist {
@@ -18,6 +19,14 @@ struct ListResult {
     PageStatus status = PageStatus::NotSaved;
     std::string why;       // empty when saved
     bool aborted = false;  // the abort command ended the page early
+    // What the page holds and what became of its reduced copies (reduced
+    // lists only): made now, kept as they stood (fresh copies, and files
+    // that are not ours), and not made (a file in the way that is not a
+    // copy, a source that cannot be decoded, a write that failed).
+    int32_t cells = 0;
+    int32_t copiesMade = 0;
+    int32_t copiesKept = 0;
+    int32_t copiesNotMade = 0;
 
     bool saved() const { return status == PageStatus::Saved; }
 };
