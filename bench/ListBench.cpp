@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "listgen/ChGetImgSize.h"
+#include "listgen/formats/ChGetImgSize.h"
 #include "listgen/FolderListWriter.h"
 
 namespace {

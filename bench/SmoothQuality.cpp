@@ -2,10 +2,10 @@
 // picture, on a folder of JPEG photos (bench/peers.sh's corpus):
 //   htmlimglist-smooth-quality FOLDER [MAXPIXEL [VIPS_FOLDER]]
 // For each set of files (the name up to its first '_') it prints the PSNR
-// against that reference of the nearest-pixel road, the smooth road (before
-// and after the quality 75 encoding a copy gets) and, when VIPS_FOLDER holds
-// vipsthumbnail's output (NAME.jpg, read back, compared at the same size),
-// of that too; and the decode time per file of both roads.
+// against that reference of copies by the nearest pixel and by area average
+// (before and after the quality 75 encoding a copy gets) and, when
+// VIPS_FOLDER holds vipsthumbnail's output (NAME.jpg, read back, compared at
+// the same size), of that too; and the decode time per file of both ways.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -16,11 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "listgen/AreaAverage.h"
 #include "listgen/FitImageSize.h"
-#include "listgen/JpegCodec.h"
+#include "listgen/copies/JpegEncoder.h"
+#include "listgen/reduce/AreaAverage.h"
+#include "support/Decoding.h"
 
 using namespace htmlimglist;
+using namespace htmlimglist::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -78,9 +80,9 @@ int main(int argc, char** argv) {
     for (const fs::path& file : files) {
         const std::string name = file.filename().string();
         SetFigures& set = sets[name.substr(0, name.find('_'))];
-        const JpegInput input{file.string(), {}};
+        const DecodeInput input = FromFile(file.string());
         Bitmap full;
-        if (!DecodeJpegFull(input, full)) {
+        if (!DecodeFull(ImageKind::Jpeg, input, full)) {
             std::fprintf(stderr, "%s: cannot decode\n", name.c_str());
             continue;
         }
@@ -92,17 +94,15 @@ int main(int argc, char** argv) {
 
         Bitmap nearest, smooth;
         auto start = std::chrono::steady_clock::now();
-        DecodeJpegScaled(input, fit.width, fit.height, nearest);
+        DecodeScaled(ImageKind::Jpeg, input, fit.width, fit.height, nearest);
         set.nearestSeconds += Seconds(start);
-        Reduction how;
-        how.smooth = true;
         start = std::chrono::steady_clock::now();
-        DecodeJpegScaled(input, fit.width, fit.height, smooth, nullptr, how);
+        DecodeScaled(ImageKind::Jpeg, input, fit.width, fit.height, smooth, nullptr, 1, true);
         set.smoothSeconds += Seconds(start);
         std::string encoded;
         Bitmap smoothEncoded;
-        EncodeJpeg(smooth, 75, encoded);
-        DecodeJpegFull(JpegInput{{}, encoded}, smoothEncoded);
+        EncodeJpeg(smooth, kCopyQuality, encoded);
+        DecodeFull(ImageKind::Jpeg, FromBytes(encoded), smoothEncoded);
 
         ++set.files;
         set.nearest.Add(nearest, reference.Result());
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
         if (!vipsFolder.empty()) {
             Bitmap vips;
             const fs::path thumb = vipsFolder / (file.stem().string() + ".jpg");
-            if (DecodeJpegFull(JpegInput{thumb.string(), {}}, vips) && SameSize(vips, reference.Result()))
+            if (DecodeFull(ImageKind::Jpeg, FromFile(thumb.string()), vips) && SameSize(vips, reference.Result()))
                 set.vips.Add(vips, reference.Result());
         }
     }

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "listgen/CopyRecord.h"
+#include "listgen/copies/CopyRecord.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace htmlimglist;

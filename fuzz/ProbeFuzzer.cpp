@@ -1,17 +1,19 @@
 // The header probe on arbitrary file bytes, also with AcceptDeclaredTrailers
-// (MoreImageTypes); the Exif orientation parser on the same bytes taken as
-// the data of an APP1 segment, whole and as a first part of a longer
-// segment; and the checks of a JPEG's trailing bytes on them taken as an XMP
-// packet and as the end of a file.
+// (MoreImageTypes), and the registry's walk over every format; the Exif
+// orientation parser on the same bytes taken as the data of an APP1 segment
+// and as bare TIFF data, whole and as a first part of a longer block; and
+// the checks of a JPEG's trailing bytes on them taken as an XMP packet and
+// as the end of a file.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 #include <string_view>
 
-#include "listgen/ChGetImgSize.h"
-#include "listgen/ExifOrientation.h"
-#include "listgen/JpegTrailer.h"
+#include "listgen/formats/ChGetImgSize.h"
+#include "listgen/formats/Exif.h"
+#include "listgen/formats/JpegTrailer.h"
+#include "listgen/formats/Registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace htmlimglist;
@@ -33,15 +35,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (trailers.Orientation < 1 || trailers.Orientation > 8) std::abort();
 
+    // The registry: the JPEG entry answers as the probe does, and what is
+    // recognised has a sane header.
+    const auto probed = ProbeImage(source, ProbeOptions::Everything());
+    if (trailersJpeg != (probed && probed->Kind() == ImageKind::Jpeg)) std::abort();
+    if (probed && (probed->header.width < 0 || probed->header.orientation < 1 || probed->header.orientation > 8))
+        std::abort();
+    if (!probed) SniffLookalike(source, ProbeOptions::Everything());
+
     const std::span<const uint8_t> bytes(data, size);
-    const int whole = ExifOrientation(bytes);
-    if (whole < 1 || whole > 8) std::abort();
     // A first part never contradicts the whole: when it settles, the whole
     // agrees.
     const std::size_t part = size / 2;
-    const ExifOrientationLook look = LookForExifOrientation(bytes.first(part), size);
-    if (look.settled && look.orientation != whole) std::abort();
-    if (!look.settled && look.orientation != 1) std::abort();
+    for (const bool bare : {false, true}) {
+        const int whole =
+            (bare ? LookForTiffOrientation(bytes, size) : LookForExifOrientation(bytes, size)).orientation;
+        if (whole < 1 || whole > 8) std::abort();
+        const ExifOrientationLook look =
+            bare ? LookForTiffOrientation(bytes.first(part), size) : LookForExifOrientation(bytes.first(part), size);
+        if (look.settled && look.orientation != whole) std::abort();
+        if (!look.settled && look.orientation != 1) std::abort();
+    }
 
     const XmpTrailerLengths declared = ReadXmpTrailerLengths(bytes);
     if (declared.microVideo == 0 || declared.microVideo < -1 || declared.directory < -1) std::abort();

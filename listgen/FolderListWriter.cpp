@@ -5,10 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "listgen/CopyRecord.h"
 #include "listgen/FitImageSize.h"
-#include "listgen/Orientation.h"
-#include "listgen/ReducedImagePipeline.h"
+#include "listgen/copies/ReducedImagePipeline.h"
 #include "platform/AtomicFile.h"
 #include "platform/Directory.h"
 #include "platform/Path.h"
@@ -24,13 +22,30 @@ constexpr std::chrono::seconds kStaleTemporaryAge{60};
 struct FolderListWriter::Image {
     std::size_t index;
     const DirEntry& file;
-    const Probed& probed;
+    const CellPlan& plan;
+};
+
+// Shows what the reduced image maker does on the run's view: each copy as
+// the preview, and a copy that could not be saved as a message.
+class FolderListWriter::CopyReporter final : public CopyObserver {
+public:
+    explicit CopyReporter(RunView& view) : view_(view) {}
+    void CopyMade(const Bitmap& picture) override { view_.ShowPreview(picture); }
+    void CopyNotSaved(const std::string& path, const std::string& reason) override {
+        view_.BringToFront();
+        view_.ShowMessage(RunMessage{RunMessageId::SaveFailed, path, reason});
+    }
+
+private:
+    RunView& view_;
 };
 
 FolderListWriter::FolderListWriter(const GenerationOptions& options, RunView& view)
-    : options_(options), view_(view) {
+    : options_(options), view_(view), copyReporter_(std::make_unique<CopyReporter>(view)) {
     SetReducedImageJobs(DefaultJobs());
 }
+
+FolderListWriter::~FolderListWriter() = default;
 
 void FolderListWriter::SetReducedImageMaker(ReducedImageMaker* maker) {
     reducedImages_ = maker != nullptr ? maker : pipeline_.get();
@@ -38,110 +53,81 @@ void FolderListWriter::SetReducedImageMaker(ReducedImageMaker* maker) {
 
 void FolderListWriter::SetReducedImageJobs(int jobs) {
     const bool usingPipeline = reducedImages_ == nullptr || reducedImages_ == pipeline_.get();
-    pipeline_ = std::make_unique<ReducedImagePipeline>(view_, jobs, &abortCommand_);
+    pipeline_ = std::make_unique<ReducedImagePipeline>(*copyReporter_, jobs, &abortCommand_);
     if (usingPipeline) reducedImages_ = pipeline_.get();
 }
 
-const FolderListWriter::Probed& FolderListWriter::ProbeAt(std::size_t index, bool reduced, int32_t maxSize) {
-    Probed& p = probed_[index];
-    if (p.known) return p;
-    p.known = true;
-    const DirEntry& file = files_[index];
-    const std::string path = JoinPath(selectedFolder_, file.name);
-    if (!source_.Open(path)) return p;
+ProbeOptions FolderListWriter::Listed() const {
     // The conditions are read as each file is probed: the window changes
     // them in place between runs of the same writer.
-    probe_.AcceptDeclaredTrailers = options_.MoreImageTypes;
-    if (probe_.GetJpegSize(source_, p.width, p.height)) {
-        p.kind = ImageKind::Jpeg;
-        p.typeText = probe_.JpegType;
-        p.orientation = probe_.Orientation;
-    } else if (probe_.GetGifSize(source_, p.width, p.height)) {
-        p.kind = ImageKind::Gif;
-        p.typeText = probe_.GifVersion;
-    } else if (options_.MoreImageTypes && probe_.GetPngSize(source_, p.width, p.height)) {
-        p.kind = ImageKind::Png;
-        p.typeText = "PNG";
-        p.orientation = probe_.Orientation;
-    } else if (options_.MoreImageTypes && probe_.GetWebpSize(source_, p.width, p.height)) {
-        p.kind = ImageKind::Webp;
-        p.typeText = "WebP";
-        p.orientation = probe_.Orientation;
-    } else {
-        ReportLookalike(file.name);
+    ProbeOptions listed;
+    listed.moreImageTypes = options_.MoreImageTypes;
+    return listed;
+}
+
+const FolderListWriter::CellPlan& FolderListWriter::PlanAt(std::size_t index) {
+    CellPlan& p = plans_[index];
+    if (p.probed) return p;
+    p.probed = true;
+    const DirEntry& file = files_[index];
+    if (!source_.Open(JoinPath(selectedFolder_, file.name))) return p;
+    p.image = ProbeImage(source_, Listed());
+    if (!p.image) {
+        // Begins like an image but is not one by its format's rules.
+        if (const auto why = SniffLookalike(source_, Listed())) view_.NotListed(selectedFolder_, file.name, *why);
         source_.Close();
         return p;
     }
     source_.Close();
-    p.image = true;
-    p.animated = probe_.AnimationId[0] != '\0';
-    const bool turned = options_.AutoRotate && SwapsSides(p.orientation);
-    p.shownWidth = turned ? p.height : p.width;
-    p.shownHeight = turned ? p.width : p.height;
-    p.fit = FitImageSize(p.shownWidth, p.shownHeight, maxSize,
+    const ImageHeader& header = p.image->header;
+    const bool turned = options_.AutoRotate && SwapsSides(header.orientation);
+    p.shownWidth = turned ? header.height : header.width;
+    p.shownHeight = turned ? header.width : header.height;
+    p.fit = FitImageSize(p.shownWidth, p.shownHeight, page_.maxSize,
                          options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
-    if (reduced) PlanCopyOf(index, maxSize);
+    if (page_.reduced) PlanCopyOf(index);
     return p;
 }
 
-void FolderListWriter::PlanCopyOf(std::size_t index, int32_t maxSize) {
-    // Settled here, once, so that a copy made ahead of the page and the
-    // cell agree.
-    Probed& p = probed_[index];
+void FolderListWriter::PlanCopyOf(std::size_t index) {
+    CellPlan& p = plans_[index];
     const DirEntry& file = files_[index];
-    CopyRecord record;
-    record.source = EncodeRecordName(file.name);
-    record.sourceSize = file.size;
-    record.sourceMtimeNs = file.mtimeNs;
-    record.width = p.fit.width;
-    record.height = p.fit.height;
-    record.autoRotate = options_.AutoRotate;
-    record.smoothReduce = options_.SmoothReduce;
-    p.record = FormatCopyRecord(record);
-
     CopySite site;
     site.dest = JoinPath(state_.ParentFolder, file.name);
     site.source = JoinPath(selectedFolder_, file.name);
-    site.record = p.record;
-    site.surelyCreate = options_.ImageSurelyCreate;
+    site.sourceName = file.name;
+    site.sourceSize = file.size;
+    site.sourceMtimeNs = file.mtimeNs;
     site.width = p.fit.width;
     site.height = p.fit.height;
+    site.autoRotate = options_.AutoRotate;
+    site.smoothReduce = options_.SmoothReduce;
+    site.surelyCreate = options_.ImageSurelyCreate;
     // A copy made before records existed was fitted by the stored size.
-    const FittedSize stored =
-        FitImageSize(p.width, p.height, maxSize, options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
+    const FittedSize stored = FitImageSize(p.image->header.width, p.image->header.height, page_.maxSize,
+                                           options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
     site.oldWidth = stored.width;
     site.oldHeight = stored.height;
-    p.plan = PlanCopy(site);
-}
-
-void FolderListWriter::ReportLookalike(const std::string& name) {
-    unsigned char head[6] = {}, tail[2] = {};
-    const std::size_t got = source_.ReadAt(0, head, sizeof head);
-    const bool jpeg = got >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
-    const bool gif = got == 6 && (std::memcmp(head, "GIF87a", 6) == 0 || std::memcmp(head, "GIF89a", 6) == 0);
-    if (!jpeg && !gif) return;
-    const bool ended = source_.ReadAt(source_.Size() - 2, tail, 2) == 2 &&
-                       (jpeg ? tail[0] == 0xFF && tail[1] == 0xD9 : tail[0] == 0x00 && tail[1] == 0x3B);
-    view_.NotListed(selectedFolder_, name, ended ? NotListedReason::NoSize : NotListedReason::NoEndMarker);
+    p.copy = PlanCopy(site);
 }
 
 ReducedImageRequest FolderListWriter::CopyRequest(std::size_t index) const {
-    const Probed& p = probed_[index];
+    const CellPlan& p = plans_[index];
     ReducedImageRequest request;
-    request.kind = p.kind;
+    request.kind = p.image->Kind();
     request.sourcePath = JoinPath(selectedFolder_, files_[index].name);
-    request.width = p.fit.width;
-    request.height = p.fit.height;
-    request.orientation = options_.AutoRotate ? p.orientation : kOrientationAsStored;
-    request.smooth = options_.SmoothReduce;
-    request.record = p.record;
+    request.target.width = p.fit.width;
+    request.target.height = p.fit.height;
+    request.target.orientation = options_.AutoRotate ? p.image->header.orientation : kOrientationAsStored;
+    request.target.smooth = options_.SmoothReduce;
+    request.record = p.copy.record;
     return request;
 }
 
-void FolderListWriter::FillAhead(bool reduced, int32_t maxSize) {
+void FolderListWriter::FillAhead() {
     while (ahead_ < files_.size() && reducedImages_->WantsMore()) {
-        const Probed& p = ProbeAt(ahead_, reduced, maxSize);
-        if (p.image && p.plan == CopyPlan::Make) reducedImages_->Prefetch(CopyRequest(ahead_));
+        const CellPlan& p = PlanAt(ahead_);
+        if (p.image && p.copy.plan == CopyPlan::Make) reducedImages_->Prefetch(CopyRequest(ahead_));
         ++ahead_;
     }
 }
@@ -173,7 +159,8 @@ void FolderListWriter::LayFrame() {
     state_.ColumnIndex = 0;
 }
 
-void FolderListWriter::AddFolderLines(bool reduced) {
+void FolderListWriter::AddFolderLines() {
+    const bool reduced = page_.reduced;
     const std::string folderName = NameAfterLastSeparator(selectedFolder_);
     if (selectedFolder_.find('/') != std::string::npos) {
         Insert(state_.TableEntry, "Folder Name: " + PageText(folderName));
@@ -198,10 +185,13 @@ void FolderListWriter::AddFolderLines(bool reduced) {
     Insert(state_.BottomEntry, line);
 }
 
-bool FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image) {
+bool FolderListWriter::AddCell(const Image& image) {
+    const bool reduced = page_.reduced;
+    const CellPlan& plan = image.plan;
+    const ImageHeader& header = plan.image->header;
     const std::string& name = image.file.name;
     const std::string sizeText = FormatThousands(image.file.size);
-    view_.ShowStatus(name, image.probed.shownWidth, image.probed.shownHeight, sizeText);
+    view_.ShowStatus(name, plan.shownWidth, plan.shownHeight, sizeText);
     const std::string displayName = LowerAscii(name);
     view_.ShowTitle(displayName);
 
@@ -209,7 +199,7 @@ bool FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image
     // size on the page.
     const std::string dest = JoinPath(state_.ParentFolder, name);
     if (reduced) {
-        switch (image.probed.plan) {
+        switch (plan.copy.plan) {
             case CopyPlan::Make:
                 switch (reducedImages_->MakeReducedImage(CopyRequest(image.index), dest)) {
                     case CopyOutcome::Aborted: return false;
@@ -238,11 +228,11 @@ bool FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image
     Insert(row, "<td>");
     Insert(row, "<center>");
     std::string number = Format("(%d) ", state_.ImageNumber);
-    if (options_.ImageInfo) number += EscapeHtmlText(image.probed.typeText);
+    if (options_.ImageInfo) number += EscapeHtmlText(header.typeText);
     Insert(row, number);
-    if (options_.ImageInfo && image.probed.animated) Insert(row, "<br>Animation");
+    if (options_.ImageInfo && header.animated) Insert(row, "<br>Animation");
 
-    const FittedSize& fit = image.probed.fit;
+    const FittedSize& fit = plan.fit;
     const std::string src = PageHref({name});
     if (reduced || fit.unscaled) {
         Insert(row, "<br><img SRC=\"" + src + "\" NOSAVE>");
@@ -255,7 +245,7 @@ bool FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image
     Insert(row, "<br><a href=\"" + href + "\">" + PageText(displayName) + "</a>");
 
     if (options_.DisplayImageSize) {
-        Insert(row, Format("<br>(%dx%d)", image.probed.shownWidth, image.probed.shownHeight));
+        Insert(row, Format("<br>(%dx%d)", plan.shownWidth, plan.shownHeight));
     }
     if (options_.DisplayFileSize) Insert(row, "<br>" + sizeText + "Byte");
     if (options_.DisplayDateTime) {
@@ -269,32 +259,38 @@ bool FolderListWriter::AddCell(bool reduced, int32_t columns, const Image& image
     ++state_.ImageNumber;
 
     ++state_.ColumnIndex;
-    if (state_.ColumnIndex >= columns) state_.ColumnIndex = 0;
+    if (state_.ColumnIndex >= page_.columns) state_.ColumnIndex = 0;
     return true;
 }
 
-std::string FolderListWriter::PageRefusal(bool reduced, int32_t maxSize, const std::string& pagePath) {
+std::string FolderListWriter::PageRefusal(const std::string& pagePath) {
     // In reduced mode every image's copy goes where a page of its name
     // would: the two would replace each other.
-    for (std::size_t i = 0; reduced && i < files_.size(); ++i) {
-        if (files_[i].name == options_.HTMLListName && ProbeAt(i, reduced, maxSize).image)
+    for (std::size_t i = 0; page_.reduced && i < files_.size(); ++i) {
+        if (files_[i].name == options_.HTMLListName && PlanAt(i).image)
             return "it would replace the reduced copy of " + files_[i].name;
     }
+    // A link, even one that leads nowhere, is never replaced by a file of
+    // ours, nor written through.
+    if (IsSymbolicLink(pagePath)) return "a symbolic link of that name is in the way";
     switch (KindOfPath(pagePath)) {
         case PathKind::Missing: return {};
         case PathKind::Folder: return "a folder of that name is in the way";
         case PathKind::Other: return "something that is not a regular file is in the way";
         case PathKind::File: break;
     }
-    // A page never replaces an image, whether or not it is listed here.
-    int32_t width, height;
+    // A page never replaces an image, of any format the tool knows, listed
+    // here or not, nor a file that only begins like one.
     FileProbeSource file;
-    if (file.Open(pagePath) && (probe_.GetJpegSize(file, width, height) || probe_.GetGifSize(file, width, height)))
+    if (!file.Open(pagePath)) return "it cannot be read to see what it is";
+    if (ProbeImage(file, ProbeOptions::Everything()) || SniffLookalike(file, ProbeOptions::Everything()))
         return "it would replace the image " + NameAfterLastSeparator(pagePath);
     return {};
 }
 
-ListResult FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t maxSize) {
+ListResult FolderListWriter::MakeList(const PageSpec& page) {
+    page_ = page;
+    const bool reduced = page.reduced;
     state_.AbortRequested = false;
     state_.ImageNumber = 1;
     counts_ = PageCounts{};
@@ -311,13 +307,13 @@ ListResult FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t max
         result.why = "the folder cannot be read";
         return result;
     }
-    probed_.assign(files_.size(), Probed{});
+    plans_.assign(files_.size(), CellPlan{});
     ahead_ = 0;
-    result.why = PageRefusal(reduced, maxSize, result.pagePath);
+    result.why = PageRefusal(result.pagePath);
     if (!result.why.empty()) {
         result.status = PageStatus::Refused;
         files_.clear();
-        probed_.clear();
+        plans_.clear();
         return result;
     }
 
@@ -326,7 +322,7 @@ ListResult FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t max
     RemoveStaleTemporaryFiles(reduced ? state_.ParentFolder : selectedFolder_, kStaleTemporaryAge);
 
     LayFrame();
-    AddFolderLines(reduced);
+    AddFolderLines();
 
     const int32_t count = int32_t(std::min<std::size_t>(files_.size(), INT32_MAX));
     view_.StartGauge(count);
@@ -336,13 +332,13 @@ ListResult FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t max
         view_.Pump();
         if (abortCommand_.load()) state_.AbortRequested = true;
 
-        const Probed& probed = ProbeAt(std::size_t(index), reduced, maxSize);
-        if (!probed.image) continue;
-        if (reduced) FillAhead(reduced, maxSize);
+        const CellPlan& plan = PlanAt(std::size_t(index));
+        if (!plan.image) continue;
+        if (reduced) FillAhead();
 
         const DirEntry& file = files_[std::size_t(index)];
         state_.FileDate = LocalFileDateTime(file.mtime);
-        if (!AddCell(reduced, columns, Image{std::size_t(index), file, probed})) {
+        if (!AddCell(Image{std::size_t(index), file, plan})) {
             // Stopped while its copy was being made: the image is dropped
             // as if the abort had come before it.
             state_.AbortRequested = true;
@@ -366,7 +362,7 @@ ListResult FolderListWriter::MakeList(bool reduced, int32_t columns, int32_t max
     result.copiesNotMade = counts_.copiesNotMade;
     lines_.ClearLines();
     files_.clear();
-    probed_.clear();
+    plans_.clear();
     state_.TableEntry = state_.TableEndEntry = state_.RowEntry = state_.BottomEntry = nullptr;
     return result;
 }

@@ -1,22 +1,24 @@
-// Makes the HTML page of one folder: every file the header probe recognises
-// as JPEG or GIF gets a cell in a bordered table, a fixed number per row.
+// Makes the HTML page of one folder: every file the format registry
+// recognises (JPEG and GIF; with MoreImageTypes PNG, WebP and JPEGs with
+// declared trailing data too) gets a cell in a bordered table, a fixed
+// number per row. Reduced copies are asked of a ReducedImageMaker.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "listgen/ChGetImgSize.h"
 #include "listgen/FitImageSize.h"
 #include "listgen/GenerationOptions.h"
-#include "listgen/CopyPlan.h"
 #include "listgen/LineListStr.h"
 #include "listgen/ListResult.h"
-#include "listgen/ReducedImageMaker.h"
 #include "listgen/RunView.h"
+#include "listgen/copies/CopyPlan.h"
+#include "listgen/copies/ReducedImageMaker.h"
 #include "platform/Directory.h"
 #include "platform/FileTime.h"
 
@@ -40,6 +42,24 @@ struct RunState {
 inline constexpr bool kReducedList = true;
 inline constexpr bool kFullSizeList = false;
 
+// One page a run writes: the main list (reduced, in the parent folder, when
+// reduced copies are made) or the list of full-size images, with its cells
+// per row and its size limit.
+struct PageSpec {
+    bool reduced = false;
+    int32_t columns = 6;
+    int32_t maxSize = 200;
+
+    // The main list of a run with these conditions, and its list of
+    // full-size images.
+    static PageSpec MainList(const GenerationOptions& options) {
+        return {options.MakeSmallImage, options.MaxColumn, options.MaxPixel};
+    }
+    static PageSpec FullSizeList(const GenerationOptions& options) {
+        return {false, options.SubImageColmn, options.SubImageMaxSize};
+    }
+};
+
 class FolderListWriter {
 public:
     FolderListWriter(const GenerationOptions& options, RunView& view);
@@ -60,7 +80,12 @@ public:
     // parent folder. The page is saved after an abort too. A page that would
     // replace one of the images (or its reduced copy), or anything that is
     // not a regular file, is refused before anything is made.
-    ListResult MakeList(bool reduced, int32_t columns, int32_t maxSize);
+    ListResult MakeList(const PageSpec& page);
+    ListResult MakeList(bool reduced, int32_t columns, int32_t maxSize) {
+        return MakeList(PageSpec{reduced, columns, maxSize});
+    }
+
+    ~FolderListWriter();
 
     // Replaces where finished pages go (tests keep them in memory); by
     // default SaveLines writes them to their files.
@@ -81,49 +106,43 @@ public:
     const RunState& State() const { return state_; }
 
 private:
-    // What the probe found out about one file of the page, kept so that the
-    // files ahead of the page can be probed once for the pipeline.
-    struct Probed {
-        bool known = false;
-        bool image = false;
-        ImageKind kind = ImageKind::Jpeg;
-        int32_t width = 0;        // as stored
-        int32_t height = 0;
-        int orientation = 1;      // EXIF orientation that turns it upright
-        std::string typeText;     // JpegType or GifVersion
-        bool animated = false;
-        CopyPlan plan = CopyPlan::Skip;  // reduced mode: what happens at the copy's path
-        std::string record;       // reduced mode: the record a copy made now carries
-        int32_t shownWidth = 0;   // upright when AutoRotate turns it, else as stored
+    // What a cell and its copy need of one file, settled when the file is
+    // first probed, so that a copy made ahead of the page and its cell
+    // agree.
+    struct CellPlan {
+        bool probed = false;
+        std::optional<ProbedImage> image;  // none: not an image this run lists
+        int32_t shownWidth = 0;            // upright when AutoRotate turns it, else as stored
         int32_t shownHeight = 0;
-        FittedSize fit;           // the size on the page and of the reduced copy
+        FittedSize fit;                    // the size on the page and of the reduced copy
+        PlannedCopy copy;                  // reduced lists: what happens at the copy's path
     };
     struct Image;
+    class CopyReporter;
 
-    const Probed& ProbeAt(std::size_t index, bool reduced, int32_t maxSize);
-    void FillAhead(bool reduced, int32_t maxSize);
+    ProbeOptions Listed() const;
+    const CellPlan& PlanAt(std::size_t index);
+    void FillAhead();
     void LayFrame();
-    void AddFolderLines(bool reduced);
-    // Tells the view about a file that begins like a JPEG or GIF but that the
-    // probe did not recognise; source_ is still open on it.
-    void ReportLookalike(const std::string& name);
+    void AddFolderLines();
+    void PlanCopyOf(std::size_t index);
     ReducedImageRequest CopyRequest(std::size_t index) const;
-    void PlanCopyOf(std::size_t index, int32_t maxSize);
     // Why the page may not be written at pagePath (empty: it may).
-    std::string PageRefusal(bool reduced, int32_t maxSize, const std::string& pagePath);
+    std::string PageRefusal(const std::string& pagePath);
     // False when the abort command dropped the image's reduced copy; the
     // cell is then not written.
-    bool AddCell(bool reduced, int32_t columns, const Image& image);
+    bool AddCell(const Image& image);
     void Insert(LineEntry* before, std::string_view text);
 
     const GenerationOptions& options_;
     RunView& view_;
+    std::unique_ptr<CopyReporter> copyReporter_;
     ReducedImageMaker* reducedImages_ = nullptr;
     std::unique_ptr<ReducedImageMaker> pipeline_;
-    ChGetImgSize probe_;
     FileProbeSource source_;
+    PageSpec page_;
     std::vector<DirEntry> files_;
-    std::vector<Probed> probed_;
+    std::vector<CellPlan> plans_;
     std::size_t ahead_ = 0;  // next file the pipeline has not been told about
     std::string selectedFolder_;
     RunState state_;

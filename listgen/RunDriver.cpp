@@ -46,22 +46,20 @@ RunOutcome RunDriver::StartRun() {
     return outcome;
 }
 
-bool RunDriver::Page(bool reduced, int32_t columns, int32_t maxSize) {
-    const ListResult result = writer_.MakeList(reduced, columns, maxSize);
+bool RunDriver::Page(const PageSpec& page) {
+    const ListResult result = writer_.MakeList(page);
     view_.PageWritten(result);
     return !result.aborted;
 }
 
-bool RunDriver::Pages(bool reduced) {
-    if (!Page(reduced, options_.MaxColumn, options_.MaxPixel)) return false;
-    if (reduced && options_.MakeSmallImageAndOrgImageList)
-        return Page(kFullSizeList, options_.SubImageColmn, options_.SubImageMaxSize);
+bool RunDriver::Pages() {
+    const PageSpec main = PageSpec::MainList(options_);
+    if (!Page(main)) return false;
+    if (main.reduced && options_.MakeSmallImageAndOrgImageList) return Page(PageSpec::FullSizeList(options_));
     return true;
 }
 
-RunOutcome RunDriver::RunSingle() {
-    return Pages(options_.MakeSmallImage) ? RunOutcome::Done : RunOutcome::Aborted;
-}
+RunOutcome RunDriver::RunSingle() { return Pages() ? RunOutcome::Done : RunOutcome::Aborted; }
 
 bool RunDriver::SelectFolder(const std::string& path, RunOutcome& failure) {
     if (path.size() >= PATH_MAX) {
@@ -111,7 +109,7 @@ RunOutcome RunDriver::RunContinuous() {
         if (!SelectFolder(path, failure)) return failure;
         StoreRunDir(path);
 
-        if (!Pages(twoLevels)) return RunOutcome::Aborted;
+        if (!Pages()) return RunOutcome::Aborted;
         ++listed;
     }
 }

@@ -63,10 +63,10 @@ public:
 
 private:
     // One page, reported to the view; false when the abort ended it.
-    bool Page(bool reduced, int32_t columns, int32_t maxSize);
+    bool Page(const PageSpec& page);
     // The main list, then the list of full-size images when reduced copies
     // are made and it is wanted; false when the abort ended them.
-    bool Pages(bool reduced);
+    bool Pages();
     bool SelectFolder(const std::string& path, RunOutcome& failure);
     void StoreRunDir(const std::string& path);
     void Message(RunMessageId id, const std::string& argument = {});

@@ -9,15 +9,10 @@
 
 #include "listgen/ListResult.h"
 #include "listgen/RunMessage.h"
+#include "listgen/formats/Registry.h"
 #include "platform/Bitmap.h"
 
 namespace htmlimglist {
-
-// Why a file that begins like a JPEG or GIF got no cell.
-enum class NotListedReason {
-    NoEndMarker,  // its last bytes are not the end-of-image marker: cut short, or bytes follow it
-    NoSize,       // its header gives no size the probe reads (another JPEG process, say)
-};
 
 class RunView {
 public:

@@ -68,6 +68,11 @@ PathKind KindOfPath(const std::string& path) {
     return PathKind::Other;
 }
 
+bool IsSymbolicLink(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     if (a == b) return true;
     struct stat sa, sb;

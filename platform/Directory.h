@@ -34,6 +34,8 @@ int CompareNames(const std::string& a, const std::string& b);
 // What exists at path once symlinks are followed, without opening it.
 enum class PathKind { Missing, File, Folder, Other };
 PathKind KindOfPath(const std::string& path);
+// True when path itself is a symbolic link (whether or not it leads anywhere).
+bool IsSymbolicLink(const std::string& path);
 
 // True when both paths name the same file once symlinks are followed.
 bool SameFile(const std::string& a, const std::string& b);

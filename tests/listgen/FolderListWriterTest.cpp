@@ -11,9 +11,12 @@
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/Directory.h"
 
 #include "support/Fixtures.h"
+#include "support/PngFixtures.h"
 #include "support/TempDir.h"
+#include "support/WebpFixtures.h"
 
 namespace htmlimglist {
 namespace {
@@ -64,7 +67,7 @@ public:
     };
     std::vector<Call> calls;
     CopyOutcome MakeReducedImage(const ReducedImageRequest& r, const std::string& dest) override {
-        calls.push_back({r.kind, r.sourcePath, r.width, r.height, dest, r.orientation});
+        calls.push_back({r.kind, r.sourcePath, r.target.width, r.target.height, dest, r.target.orientation});
         return CopyOutcome::Written;
     }
 };
@@ -573,6 +576,54 @@ TEST_F(FolderListWriterTest, APageNeverReplacesAnImageOrWhatIsNoFile) {
         EXPECT_EQ(ReadFile(parent + "/Parent.jpg"), photo);
         if (c.refused) {
             EXPECT_TRUE(maker.calls.empty());
+        }
+    }
+}
+
+// Whatever stands at the page's path decides, not the run's conditions: an
+// image of any format the tool knows (listed by this run or not), a file
+// that only begins like one, a link or a folder keep the page from being
+// written; only a plain file is replaced.
+TEST_F(FolderListWriterTest, APageIsWrittenOverNoImageOfAnyFormatNorALink) {
+    const std::string png = MakePng({});
+    const struct {
+        const char* what;
+        std::string bytes;  // written at the page's path; empty: made below
+        bool refused;
+    } cases[] = {
+        {"a PNG", png, true},
+        {"a cut PNG", png.substr(0, png.size() / 2), true},
+        {"a WebP", MakeWebp({}), true},
+        {"a GIF", SmallGif(20, 10), true},
+        {"a camera JPEG with bytes after its end marker", SmallJpeg(40, 30) + "trailing", true},
+        {"an arithmetic-coded JPEG", JpegSoi() + JpegSof(9, 40, 30) + JpegEoi(), true},
+        {"a link to a text file", "", true},
+        {"a link that leads nowhere", "", true},
+        {"a text file", "notes", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir here;
+        const std::string folder = here.Make("album/00001");
+        const std::string page = folder + "/page.html";
+        WriteFile(folder + "/IMG_0001.jpg", SmallJpeg(40, 30));
+        if (c.bytes.empty()) {
+            WriteFile(folder + "/notes.txt", "notes");
+            ASSERT_EQ(symlink(std::string(c.what).find("nowhere") != std::string::npos ? "gone.txt" : "notes.txt",
+                              page.c_str()),
+                      0);
+        } else {
+            WriteFile(page, c.bytes);
+        }
+        options.HTMLListName = "page.html";
+        FolderListWriter writer(options, view);
+        writer.SetSelectedFolder(folder);
+        const ListResult result = writer.MakeList(kFullSizeList, 6, 200);
+        EXPECT_EQ(result.status, c.refused ? PageStatus::Refused : PageStatus::Saved) << result.why;
+        if (c.bytes.empty()) {
+            EXPECT_TRUE(IsSymbolicLink(page));
+        } else if (c.refused) {
+            EXPECT_EQ(ReadFile(page), c.bytes);
         }
     }
 }

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "listgen/FolderListWriter.h"
-#include "listgen/JpegCodec.h"
-#include "listgen/ReducedImagePipeline.h"
+#include "listgen/copies/ReducedImagePipeline.h"
 #include "platform/AtomicFile.h"
 #include "platform/Directory.h"
 #include "platform/PrivateProfile.h"
+#include "support/Decoding.h"
 #include "support/Fixtures.h"
 #include "support/Isolation.h"
 #include "support/JpegFixtures.h"
@@ -58,13 +58,13 @@ TEST(HardeningTest, HugeOrEndlessJpegsAreStopped) {
         std::size_t sof = huge.find(progressive ? "\xFF\xC2" : "\xFF\xC0");
         ASSERT_NE(sof, std::string::npos);
         huge.replace(sof + 5, 4, "\xFF\xDC\xFF\xDC");
-        EXPECT_FALSE(DecodeJpegScaled(JpegInput{{}, huge}, 200, 200, out, &report)) << progressive;
+        EXPECT_FALSE(DecodeScaled(ImageKind::Jpeg, FromBytes(huge), 200, 200, out, &report)) << progressive;
         EXPECT_NE(report.error.find("refused"), std::string::npos) << report.error;
     }
-    EXPECT_FALSE(DecodeJpegScaled(JpegInput{{}, ManyScans(400)}, 16, 16, out, &report));
+    EXPECT_FALSE(DecodeScaled(ImageKind::Jpeg, FromBytes(ManyScans(400)), 16, 16, out, &report));
     EXPECT_NE(report.error.find("scans"), std::string::npos) << report.error;
     // A few repeats stay within the limit and still decode.
-    EXPECT_TRUE(DecodeJpegScaled(JpegInput{{}, ManyScans(3)}, 16, 16, out, &report)) << report.error;
+    EXPECT_TRUE(DecodeScaled(ImageKind::Jpeg, FromBytes(ManyScans(3)), 16, 16, out, &report)) << report.error;
 }
 
 TEST(HardeningTest, AHundredThousandEntriesAreListed) {
@@ -153,14 +153,14 @@ TEST(HardeningTest, SourcesThatChangeUnderTheRunAreHandled) {
     WriteFile(dir / "gone.jpg", jpeg);
     WriteFile(dir / "short.jpg", jpeg.substr(0, jpeg.size() / 3));
     unlink((dir / "gone.jpg").c_str());
-    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Jpeg, dir / "gone.jpg", 100, 75}).ok);
-    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Gif, dir / "gone.jpg", 100, 75}).ok);
+    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Jpeg, dir / "gone.jpg", {100, 75}}).ok);
+    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Gif, dir / "gone.jpg", {100, 75}}).ok);
     // A truncated source still gives a picture (libjpeg pads the missing rows).
-    EXPECT_TRUE(MakeReducedImageInMemory({ImageKind::Jpeg, dir / "short.jpg", 100, 75}).ok);
+    EXPECT_TRUE(MakeReducedImageInMemory({ImageKind::Jpeg, dir / "short.jpg", {100, 75}}).ok);
     // Replaced by a FIFO since the probe: never opened, so nothing blocks.
     ASSERT_EQ(mkfifo((dir / "fifo.jpg").c_str(), 0600), 0);
-    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Jpeg, dir / "fifo.jpg", 100, 75}).ok);
-    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Gif, dir / "fifo.jpg", 100, 75}).ok);
+    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Jpeg, dir / "fifo.jpg", {100, 75}}).ok);
+    EXPECT_FALSE(MakeReducedImageInMemory({ImageKind::Gif, dir / "fifo.jpg", {100, 75}}).ok);
 
     // During a run: each image deletes the next one's source as its cell is
     // written; every image keeps its cell whatever the workers saw.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "listgen/ChGetImgSize.h"
+#include "listgen/formats/ChGetImgSize.h"
 #include "listgen/FolderListWriter.h"
 #include "support/TempDir.h"
 #include "support/WebpFixtures.h"
