@@ -28,7 +28,7 @@ bool AverageGifFirstFrame(TGIFImage& gif, int width, int height, Bitmap& out, co
     if (!gif.GetEmpty()) {
         // Drawing several frames asks the image for its palette first, which
         // fails when there is no colour table anywhere.
-        if (gif.Images().Count() > 1 && (gif.DrawOptions & goAnimate)) gif.GetPalette();
+        if (gif.FrameCount() > 1 && (gif.DrawOptions & goAnimate)) gif.GetPalette();
         TGIFSubImage& first = gif.Images().SubImage(0);
         if (!first.GetEmpty()) {
             TGIFPaletteRef palette = first.GetPalette();

@@ -35,7 +35,7 @@ ReducedImage MakeReducedImageInMemory(const ReducedImageRequest& request, const 
             gif.OnProgress = [cancel](const TPersistent*, TProgressStage, int, bool, const std::string&) {
                 if (cancel != nullptr && cancel->load()) throw ReducedImageCancelled();
             };
-            gif.LoadFromFile(request.sourcePath);
+            gif.LoadFromFile(request.sourcePath, TGIFFrameLoad::flFirstFrame);
             if (request.smooth && width <= gif.GetWidth() && height <= gif.GetHeight()) {
                 if (!AverageGifFirstFrame(gif, width, height, result.picture, cancel)) {
                     result.aborted = cancel != nullptr && cancel->load();
