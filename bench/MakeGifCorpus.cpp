@@ -10,7 +10,9 @@
 //       One file of FRAMES frames of one colour each: tiny on disk, huge in
 //       pixels (a 2000 x 2000 frame is 4 KB of LZW data), the shape of a
 //       hostile file that costs a reader that decodes every frame its
-//       pixels in memory and time.
+//       pixels in memory and time. With millions of 1 x 1 frames (23 bytes
+//       each) it is the other hostile shape: it costs a reader that keeps a
+//       record per frame its memory.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

@@ -83,8 +83,9 @@ if [ -x "$quality" ]; then "$quality" "$corpus" 200 "$work/vips"; fi
 # -s 200 against a reduced run (default jobs; only the first frame is drawn, so
 # the other frames' LZW data must not be decoded). Then the peak memory of
 # reduced runs over one-colour 2000 x 2000 GIFs of 500 and 2000 frames (under
-# 2 MB and 8 MB on disk, 2 and 8 billion pixels). Made by
-# htmlimglist-makegifcorpus; skipped when it is not built.
+# 2 MB and 8 MB on disk, 2 and 8 billion pixels), and over a GIF of 3,000,000
+# frames of one pixel (about 70 MB: memory held per frame would show there).
+# Made by htmlimglist-makegifcorpus; skipped when it is not built.
 gifmaker="$build/bin/htmlimglist-makegifcorpus"
 if [ -x "$gifmaker" ]; then
     gifs="$work/gif/anim/photos"
@@ -97,6 +98,8 @@ if [ -x "$gifmaker" ]; then
         flat="$work/gif/flat$frames/photos"
         [ -f "$flat/FLAT.gif" ] || { mkdir -p "$flat"; "$gifmaker" flat "$flat/FLAT.gif" "$frames" 2000 2000; }
     done
+    tiny="$work/gif/tiny3000000/photos"
+    [ -f "$tiny/TINY.gif" ] || { mkdir -p "$tiny"; "$gifmaker" flat "$tiny/TINY.gif" 3000000 1 1; }
     cat "$gifs"/*.gif > /dev/null
     run_vips_gif() { rm -rf "$work/vipsgif"; mkdir -p "$work/vipsgif"; vipsthumbnail -s 200 -o "$work/vipsgif/%s.jpg" "$gifs"/*.gif; }
     export -f run_vips_gif
@@ -106,9 +109,11 @@ if [ -x "$gifmaker" ]; then
     gif_rows+=("$(measure "htmlimglist-cli(jobs=$cores)" bash -c "run_ours $cores '$gifs'")")
     gif_rows+=("$(measure "htmlimglist-cli(500x2000^2)" bash -c "run_ours $cores '$work/gif/flat500/photos'")")
     gif_rows+=("$(measure "htmlimglist-cli(2000x2000^2)" bash -c "run_ours $cores '$work/gif/flat2000/photos'")")
+    gif_rows+=("$(measure "htmlimglist-cli(3000000x1^2)" bash -c "run_ours $cores '$tiny'")")
     echo
     print_rows "tool (animated GIFs)" "${gif_rows[@]}"
-    echo "(10 GIFs of 90 frames of 480 x 360; the last rows: one GIF of 500 or 2000 frames of 2000 x 2000, goal under 64 MB)"
+    echo "(10 GIFs of 90 frames of 480 x 360; the last rows: one GIF of 500 or 2000 frames of 2000 x 2000,"
+    echo " or of 3,000,000 frames of 1 x 1; goal under 64 MB)"
 fi
 
 # --- PNG screenshots (MoreImageTypes) -------------------------------------------

@@ -52,14 +52,14 @@ void TGIFImage::Clear() {
     globalPalette_.reset();
 }
 
-void TGIFImage::LoadFromStream(TGIFStream& stream) { Load(stream, nullptr); }
+void TGIFImage::LoadFromStream(TGIFStream& stream, TGIFFrameLoad frames) { Load(stream, nullptr, frames); }
 
-void TGIFImage::LoadFromFile(const std::string& path) {
+void TGIFImage::LoadFromFile(const std::string& path, TGIFFrameLoad frames) {
     auto stream = std::make_shared<TGIFFileStream>(path);
-    Load(*stream, stream);
+    Load(*stream, stream, frames);
 }
 
-void TGIFImage::Load(TGIFStream& stream, std::shared_ptr<TGIFStream> shared) {
+void TGIFImage::Load(TGIFStream& stream, std::shared_ptr<TGIFStream> shared, TGIFFrameLoad frames) {
     Progress(TProgressStage::psStarting, 0, false, gifmsg::kLoading);
     Clear();
     int64_t start = stream.Position();
@@ -81,7 +81,7 @@ void TGIFImage::Load(TGIFStream& stream, std::shared_ptr<TGIFStream> shared) {
     try {
         LoadingState loading(*this, stream, std::move(shared));
         header_.LoadFromStream(stream);
-        images_.LoadFromStream(stream, this);
+        images_.LoadFromStream(stream, this, frames);
         TGIFTrailer trailer(this);
         trailer.LoadFromStream(stream);
     } catch (...) {
@@ -105,7 +105,7 @@ void TGIFImage::Draw(Bitmap& canvas, const Rect& rect) {
     FlagGuard drawing(isDrawing_);
     bool transparent = DrawOptions & goTransparent;
     bool tile = DrawOptions & goTile;
-    if (images_.Count() == 1 || !(DrawOptions & goAnimate)) {
+    if (FrameCount() == 1 || !(DrawOptions & goAnimate)) {
         images_.SubImage(0).Draw(canvas, rect, transparent, tile);
         return;
     }

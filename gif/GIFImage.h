@@ -47,12 +47,16 @@ public:
     // progress or warning handler's) passes through the same way. The first
     // frame's pixels are decoded now; later frames keep where their image
     // data lies, in a stream of their own over the same bytes
-    // (TGIFStream::Reopen), and decode on first use.
-    void LoadFromStream(TGIFStream& stream);
+    // (TGIFStream::Reopen), and decode on first use. With flFirstFrame only
+    // the first frame is kept (see TGIFImageList::LoadFromStream): what
+    // drawing it needs, for loads that never show another; FrameCount()
+    // still counts every frame.
+    void LoadFromStream(TGIFStream& stream, TGIFFrameLoad frames = TGIFFrameLoad::flAllFrames);
     // Opens path for reading and loads it; GIFException also when it cannot
     // be opened. Later frames decode from the same open file, which stays
-    // open until they are all decoded or freed.
-    void LoadFromFile(const std::string& path);
+    // open until they are all decoded or freed (with flFirstFrame it is
+    // closed when the load ends).
+    void LoadFromFile(const std::string& path, TGIFFrameLoad frames = TGIFFrameLoad::flAllFrames);
     // The stream that a frame deferred by the load in progress decodes from
     // later, shared by all of them: the file of LoadFromFile, otherwise the
     // loaded stream reopened, on the first call of a load. Library internal.
@@ -65,6 +69,10 @@ public:
     int GetHeight() const { return header_.Height(); }
     // True when the image has no frames.
     bool GetEmpty() const { return images_.Count() == 0; }
+    // The frames the stream held: those in Images() and those a load that
+    // kept the first frame alone walked and freed. Drawing takes the road of
+    // an animation when there are several.
+    int64_t FrameCount() const { return images_.Count() + images_.Dropped(); }
 
     void Warning(const TPersistent* sender, TGIFSeverity severity, const std::string& message) const;
     void Progress(TProgressStage stage, int percent, bool redrawNow, const std::string& message) const;
@@ -98,7 +106,7 @@ public:
 private:
     // LoadFromStream; shared, when given, is the stream itself and serves
     // as the data source of later frames.
-    void Load(TGIFStream& stream, std::shared_ptr<TGIFStream> shared);
+    void Load(TGIFStream& stream, std::shared_ptr<TGIFStream> shared, TGIFFrameLoad frames);
     // Paints frame 0 onto canvas at rect as the animation painter paints its
     // first frame; an error in the paint ends the painting, not the draw.
     enum class PaintReason { NewPainter, Remake };

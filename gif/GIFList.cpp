@@ -53,7 +53,16 @@ TGIFSubImage& TGIFImageList::SubImage(int index) const {
     return static_cast<TGIFSubImage&>(Item(index));
 }
 
+void TGIFImageList::Clear() {
+    dropped_ = 0;
+    TGIFList::Clear();
+}
+
 void TGIFImageList::LoadFromStream(TGIFStream& stream, TPersistent* parent) {
+    LoadFromStream(stream, parent, TGIFFrameLoad::flAllFrames);
+}
+
+void TGIFImageList::LoadFromStream(TGIFStream& stream, TPersistent* parent, TGIFFrameLoad frames) {
     auto* image = static_cast<TGIFImage*>(parent);
     uint8_t b = 0;
     // No trailer is required: the end of the stream ends the frames.
@@ -67,11 +76,19 @@ void TGIFImageList::LoadFromStream(TGIFStream& stream, TPersistent* parent) {
         }
         // The first frame is decoded now; the later ones are walked for
         // their structure and decode on first use (all of them now when
-        // every frame is to be rendered on load).
+        // every frame is to be rendered on load). A later frame that is not
+        // kept only has its data stepped over.
+        const bool first = Count() == 0;
+        const bool keep = first || frames == TGIFFrameLoad::flAllFrames;
+        TGIFDataLoad load = TGIFDataLoad::dlDecode;
+        if (!first && !GIFImageRenderOnLoad) load = keep ? TGIFDataLoad::dlDefer : TGIFDataLoad::dlSkip;
         auto frame = std::make_unique<TGIFSubImage>(image);
-        frame->LoadFromStream(stream, Count() == 0 || GIFImageRenderOnLoad ? TGIFDataLoad::dlDecode
-                                                                           : TGIFDataLoad::dlDefer);
-        Add(std::move(frame));
+        frame->LoadFromStream(stream, load);
+        if (keep)
+            Add(std::move(frame));
+        else
+            ++dropped_;
+        frame.reset();
         image->Progress(TProgressStage::psRunning,
                         stream.Size() > 0 ? static_cast<int>(stream.Position() * 100 / stream.Size()) : 0,
                         GIFImageRenderOnLoad, gifmsg::kLoading);

@@ -28,7 +28,7 @@ public:
     // Takes the item out of the list and frees it.
     void Delete(int index);
     // Deletes every item, front first, in time linear in the count.
-    void Clear();
+    virtual void Clear();
 
     virtual void Warning(TGIFSeverity severity, const std::string& message) const;
     virtual void LoadFromStream(TGIFStream& stream, TPersistent* parent) = 0;
@@ -47,6 +47,17 @@ public:
     // of the stream. parent is the image. The first frame's pixels are
     // decoded now, the others' on first use (TGIFSubImage::LoadPixels).
     void LoadFromStream(TGIFStream& stream, TPersistent* parent) override;
+    // The same; with flFirstFrame only the first frame is kept. Every later
+    // one is read as a kept frame would be (the same checks, warnings,
+    // errors and progress reports, but for the limit on its size: its pixels
+    // are never wanted), then freed and counted in Dropped().
+    void LoadFromStream(TGIFStream& stream, TPersistent* parent, TGIFFrameLoad frames);
+    // The frames read and freed since the list was last cleared.
+    int64_t Dropped() const { return dropped_; }
+    void Clear() override;
+
+private:
+    int64_t dropped_ = 0;
 };
 
 // The extensions of one frame, in stream order.

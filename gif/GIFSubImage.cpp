@@ -26,9 +26,14 @@ int MulDiv(int a, int b, int c) {
 }
 
 TGIFSubImage::TGIFSubImage(TGIFImage* image)
-    : TGIFItem(image), colorMap_(*this), extensions_(image) {}
+    : TGIFItem(image), colorMap_(*this), extensions_(image) {
+    instances_.fetch_add(1, std::memory_order_relaxed);
+}
 
-TGIFSubImage::~TGIFSubImage() { extensions_.Clear(); }
+TGIFSubImage::~TGIFSubImage() {
+    extensions_.Clear();
+    instances_.fetch_sub(1, std::memory_order_relaxed);
+}
 
 int TGIFSubImage::GetBounds(int index) const {
     switch (index) {
@@ -105,11 +110,18 @@ void TGIFSubImage::LoadFromStream(TGIFStream& stream, TGIFDataLoad load) {
         descriptor_.Width = static_cast<uint16_t>(Image() != nullptr ? Image()->GetWidth() : 0);
         Warning(TGIFSeverity::gsWarning, gifmsg::kExceedsScreen);
     }
-    if (int64_t{descriptor_.Width} * descriptor_.Height > kMaxImagePixels) GIFError(gifmsg::kBadDimensions);
+    // The limit guards the pixel memory of a frame that will be read; a
+    // skipped frame never is, so any size it declares is harmless.
+    if (load != TGIFDataLoad::dlSkip && int64_t{descriptor_.Width} * descriptor_.Height > kMaxImagePixels)
+        GIFError(gifmsg::kBadDimensions);
     if (descriptor_.PackedFields & 0x80) {
         int count = 2 << (descriptor_.PackedFields & 7);
         if (count < 2 || count > 256) GIFError(gifmsg::kImageColors);
         colorMap_.LoadFromStream(stream, count);
+    }
+    if (load == TGIFDataLoad::dlSkip) {
+        StepOverData(stream);
+        return;
     }
     std::shared_ptr<TGIFStream> source;
     if (load == TGIFDataLoad::dlDefer && Image() != nullptr) source = Image()->DataSource();
@@ -125,22 +137,27 @@ namespace {
 constexpr uint32_t kSkipsPerReport = 4096;
 }  // namespace
 
+bool TGIFSubImage::StepOverData(TGIFStream& stream) {
+    uint8_t minCodeSize = 0;
+    if (!ReadByte(stream, minCodeSize)) return false;
+    TGIFImage* image = Image();
+    uint8_t size = 0;
+    for (uint32_t blocks = 1; ReadByte(stream, size) && size != 0; ++blocks) {
+        Skip(stream, size);
+        if (blocks % kSkipsPerReport == 0 && image != nullptr)
+            image->Progress(TProgressStage::psRunning,
+                            stream.Size() > 0 ? static_cast<int>(stream.Position() * 100 / stream.Size()) : 0,
+                            false, gifmsg::kLoading);
+    }
+    return true;
+}
+
 void TGIFSubImage::DeferData(TGIFStream& stream, std::shared_ptr<TGIFStream> source) {
     // As Decompress begins: the frame's size of pixels, all of the fill.
     NewImage();
     fill_ = transparent_ ? TransparentIndex() : 0;
     int64_t start = stream.Position();
-    uint8_t minCodeSize = 0;
-    if (!ReadByte(stream, minCodeSize)) return;  // no data: the frame keeps the fill
-    TGIFImage* image = Image();
-    uint8_t size = 0;
-    for (uint32_t blocks = 1; ReadByte(stream, size) && size != 0; ++blocks) {
-        Skip(stream, size);
-        if (blocks % kSkipsPerReport == 0)
-            image->Progress(TProgressStage::psRunning,
-                            stream.Size() > 0 ? static_cast<int>(stream.Position() * 100 / stream.Size()) : 0,
-                            false, gifmsg::kLoading);
-    }
+    if (!StepOverData(stream)) return;  // no data: the frame keeps the fill
     source_ = std::move(source);
     dataOffset_ = start;
     state_ = TPixelState::Deferred;

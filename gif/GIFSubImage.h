@@ -4,6 +4,7 @@
 // first read.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,12 +26,18 @@ int MulDiv(int a, int b, int c);
 enum class TGIFDataLoad {
     dlDecode,  // decode the pixels now
     dlDefer,   // step over the data sub-blocks, keeping where they lie
+    dlSkip,    // step over the data sub-blocks, keeping nothing: for a frame
+               // that is freed unread, so its size is held against no limit
 };
 
 class TGIFSubImage final : public TGIFItem {
 public:
     explicit TGIFSubImage(TGIFImage* image);
     ~TGIFSubImage() override;
+
+    // Frames alive in the process, in every image and outside any: what a
+    // load holds per frame shows here.
+    static int64_t Instances() { return instances_.load(std::memory_order_relaxed); }
 
     // --- Structure ---
     const TImageDescriptor& ImageDescriptor() const { return descriptor_; }
@@ -69,11 +76,12 @@ public:
     // When the stream holds only extensions before the trailer (or its end),
     // the frame keeps them and has no pixels.
     void LoadFromStream(TGIFStream& stream) override;
-    // The same, with the image data decoded now or deferred. A deferred
-    // frame steps over its data sub-blocks (their structure only: the LZW
-    // codes are not looked at) and keeps where the data starts, in the
-    // stream its image hands out (TGIFImage::DataSource); the first read of
-    // its pixels decodes it. A frame without an image decodes now.
+    // The same, with the image data decoded now, deferred or skipped. A
+    // deferred frame steps over its data sub-blocks (their structure only:
+    // the LZW codes are not looked at) and keeps where the data starts, in
+    // the stream its image hands out (TGIFImage::DataSource); the first read
+    // of its pixels decodes it. A frame without an image decodes now. A
+    // skipped frame steps over its data the same way and has no pixels.
     void LoadFromStream(TGIFStream& stream, TGIFDataLoad load);
     // Decodes the LZW image data that follows the descriptor (GIF89a section
     // 22 and appendix F) into the pixel indices.
@@ -144,10 +152,17 @@ private:
     // Steps over the image data, reporting progress now and then, and keeps
     // where it starts; source holds the same bytes as stream.
     void DeferData(TGIFStream& stream, std::shared_ptr<TGIFStream> source);
+    // Steps over the minimum code size and the data sub-blocks up to the
+    // terminator (or the end of the stream), reporting progress every few
+    // thousand sub-blocks. False when the stream ends before the minimum
+    // code size.
+    bool StepOverData(TGIFStream& stream);
     // Drops the pixels and any deferred data or decoding error.
     void DropPixels();
     std::unique_ptr<Bitmap> BuildBitmap(bool dither);
     void DrawTiles(Bitmap& canvas, const Rect& rect, const MonoBitmap* mask);
+
+    static inline std::atomic<int64_t> instances_{0};
 
     TImageDescriptor descriptor_{0x2C, 0, 0, 0, 0, 0};
     TGIFLocalColorMap colorMap_;

@@ -24,6 +24,14 @@ public:
 using TGIFWarning =
     std::function<void(const TPersistent* sender, TGIFSeverity severity, const std::string& message)>;
 
+// What a load keeps of the frames after the first.
+enum class TGIFFrameLoad {
+    flAllFrames,   // every frame; the later ones decode on first use
+    flFirstFrame,  // the first frame alone: each later one is walked for its
+                   // structure, counted and freed (what drawing the first
+                   // frame needs, in memory that does not grow with the count)
+};
+
 enum class TProgressStage { psStarting, psRunning, psEnding };
 using TGIFProgress = std::function<void(const TPersistent* sender, TProgressStage stage, int percent,
                                         bool redrawNow, const std::string& message)>;

@@ -64,7 +64,7 @@ bool AverageFirstFrame(TGIFImage& gif, int width, int height, Bitmap& out, const
     if (!gif.GetEmpty()) {
         // Drawing several frames asks the image for its palette first, which
         // fails when there is no colour table anywhere.
-        if (gif.Images().Count() > 1 && (gif.DrawOptions & goAnimate)) gif.GetPalette();
+        if (gif.FrameCount() > 1 && (gif.DrawOptions & goAnimate)) gif.GetPalette();
         TGIFSubImage& first = gif.Images().SubImage(0);
         if (!first.GetEmpty()) {
             TGIFPaletteRef palette = first.GetPalette();
@@ -154,11 +154,14 @@ public:
             gif.OnProgress = [&control](const TPersistent*, TProgressStage, int, bool, const std::string&) {
                 if (control.Cancelled()) throw DecodeCancelled();
             };
+            // Only the first frame is kept: the later ones are walked over
+            // and dropped, so memory does not grow with their number, and
+            // their sizes do not matter.
             if (input.bytes.empty()) {
-                gif.LoadFromFile(input.path);
+                gif.LoadFromFile(input.path, TGIFFrameLoad::flFirstFrame);
             } else {
                 TGIFMemoryStream stream(std::span(reinterpret_cast<const uint8_t*>(input.bytes.data()), input.bytes.size()));
-                gif.LoadFromStream(stream);
+                gif.LoadFromStream(stream, TGIFFrameLoad::flFirstFrame);
             }
             report.sourceWidth = gif.GetWidth();
             report.sourceHeight = gif.GetHeight();

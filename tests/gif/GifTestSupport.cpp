@@ -5,14 +5,14 @@
 
 namespace htmlimglist::test {
 
-Loaded Load(const Bytes& bytes) {
+Loaded Load(const Bytes& bytes, TGIFFrameLoad frames) {
     Loaded result;
     result.image->OnWarning = [log = result.log](const TPersistent*, TGIFSeverity, const std::string& message) {
         log->push_back(message);
     };
     TGIFMemoryStream stream(bytes);
     try {
-        result.image->LoadFromStream(stream);
+        result.image->LoadFromStream(stream, frames);
     } catch (const GIFException& e) {
         result.error = e.what();
     }

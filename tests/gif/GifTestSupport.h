@@ -20,7 +20,7 @@ struct Loaded {
 };
 
 // Loads bytes from a memory stream, collecting warnings and the error.
-Loaded Load(const Bytes& bytes);
+Loaded Load(const Bytes& bytes, TGIFFrameLoad frames = TGIFFrameLoad::flAllFrames);
 // Every pixel index of a frame, rows top to bottom.
 std::vector<uint8_t> Indices(const TGIFSubImage& frame);
 // A frame recipe of width x height indices with the given pixels.

@@ -419,6 +419,51 @@ TEST_F(ReducedImageTest, GifCopiesStopOnCancelAndNeedOnlyTheFirstFrame) {
     EXPECT_EQ(copy.picture.Pixel(39, 19), (Rgb{0, 255, 0}));
 }
 
+// Frames after the first are only stepped over for a copy, so the size a
+// later frame declares (beyond what any frame may have) neither stops the
+// copy nor changes it: it is the copy of the same file without that frame.
+TEST_F(ReducedImageTest, ALaterFrameOfAnySizeLeavesTheGifCopyAsItIs) {
+    FrameRecipe frame;
+    frame.width = 40;
+    frame.height = 20;
+    for (int i = 0; i < 800; ++i) frame.pixels.push_back(uint8_t(i % 7 % 4));
+    FrameRecipe huge;
+    huge.width = huge.height = 65535;
+    enum class Where { None, Between, Last };
+    auto gif = [&](Where where) {
+        GifBuilder b;
+        b.Header(40, 20, kRgbw).Application("NETSCAPE2.0", {{1, 0, 0}}).Frame(frame);
+        if (where == Where::Between) b.Descriptor(huge).Raw({2, 0});
+        b.Frame(frame);
+        if (where == Where::Last) b.Descriptor(huge).Raw({2, 0});
+        return GifBytes(b.Trailer());
+    };
+    WriteFile(folder + "/plain.gif", gif(Where::None));
+    struct Case {
+        const char* name;
+        Where where;
+        bool smooth;
+    };
+    const Case cases[] = {
+        {"between, nearest pixel", Where::Between, false},
+        {"last, nearest pixel", Where::Last, false},
+        {"between, smooth", Where::Between, true},
+        {"last, smooth", Where::Last, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(folder + "/huge.gif", gif(c.where));
+        ReducedImageRequest request{ImageKind::Gif, folder + "/huge.gif", {30, 15}};
+        request.target.smooth = c.smooth;
+        const ReducedImage copy = MakeReducedImageInMemory(request);
+        request.sourcePath = folder + "/plain.gif";
+        const ReducedImage plain = MakeReducedImageInMemory(request);
+        ASSERT_TRUE(plain.ok);
+        EXPECT_TRUE(copy.ok);
+        EXPECT_EQ(copy.jpeg, plain.jpeg);
+    }
+}
+
 TEST_F(ReducedImageTest, ACopyNeverReplacesItsOwnSource) {
     const std::string jpeg = MakeJpeg({64, 48});
     WriteFile(folder + "/self.jpg", jpeg);
