@@ -174,7 +174,14 @@
   });
   viewer.addEventListener('pointercancel', function () { swipe = null; });
 
-  // Opened at "#12": show that image at once.
+  // Opened at "#12": show that image at once. The browser takes focus away
+  // once it has scrolled to the fragment's cell, after the page's load;
+  // focus goes back into the viewer after that.
   var first = numberInHash();
-  if (first) open(first);
+  if (first) {
+    open(first);
+    window.addEventListener('load', function () {
+      setTimeout(function () { if (current) closeButton.focus(); }, 0);
+    });
+  }
 })();
