@@ -95,8 +95,11 @@
     hashTimer = setTimeout(writeHash, 250);
   }
 
+  // While the viewer is open the grid is not drawn (see the style): with
+  // thousands of cells under the dialog, every step would lay them out again.
   function open(n) {
     show(n);
+    document.documentElement.classList.add('viewing');
     if (!viewer.open) viewer.showModal();
     closeButton.focus();
   }
@@ -109,6 +112,7 @@
     current = 0;
     clearTimeout(hashTimer);
     stopVideo();
+    document.documentElement.classList.remove('viewing');
     if (pushed) {
       pushed = false;
       history.back();
