@@ -304,6 +304,23 @@ for (const pagePath of pages) {
           null, { timeout: 5000 }).then(() => true, () => false);
         check(playable, 'the video did not load');
         await page.keyboard.press('Escape');
+        await waitForClosed(page);
+      }
+
+      // A cell with a copy for the viewer: the step before it fetches the
+      // copy ahead, and the viewer shows the copy, not the file.
+      const viewCell = cells.findIndex((c) => c.view) + 1;
+      if (viewCell > 1) {
+        await page.click(`#g > li:nth-child(${viewCell - 1}) > a`);
+        await waitForCounter(page, `${viewCell - 1} / ${count}`);
+        await page.waitForTimeout(300);
+        check(tab.log.requests.includes(cells[viewCell - 1].view), `cell ${viewCell}'s copy was not fetched ahead`);
+        await page.keyboard.press('ArrowRight');
+        await waitForCounter(page, `${viewCell} / ${count}`);
+        state = await viewerState(page);
+        check(state.image && state.image.src === cells[viewCell - 1].view && state.original === cells[viewCell - 1].href,
+          `cell ${viewCell} shows ${state.image && state.image.src}, links ${state.original}`);
+        await page.keyboard.press('Escape');
       }
       await closePage(tab, folder);
     }
