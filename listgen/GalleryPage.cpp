@@ -1,7 +1,6 @@
 #include "listgen/GalleryPage.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "listgen/GalleryAssets.h"
 #include "platform/Sha256.h"
