@@ -5,16 +5,21 @@
 // must show the name, with U+FFFD for each byte that is not UTF-8 (a C1
 // control's reference is taken as its code point here; a browser reads
 // &#128; to &#159; through windows-1252). Neither may hold a control byte or a
-// bare quote or angle bracket.
+// bare quote or angle bracket. The gallery page's UTF-8 forms of the name
+// keep the same promises: its text shows the name with U+FFFD also for
+// control characters, its URL holds only unreserved bytes and escapes, and
+// decodes to the name's bytes.
 #include <iconv.h>
 
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
+#include "listgen/GalleryPage.h"
 #include "platform/TextEncoding.h"
 
 namespace {
@@ -113,6 +118,24 @@ std::string Shown(std::string_view name) {
     return out;
 }
 
+// Shown(name) with each control character (C0, DEL, C1) as U+FFFD, as the
+// gallery page shows it.
+std::string ShownInGallery(std::string_view name) {
+    const std::string shown = Shown(name);
+    std::string out;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const auto b = static_cast<unsigned char>(shown[i]);
+        const bool c1 = b == 0xC2 && i + 1 < shown.size() && static_cast<unsigned char>(shown[i + 1]) <= 0x9F;
+        if (b < 0x20 || b == 0x7F || c1) {
+            out += "\xEF\xBF\xBD";
+            i += c1 ? 1 : 0;
+        } else {
+            out += shown[i];
+        }
+    }
+    return out;
+}
+
 bool HasBareMarkupOrControl(std::string_view page) {
     for (char c : page) {
         const auto b = static_cast<unsigned char>(c);
@@ -130,6 +153,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text = PageText(name);
     Check(!HasBareMarkupOrControl(text));
     Check(ResolveReferences(FromCp932(text)) == Shown(name));
+
+    const std::string galleryText = GalleryText(name);
+    Check(!HasBareMarkupOrControl(galleryText));
+    Check(ResolveReferences(galleryText) == ShownInGallery(name));
+    const std::string galleryUrl = GalleryUrl({std::string(name)});
+    for (char c : galleryUrl) {
+        Check(std::isalnum(static_cast<unsigned char>(c)) || (c != '\0' && std::strchr("-._~%", c)));
+    }
+    Check(PercentDecode(galleryUrl) == name);
 
     if (name.find('/') != std::string_view::npos) return 0;  // a path segment holds no '/'
     const std::string href = PageHref({name});

@@ -12,6 +12,12 @@
 # orientation 6, made by htmlimglist-makecorpus from the same build), which
 # every page must show upright, a lossy WebP and a PNG with alpha (listed with
 # MoreImageTypes), which every page must show loaded.
+#
+# Then the gallery page: htmlimglist-make-gallery (from the same build) writes
+# one in Japanese and one in English over a copy of the same folder, with a
+# short video and its poster, a Live video beside a still, and a copy the
+# viewer shows in place of one image, and check-gallery.mjs checks them (the
+# video rows need ffmpeg; without it they are left out).
 #   tests/e2e/run.sh CLI_PATH
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -23,7 +29,7 @@ portrait=portrait0001.JPG  # the name makecorpus gives its first file with the p
 webp=lossy0001.webp        # ... with --webp and the prefix "lossy"
 png=alpha0001.png          # ... with --png-alpha and the prefix "alpha"
 
-if [ ! -d "$here/node_modules/playwright-core" ]; then
+if [ ! -d "$here/node_modules/playwright-core" ] || [ ! -d "$here/node_modules/axe-core" ]; then
     (cd "$here" && npm install --no-audit --no-fund --silent)
 fi
 
@@ -55,6 +61,7 @@ for n in 00001 00002; do
     "$makecorpus" --png-alpha "$folder" 1 240 320 90 alpha
 done
 cp -r "$work/series/00001/00001" "$work/plain"
+cp -r "$work/series/00001/00001" "$work/gallery"
 trip="$work/series/Trip: Kyoto/Trip: Kyoto"
 mkdir -p "$(dirname "$trip")"
 cp -r "$work/series/00001/00001" "$trip"
@@ -68,3 +75,23 @@ pages=("$work/plain/index.html")
 for n in 00001 00002; do pages+=("$work/series/$n/index.html" "$work/series/$n/$n/index.html"); done
 pages+=("$(dirname "$trip")/index.html" "$trip/index.html")
 node "$here/check-pages.mjs" --upright "$portrait:300x400" --shown "$webp" --shown "$png" "$work/names.bin" "${pages[@]}"
+
+# The viewer's script as a file first: a syntax error shows here with its line.
+node --check "$here/../../listgen/gallery/gallery.js"
+makegallery="$(dirname "$cli")/htmlimglist-make-gallery"
+[ -x "$makegallery" ] || { echo "e2e: $makegallery is not built" >&2; exit 2; }
+gallery="$work/gallery"
+extra=("$png.view.jpg")
+cp "$samples/P1010002.JPG" "$gallery/$png.view.jpg"
+if command -v ffmpeg >/dev/null; then
+    ffmpeg -loglevel error -f lavfi -i testsrc=size=320x240:rate=10 -t 1 -c:v libvpx-vp9 -b:v 200k "$gallery/clip.webm"
+    ffmpeg -loglevel error -i "$gallery/clip.webm" -frames:v 1 "$gallery/clip.webm.jpg"
+    cp "$gallery/clip.webm" "$gallery/my photo.webm"
+    extra+=(clip.webm clip.webm.jpg "my photo.webm")
+else
+    echo "e2e: no ffmpeg, the gallery's video cells are left out" >&2
+fi
+printf '%s\0' "${names[@]}" "$portrait" "$webp" "$png" "${extra[@]}" > "$work/gallery-names.bin"
+"$makegallery" --link "Prev=../plain/index.html" --out "$gallery/index.html" "$gallery"
+"$makegallery" --lang en --cell 120 --columns 4 --out "$gallery/en.html" "$gallery"
+node "$here/check-gallery.mjs" "$work/gallery-names.bin" "$gallery/index.html" "$gallery/en.html"
