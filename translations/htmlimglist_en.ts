@@ -64,6 +64,12 @@ The continuous run ends.</translation>
         <source>予期しないｴﾗｰで作成を中断しました.</source>
         <translation>The run stopped on an unexpected error.</translation>
     </message>
+    <message>
+        <source>ﾌｫﾙﾀﾞがありません.
+%1</source>
+        <translation>This folder does not exist.
+%1</translation>
+    </message>
 </context>
 <context>
     <name>ShowList</name>
