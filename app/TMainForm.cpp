@@ -54,6 +54,12 @@ const char* SettingsLoadMessage(ProfileFileStatus status) {
     return nullptr;
 }
 
+// What the window says at start-up about numbers of the settings file
+// outside their range (%1: its path, %2: each number, its range and the
+// value used, one a line), untranslated.
+const char* const kSettingsClampedMessage =
+    QT_TRANSLATE_NOOP("TMainForm", "設定ﾌｧｲﾙに範囲外の値があります.\n%1\n%2\n範囲内の値を使用します.");
+
 QFrame* Panel(QFrame::Shadow shadow) {
     auto* frame = new QFrame;
     if (shadow == QFrame::Sunken) frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -234,9 +240,15 @@ void TMainForm::FormCreate() {
     Profile1.SetSection(kSettingsSection);
     if (!files_.settingsFile.empty()) Profile1.SetFileName(files_.settingsFile);
     // One reading of the file answers the conditions and the placement.
-    const ProfileSnapshot settings = LoadFromProfile(GenerationOptions_, Profile1);
+    std::vector<ClampedSetting> clamped;
+    const ProfileSnapshot settings = LoadFromProfile(GenerationOptions_, Profile1, &clamped);
     if (const char* message = SettingsLoadMessage(settings.Status())) {
         ShowBox(tr(message).arg(QString::fromStdString(Profile1.FileName())));
+    }
+    if (!clamped.empty()) {
+        ShowBox(tr(kSettingsClampedMessage)
+                    .arg(QString::fromStdString(Profile1.FileName()),
+                         QString::fromStdString(ClampedSettingsText(clamped, "\n"))));
     }
 
     // Each entry defaults to what the window has now: without a settings

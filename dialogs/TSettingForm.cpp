@@ -223,7 +223,7 @@ void TSettingForm::CheckBox10Click() { CheckBox11->setEnabled(CheckBox10->isChec
 void TSettingForm::Store() {
     // Field by field in the record's order: take the control's value, put it
     // into the record and write that entry at once. Disabled controls are
-    // stored too.
+    // stored too; a number outside its range is stored as the nearest end.
     for (const OptionField& field : OptionFields()) {
         const Binding* binding = BindingOf(field.name);
         if (binding == nullptr) continue;
@@ -238,7 +238,9 @@ void TSettingForm::Store() {
                 break;
             }
             case OptionType::Number: {
-                const int32_t value = EditBoxNumber(binding->edit->text().toStdString());
+                // Read by the leading-number rule, then moved into the
+                // condition's range (the option table's).
+                const int32_t value = ClampToRange(field, EditBoxNumber(binding->edit->text().toStdString()));
                 options_.*field.number = value;
                 profile_.SetValue(value);
                 break;

@@ -184,6 +184,16 @@ The defaults are used.</translation>
         <source>ﾊﾞｰｼﾞｮﾝ情報(&amp;A)...</source>
         <translation>&amp;About...</translation>
     </message>
+    <message>
+        <source>設定ﾌｧｲﾙに範囲外の値があります.
+%1
+%2
+範囲内の値を使用します.</source>
+        <translation>The settings file holds values out of range.
+%1
+%2
+The nearest values in range are used.</translation>
+    </message>
 </context>
 <context>
     <name>TSettingForm</name>

@@ -131,6 +131,34 @@ TEST_F(MainFormTest, SettingsFileThatCannotBeLoadedIsNamedAndTheDefaultsUsed) {
     EXPECT_EQ(form->Options(), GenerationOptions());
 }
 
+TEST_F(MainFormTest, NumbersOutOfRangeAreSaidOnceAtStartAndClamped) {
+    const struct {
+        const char* maxPixel;
+        const char* maxColumn;
+        int32_t pixelUsed, columnUsed;
+        const char* said;  // between the path and the last line; empty: nothing is said
+    } cases[] = {
+        {"300", "1000", 300, 1000, ""},
+        {"0", "6", 1, 6, "MaxPixel=0 (1..65535): 1"},
+        {"70000", "-1", 65535, 1, "MaxPixel=70000 (1..65535): 65535\nMaxColumn=-1 (1..1000): 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        Write("MaxPixel", c.maxPixel);
+        Write("MaxColumn", c.maxColumn);
+        const std::string before = test::ReadFile(SettingsFile());
+        auto form = MakeForm();
+        EXPECT_EQ(form->Options().MaxPixel, c.pixelUsed);
+        EXPECT_EQ(form->Options().MaxColumn, c.columnUsed);
+        const std::vector<std::string> expected =
+            c.said[0] ? std::vector<std::string>{"設定ﾌｧｲﾙに範囲外の値があります.\n" + SettingsFile() + "\n" + c.said +
+                                                 "\n範囲内の値を使用します."}
+                      : std::vector<std::string>{};
+        EXPECT_EQ(*shown, expected);
+        EXPECT_EQ(test::ReadFile(SettingsFile()), before);  // nothing written until the user stores
+    }
+}
+
 TEST_F(MainFormTest, PlacementIsRestoredFromAndSavedToTheSettingsFile) {
     Write("WindowLeft", "10");
     Write("WindowTop", "20");
