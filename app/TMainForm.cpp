@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -314,16 +315,25 @@ void TMainForm::N1Click() {
 
 void TMainForm::A1Click() { runs_->Abort(); }
 
+void TMainForm::OpenWithDesktop(const std::string& path, const std::string& shownName) {
+    auto say = [this, shownName](OpenResult result) {
+        if (const std::optional<QString> message = ShowListMessage(result, shownName)) {
+            view_->BringToFront();
+            ShowBox(*message);
+        }
+    };
+    // The program starts in the executable's folder, never in the selected
+    // one, which it might keep in use. The desktop may find out only later
+    // that it has no program for the file; the window may be gone by then.
+    const QPointer<TMainForm> window(this);
+    say(opener_->Open(path, files_.programFolder, [window, say](OpenResult result) {
+        if (window) say(result);
+    }));
+}
+
 void TMainForm::B1Click() {
     if (runs_->Active()) return;
-    // The page's program starts in the executable's folder, never in the
-    // selected one, which it might keep in use.
-    const OpenResult result =
-        opener_->Open(MainListPath(DirectoryListBox1->Directory(), GenerationOptions_), files_.programFolder);
-    if (const std::optional<QString> message = ShowListMessage(result, GenerationOptions_.HTMLListName)) {
-        view_->BringToFront();
-        ShowBox(*message);
-    }
+    OpenWithDesktop(MainListPath(DirectoryListBox1->Directory(), GenerationOptions_), GenerationOptions_.HTMLListName);
 }
 
 void TMainForm::Exit1Click() { close(); }
@@ -332,7 +342,7 @@ void TMainForm::File1Click() { A1->setEnabled(SpeedButton4->isEnabled()); }
 
 void TMainForm::Help1Click() { Help2->setEnabled(QFileInfo::exists(QString::fromStdString(files_.helpFile))); }
 
-void TMainForm::Help2Click() { opener_->Open(files_.helpFile, files_.programFolder); }
+void TMainForm::Help2Click() { OpenWithDesktop(files_.helpFile, NameAfterLastSeparator(files_.helpFile)); }
 
 void TMainForm::About1Click() {
     TAboutForm dialog(this);
