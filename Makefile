@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: all deps configure build run test bench sanitize-build check-sanitize fuzz-build fuzz-smoke corpus-check e2e \
-	package package-check clean
+	install package package-check clean
 
 all: build
 
@@ -22,6 +22,12 @@ test: build
 
 run: build
 	./scripts/run-main $(BUILD_DIR)
+
+# The programs, man pages, completion, desktop files and help texts under
+# PREFIX (DESTDIR, when set, is put in front of every path, for staging).
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 bench: build
 	$(BUILD_DIR)/bin/htmlimglist-bench

@@ -16,6 +16,8 @@ QString RunMessageText(const RunMessage& message) {
                 .arg(argument);
         case RunMessageId::NotAFolder:
             return QC::translate("RunMessageText", "ﾌｫﾙﾀﾞではありません.\n%1").arg(argument);
+        case RunMessageId::FolderMissing:
+            return QC::translate("RunMessageText", "ﾌｫﾙﾀﾞがありません.\n%1").arg(argument);
         case RunMessageId::PathTooLong: return QC::translate("RunMessageText", "ﾊﾟｽが長過ぎます.\n%1").arg(argument);
         case RunMessageId::SaveFailed: return QC::translate("RunMessageText", "保存に失敗しました.\n%1").arg(argument);
         case RunMessageId::NotACopy:

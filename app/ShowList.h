@@ -16,8 +16,9 @@ namespace htmlimglist {
 // its parent when reduced images are made.
 std::string MainListPath(const std::string& selectedFolder, const GenerationOptions& options);
 
-// The message for an open that failed, naming the page by its name alone;
-// nothing when it opened.
+// The message for an open that failed, naming the file by its name alone
+// (the page for the show-list command, the help text for help); nothing when
+// it opened.
 std::optional<QString> ShowListMessage(OpenResult result, const std::string& listName);
 
 }  // namespace htmlimglist

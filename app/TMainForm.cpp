@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -53,6 +54,12 @@ const char* SettingsLoadMessage(ProfileFileStatus status) {
     }
     return nullptr;
 }
+
+// What the window says at start-up about numbers of the settings file
+// outside their range (%1: its path, %2: each number, its range and the
+// value used, one a line), untranslated.
+const char* const kSettingsClampedMessage =
+    QT_TRANSLATE_NOOP("TMainForm", "設定ﾌｧｲﾙに範囲外の値があります.\n%1\n%2\n範囲内の値を使用します.");
 
 QFrame* Panel(QFrame::Shadow shadow) {
     auto* frame = new QFrame;
@@ -234,9 +241,15 @@ void TMainForm::FormCreate() {
     Profile1.SetSection(kSettingsSection);
     if (!files_.settingsFile.empty()) Profile1.SetFileName(files_.settingsFile);
     // One reading of the file answers the conditions and the placement.
-    const ProfileSnapshot settings = LoadFromProfile(GenerationOptions_, Profile1);
+    std::vector<ClampedSetting> clamped;
+    const ProfileSnapshot settings = LoadFromProfile(GenerationOptions_, Profile1, &clamped);
     if (const char* message = SettingsLoadMessage(settings.Status())) {
         ShowBox(tr(message).arg(QString::fromStdString(Profile1.FileName())));
+    }
+    if (!clamped.empty()) {
+        ShowBox(tr(kSettingsClampedMessage)
+                    .arg(QString::fromStdString(Profile1.FileName()),
+                         QString::fromStdString(ClampedSettingsText(clamped, "\n"))));
     }
 
     // Each entry defaults to what the window has now: without a settings
@@ -302,16 +315,25 @@ void TMainForm::N1Click() {
 
 void TMainForm::A1Click() { runs_->Abort(); }
 
+void TMainForm::OpenWithDesktop(const std::string& path, const std::string& shownName) {
+    auto say = [this, shownName](OpenResult result) {
+        if (const std::optional<QString> message = ShowListMessage(result, shownName)) {
+            view_->BringToFront();
+            ShowBox(*message);
+        }
+    };
+    // The program starts in the executable's folder, never in the selected
+    // one, which it might keep in use. The desktop may find out only later
+    // that it has no program for the file; the window may be gone by then.
+    const QPointer<TMainForm> window(this);
+    say(opener_->Open(path, files_.programFolder, [window, say](OpenResult result) {
+        if (window) say(result);
+    }));
+}
+
 void TMainForm::B1Click() {
     if (runs_->Active()) return;
-    // The page's program starts in the executable's folder, never in the
-    // selected one, which it might keep in use.
-    const OpenResult result =
-        opener_->Open(MainListPath(DirectoryListBox1->Directory(), GenerationOptions_), files_.programFolder);
-    if (const std::optional<QString> message = ShowListMessage(result, GenerationOptions_.HTMLListName)) {
-        view_->BringToFront();
-        ShowBox(*message);
-    }
+    OpenWithDesktop(MainListPath(DirectoryListBox1->Directory(), GenerationOptions_), GenerationOptions_.HTMLListName);
 }
 
 void TMainForm::Exit1Click() { close(); }
@@ -320,7 +342,7 @@ void TMainForm::File1Click() { A1->setEnabled(SpeedButton4->isEnabled()); }
 
 void TMainForm::Help1Click() { Help2->setEnabled(QFileInfo::exists(QString::fromStdString(files_.helpFile))); }
 
-void TMainForm::Help2Click() { opener_->Open(files_.helpFile, files_.programFolder); }
+void TMainForm::Help2Click() { OpenWithDesktop(files_.helpFile, NameAfterLastSeparator(files_.helpFile)); }
 
 void TMainForm::About1Click() {
     TAboutForm dialog(this);

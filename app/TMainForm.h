@@ -119,6 +119,9 @@ private:
     void BuildMenu();
     void RunFinished();
     void ShowBox(const QString& text);
+    // Opens path with the desktop's program for it; a file or program that
+    // is not there is said in a box naming the file as shownName.
+    void OpenWithDesktop(const std::string& path, const std::string& shownName);
 
     MainFormFiles files_;
     std::unique_ptr<ShellOpener> opener_;

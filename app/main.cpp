@@ -1,4 +1,6 @@
 // htmlimglist: the desktop window. It takes nothing from its command line.
+#include <csignal>
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -11,6 +13,11 @@
 using namespace htmlimglist;
 
 int main(int argc, char** argv) {
+    // A write past the file size limit (ulimit -f) then fails with EFBIG and
+    // is handled like a full disk, instead of the signal ending the window
+    // with a temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     TApplication application(argc, argv);  // in the user's language
 
     const PathResult executable = ExecutablePath();

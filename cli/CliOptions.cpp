@@ -1,12 +1,37 @@
 #include "cli/CliOptions.h"
 
 namespace htmlimglist {
+namespace {
+
+// A condition's meaning as --help shows it: `code` in single quotes, words
+// wrapped after column 78 onto lines indented like the first.
+std::string HelpMeaning(std::string_view meaning) {
+    constexpr std::size_t kIndent = 6, kWidth = 78;
+    std::string text;
+    for (char c : meaning) text += c == '`' ? '\'' : c;
+    std::string out;
+    std::size_t lineStart = 0;
+    while (lineStart < text.size()) {
+        std::size_t end = text.size();
+        if (end - lineStart > kWidth - kIndent) {
+            end = text.rfind(' ', lineStart + (kWidth - kIndent));
+            if (end == std::string::npos || end <= lineStart) end = text.find(' ', lineStart + (kWidth - kIndent));
+            if (end == std::string::npos) end = text.size();
+        }
+        out += std::string(kIndent, ' ') + text.substr(lineStart, end - lineStart) + "\n";
+        lineStart = end + 1;
+    }
+    return out;
+}
+
+}  // namespace
 
 std::string UsageText() {
     std::string text =
         "Usage: htmlimglist-cli [options] FOLDER...\n"
         "\n"
-        "Writes an HTML catalogue page of the JPEG and GIF images in FOLDER.\n"
+        "Writes an HTML catalogue page of the images in FOLDER: JPEG and GIF, and\n"
+        "with MoreImageTypes PNG and WebP too, each recognised by its bytes.\n"
         "Several folders are several runs, one after another in the order given;\n"
         "the exit status is the worst of them and Ctrl+C stops them all.\n"
         "With MakeSmallImage on, reduced copies and their page go into FOLDER's\n"
@@ -21,27 +46,34 @@ std::string UsageText() {
         "                     the settings file (FOLDER may then be left out)\n"
         "  -j, --jobs N       worker threads that make reduced images (default: one\n"
         "                     per core); the files written are the same for any N\n"
-        "  -q, --quiet        no progress on stderr, and no summary of the files that\n"
-        "                     look like images but were not listed\n"
+        "  -q, --quiet        no progress and no line per page written on stderr,\n"
+        "                     and no summary of the files that look like images\n"
+        "                     but were not listed\n"
         "  -v, --verbose      name every such file\n"
         "  -h, --help         show this help\n"
         "      --version      show the version\n"
         "\n"
-        "Conditions (NAME = default):\n";
+        "Conditions (NAME = default (values), and what each does):\n";
     for (const OptionField& f : OptionFields()) {
-        text += "  " + std::string(f.name) + " = " + f.defaultText + "\n";
+        text += "  " + std::string(f.name) + " = " + f.defaultText + " (" + OptionValuesText(f) + ")\n";
+        text += HelpMeaning(f.meaning);
     }
     text +=
         "\n"
+        "Numbers outside their range are refused by --set; a settings file's are\n"
+        "moved to the nearest end of the range, with a warning.\n"
         "With ContinueMaked=1 the run walks the numbered folders (00005, 00006, ...)\n"
         "from FOLDER on until the next one is missing.\n"
         "\n"
+        "Unless -q is given, each page written is reported on stderr with its\n"
+        "number of cells and what became of its reduced copies.\n"
+        "\n"
         "Exit status: 0 done; 1 a page, a reduced copy or the settings could not be\n"
-        "written, the run could not start, or a continuous run found no folder;\n"
-        "2 bad command line, a list name that cannot name a page, or a settings\n"
-        "file that cannot be read (over 1 MiB, not a file, not readable, or a\n"
-        "--settings FILE that is missing); 130 interrupted (the page being made is\n"
-        "saved with the cells so far).\n";
+        "written, a FOLDER does not exist (the others are still run), the run could\n"
+        "not start, or a continuous run found no folder; 2 bad command line, a list\n"
+        "name that cannot name a page, or a settings file that cannot be read (over\n"
+        "1 MiB, not a file, not readable, or a --settings FILE that is missing);\n"
+        "130 interrupted (the page being made is saved with the cells so far).\n";
     return text;
 }
 

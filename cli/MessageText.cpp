@@ -23,6 +23,7 @@ constexpr Wording kWordings[] = {
     {RunMessageId::SeriesEnd, "5桁数値ﾊﾟｽが見つかりませんでした.\n%s\n連続作成を終了します.",
      "No five-digit numbered folder was found.\n%s\nThe continuous run ends."},
     {RunMessageId::NotAFolder, "ﾌｫﾙﾀﾞではありません.\n%s", "This is not a folder.\n%s"},
+    {RunMessageId::FolderMissing, "ﾌｫﾙﾀﾞがありません.\n%s", "This folder does not exist.\n%s"},
     {RunMessageId::PathTooLong, "ﾊﾟｽが長過ぎます.\n%s", "The path is too long.\n%s"},
     {RunMessageId::SaveFailed, "保存に失敗しました.\n%s", "Could not save.\n%s"},
     {RunMessageId::NotACopy, "縮小画像ではないﾌｧｲﾙがあります.\n%s", "A file that is not a reduced copy is in the way.\n%s"},
@@ -30,19 +31,27 @@ constexpr Wording kWordings[] = {
     {RunMessageId::Unexpected, "予期しないｴﾗｰで作成を中断しました.\n%s", "The run stopped on an unexpected error.\n%s"},
 };
 
-bool IsEnglish(std::string_view locale) {
-    return locale.substr(0, 2) == "en" && (locale.size() == 2 || locale[2] == '_' || locale[2] == '.' ||
-                                           locale[2] == '@' || locale[2] == '-');
+// True when tag's language is code: "en", "EN", "en_GB.UTF-8", "en-US", but
+// not "eng".
+bool IsLanguage(std::string_view tag, std::string_view code) {
+    if (tag.size() < code.size() || !EqualsIgnoreAsciiCase(tag.substr(0, code.size()), code)) return false;
+    if (tag.size() == code.size()) return true;
+    const char next = tag[code.size()];
+    return next == '_' || next == '.' || next == '@' || next == '-';
 }
 
 }  // namespace
 
 CliLanguage LanguageOfEnvironment() {
-    if (const char* chosen = std::getenv("HTMLIMGLIST_LANG"); chosen != nullptr && *chosen != '\0')
-        return IsEnglish(chosen) ? CliLanguage::English : CliLanguage::Japanese;
+    // A value that names neither language is as good as none: the locale decides.
+    if (const char* chosen = std::getenv("HTMLIMGLIST_LANG"); chosen != nullptr) {
+        if (IsLanguage(chosen, "en")) return CliLanguage::English;
+        if (IsLanguage(chosen, "ja")) return CliLanguage::Japanese;
+    }
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') return IsEnglish(value) ? CliLanguage::English : CliLanguage::Japanese;
+        if (value != nullptr && *value != '\0')
+            return IsLanguage(value, "en") ? CliLanguage::English : CliLanguage::Japanese;
     }
     return CliLanguage::Japanese;
 }
@@ -56,6 +65,80 @@ std::string MessageText(const RunMessage& message, CliLanguage language) {
     while (!text.empty() && text.back() == '\n') text.pop_back();  // no argument: no empty last line
     if (!message.reason.empty()) text += ": " + message.reason;
     return text;
+}
+
+std::string PageWrittenText(const ListResult& result, CliLanguage language) {
+    const std::string path = ForTerminal(result.pagePath);
+    // Every cell of a list of reduced copies has its copy made, kept or not
+    // made; a list of full-size images has none of them.
+    const bool copies = result.copiesMade + result.copiesKept + result.copiesNotMade > 0;
+    if (language == CliLanguage::Japanese) {
+        std::string text = Format("ﾘｽﾄを作成しました. %s: %dｾﾙ", path.c_str(), int(result.cells));
+        if (copies) {
+            text += Format(", 縮小画像 作成%d 既存%d 未作成%d", int(result.copiesMade), int(result.copiesKept),
+                           int(result.copiesNotMade));
+        }
+        return text;
+    }
+    std::string text = Format("Page written: %s: %d %s", path.c_str(), int(result.cells),
+                              result.cells == 1 ? "cell" : "cells");
+    if (copies) {
+        text += Format(", reduced copies: %d made, %d kept, %d not made", int(result.copiesMade),
+                       int(result.copiesKept), int(result.copiesNotMade));
+    }
+    return text;
+}
+
+namespace {
+
+// Why files that look like images got no cell, in the order the summary
+// names them.
+struct ReasonWording {
+    NotListedReason why;
+    const char* english;
+    const char* japanese;
+};
+constexpr ReasonWording kReasonWordings[] = {
+    {NotListedReason::NoEndMarker, "no end-of-image marker", "終了ﾏｰｶｰがありません"},
+    {NotListedReason::NoSize, "no size in the header", "ﾍｯﾀﾞにｻｲｽﾞがありません"},
+    {NotListedReason::Damaged, "damaged or cut short", "壊れているか途中で切れています"},
+};
+
+}  // namespace
+
+std::vector<NotListedReason> NotListedReasonsInOrder() {
+    std::vector<NotListedReason> reasons;
+    for (const ReasonWording& w : kReasonWordings) reasons.push_back(w.why);
+    return reasons;
+}
+
+std::string NotListedText(NotListedReason why, const std::vector<std::string>& names, bool verbose,
+                          CliLanguage language) {
+    const bool english = language == CliLanguage::English;
+    const ReasonWording* wording = &kReasonWordings[0];
+    for (const ReasonWording& w : kReasonWordings) {
+        if (w.why == why) wording = &w;
+    }
+    const int count = int(names.size());
+    std::string line;
+    if (english) {
+        const char* reason = wording->english;
+        line = count == 1 ? "1 file looks like an image but was not listed"
+                          : Format("%d files look like images but were not listed", count);
+        line += Format(" (%s)", reason);
+    } else {
+        const char* reason = wording->japanese;
+        line = Format("画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが%d個あります(%s)", count, reason);
+    }
+    if (verbose) return line + ":";
+    line += ": ";
+    for (std::size_t i = 0; i < names.size() && i < kNotListedNamedWithoutVerbose; ++i)
+        line += (i ? ", " : "") + names[i];
+    if (names.size() > kNotListedNamedWithoutVerbose) {
+        const int more = int(names.size() - kNotListedNamedWithoutVerbose);
+        line += english ? Format(" and %d more (-v names them all)", more) : Format(" 他%d個(-vで全て表示)", more);
+    }
+    return line;
 }
 
 }  // namespace htmlimglist

@@ -24,8 +24,8 @@ extern "C" void OnInterrupt(int) {
 
 }  // namespace
 
-TerminalView::TerminalView(bool showProgress, CliLanguage language)
-    : showProgress_(showProgress), language_(language) {}
+TerminalView::TerminalView(bool showProgress, CliLanguage language, PageLines pageLines)
+    : showProgress_(showProgress), language_(language), pageLines_(pageLines) {}
 
 TerminalView::~TerminalView() {
     gRunCommand.store(nullptr);
@@ -92,7 +92,9 @@ void TerminalView::PageWritten(const ListResult& result) {
     ClearProgress();
     currentName_.clear();
     switch (result.status) {
-        case PageStatus::Saved: return;
+        case PageStatus::Saved:
+            if (pageLines_ == PageLines::On) std::fprintf(stderr, "%s\n", PageWrittenText(result, language_).c_str());
+            return;
         case PageStatus::FolderUnreadable:
             std::fprintf(stderr, "htmlimglist-cli: cannot read the folder %s\n", ForTerminal(result.folder).c_str());
             break;
@@ -111,10 +113,9 @@ void TerminalView::NotListed(const std::string& folder, const std::string& name,
 }
 
 void TerminalView::ReportNotListed(bool verbose) {
-    constexpr std::size_t kNamedWithoutVerbose = 5;
     bool oneFolder = true;
     for (const Lookalike& l : notListed_) oneFolder = oneFolder && l.folder == notListed_.front().folder;
-    for (NotListedReason why : {NotListedReason::NoEndMarker, NotListedReason::NoSize}) {
+    for (NotListedReason why : NotListedReasonsInOrder()) {
         std::vector<std::string> names;
         for (const Lookalike& l : notListed_) {
             if (l.why != why) continue;
@@ -123,22 +124,9 @@ void TerminalView::ReportNotListed(bool verbose) {
             names.push_back(ForTerminal(name));
         }
         if (names.empty()) continue;
-        const char* reason = why == NotListedReason::NoEndMarker ? "no end-of-image marker" : "no size in the header";
-        std::string line = names.size() == 1 ? "1 file looks like an image but was not listed"
-                                             : std::to_string(names.size()) +
-                                                   " files look like images but were not listed";
-        line += std::string(" (") + reason + ")";
-        if (verbose) {
-            std::fprintf(stderr, "%s:\n", line.c_str());
-            for (const std::string& name : names) std::fprintf(stderr, "  %s\n", name.c_str());
-            continue;
-        }
-        line += ": ";
-        for (std::size_t i = 0; i < names.size() && i < kNamedWithoutVerbose; ++i) line += (i ? ", " : "") + names[i];
-        if (names.size() > kNamedWithoutVerbose) {
-            line += " and " + std::to_string(names.size() - kNamedWithoutVerbose) + " more (-v names them all)";
-        }
-        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fprintf(stderr, "%s\n", NotListedText(why, names, verbose, language_).c_str());
+        if (!verbose) continue;
+        for (const std::string& name : names) std::fprintf(stderr, "  %s\n", name.c_str());
     }
 }
 

@@ -14,9 +14,13 @@
 
 namespace htmlimglist {
 
+// Whether a page written is reported with a line of its own (-q: no).
+enum class PageLines { Off, On };
+
 class TerminalView final : public RunView {
 public:
-    explicit TerminalView(bool showProgress, CliLanguage language = CliLanguage::Japanese);
+    explicit TerminalView(bool showProgress, CliLanguage language = CliLanguage::Japanese,
+                          PageLines pageLines = PageLines::Off);
     ~TerminalView() override;
 
     // Routes SIGINT to the run's abort command for the life of this view;
@@ -35,7 +39,8 @@ public:
 
     // One line per reason on stderr for the files that began like images
     // but were not listed, naming the first few, or all of them when
-    // verbose (then one per line). Nothing when there were none.
+    // verbose (then one per line), in the view's language. Nothing when
+    // there were none.
     void ReportNotListed(bool verbose);
 
     bool AnyFailure() const { return failed_; }
@@ -51,6 +56,7 @@ private:
 
     bool showProgress_;
     CliLanguage language_;
+    PageLines pageLines_;
     std::vector<Lookalike> notListed_;
     std::set<std::pair<std::string, std::string>> notListedSeen_;  // (folder, name) of notListed_
     bool progressShown_ = false;

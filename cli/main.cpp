@@ -2,8 +2,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -32,16 +35,25 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
-// One folder's run with its own view and writer; its exit status.
+// Text for stdout (--help, --version); a write that fails, such as one to a
+// full device, is an error of its own.
+int Print(const std::string& text) {
+    if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        return Fail(kExitFailed, std::string("cannot write to the standard output: ") + std::strerror(errno));
+    }
+    return kExitOk;
+}
+
+// One folder's run with its own view and writer; its exit status. A folder
+// that does not exist is reported and fails its own run only.
 int RunFolder(const CliOptions& cli, const GenerationOptions& options, TProfile& profile, const std::string& folder,
               CliLanguage language) {
-    TerminalView view(!cli.quiet && isatty(STDERR_FILENO), language);
+    TerminalView view(!cli.quiet && isatty(STDERR_FILENO), language, cli.quiet ? PageLines::Off : PageLines::On);
     FolderListWriter writer(options, view);
     view.CatchInterrupt(writer.AbortCommand());
-    writer.SetSelectedFolder(folder);
     if (cli.jobs > 0) writer.SetReducedImageJobs(cli.jobs);
     RunDriver driver(options, writer, view, profile);
-    const RunOutcome outcome = driver.StartRun();
+    const RunOutcome outcome = driver.RunFolder(folder);
     if (!cli.quiet) view.ReportNotListed(cli.verbose);
 
     if (view.Interrupted()) return kExitInterrupted;
@@ -60,26 +72,29 @@ int RunFolder(const CliOptions& cli, const GenerationOptions& options, TProfile&
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A write past the file size limit (ulimit -f) then fails with EFBIG and
+    // is handled like a full disk, instead of the signal killing the run with
+    // its temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     CliOptions cli;
     std::string error;
     if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), cli, error)) {
         return Fail(kExitUsage, ForTerminal(error) + "\nTry 'htmlimglist-cli --help'.");
     }
-    if (cli.help) {
-        std::fputs(UsageText().c_str(), stdout);
-        return kExitOk;
-    }
-    if (cli.version) {
-        std::puts("htmlimglist-cli " HTMLIMGLIST_VERSION);
-        return kExitOk;
-    }
+    if (cli.help) return Print(UsageText());
+    if (cli.version) return Print("htmlimglist-cli " HTMLIMGLIST_VERSION "\n");
 
-    // Every folder is checked before any run, so that a bad one among many
-    // writes nothing anywhere.
+    // Something that stands there but is no folder is a mistake on the
+    // command line: it is refused before any run writes anything. A folder
+    // that does not exist (gone since a `find` listed it, say) is reported by
+    // its own run, and the others still run.
     std::vector<std::string> folders;
     for (const std::string& given : cli.folders) {
         folders.push_back(AbsolutePath(given));
-        if (KindOfPath(folders.back()) != PathKind::Folder) return Fail(kExitUsage, ForTerminal(given) + " is not a folder");
+        const PathKind kind = KindOfPath(folders.back());
+        if (kind != PathKind::Folder && kind != PathKind::Missing)
+            return Fail(kExitUsage, ForTerminal(given) + " is not a folder");
     }
 
     // The same settings file as the window, unless another is named.
@@ -96,7 +111,8 @@ int main(int argc, char** argv) {
     profile.SetFileName(settingsPath);
     profile.SetSection(kSettingsSection);
     GenerationOptions options;
-    const ProfileSnapshot settings = LoadFromProfile(options, profile);
+    std::vector<ClampedSetting> clamped;
+    const ProfileSnapshot settings = LoadFromProfile(options, profile, &clamped);
     // The window's file may not exist yet, and --save creates a named one; a
     // file that stands there but cannot be read is never run with (nor saved
     // over) as if it held the defaults.
@@ -105,6 +121,17 @@ int main(int argc, char** argv) {
         !(settings.Status() == ProfileFileStatus::Missing && missingAllowed)) {
         return Fail(kExitUsage,
                     (namedSettings ? "--settings " : "settings file ") + ForTerminal(settingsPath) + ": " + settings.Reason());
+    }
+    // A value --set replaces needs no word; for the others a warning, and
+    // the run goes on with them moved into range.
+    std::erase_if(clamped, [&](const ClampedSetting& c) {
+        return std::any_of(cli.overrides.begin(), cli.overrides.end(),
+                           [&](const auto& override) { return override.first == c.field; });
+    });
+    if (!clamped.empty()) {
+        std::fprintf(stderr, "htmlimglist-cli: %s %s: out of range, moved into it: %s\n",
+                     namedSettings ? "--settings" : "settings file", ForTerminal(settingsPath).c_str(),
+                     ClampedSettingsText(clamped, "; ").c_str());
     }
     ApplyOverrides(cli, options);
 

@@ -131,9 +131,10 @@ void TSettingForm::BuildLayout() {
         {"MoreImageTypes", nullptr, CheckBox14},
     };
 
-    // The hinted check boxes (CheckBox1MouseMove ... CheckBox9MouseMove) and
-    // the controls that empty the status bar as the background does. Every
-    // other control leaves the status bar as it is.
+    // The hinted check boxes (CheckBox1MouseMove ... CheckBox9MouseMove).
+    // Every other control empties the status bar, as the background does, so
+    // that a hint never stays while the mouse is over something it is not
+    // about.
     hints_ = {
         {CheckBox1, QT_TR_NOOP("一つ下のﾌｫﾙﾀﾞに画像とﾘｽﾄが作成されます。")},
         {CheckBox2, QT_TR_NOOP("5桁の数値のﾌｫﾙﾀを指定した場合のみ有効です。")},
@@ -147,24 +148,17 @@ void TSettingForm::BuildLayout() {
         {CheckBox12, QT_TR_NOOP("ﾃﾞｼﾞｶﾒ写真の向き情報(EXIF)に従って正しい向きで表示します。")},
         {CheckBox13, QT_TR_NOOP("縮小画像を画素の平均で作成します。ﾓｱﾚが出にくくなります。")},
         {CheckBox14, QT_TR_NOOP("PNGとWebPの画像もﾘｽﾄに加えます。")},
-        {GroupBox2, nullptr},
-        {Label4, nullptr},
-        {Label5, nullptr},
-        {Edit4, nullptr},
-        {Edit5, nullptr},
-        {GroupBox1, nullptr},
-        {CheckBox10, nullptr},
-        {CheckBox11, nullptr},
-        {BitBtn2, nullptr},
     };
     setMouseTracking(true);
     for (QWidget* control : findChildren<QWidget*>()) {
+        // The status bar shows the hints; the mouse may rest on it.
+        if (control == StatusBar1 || StatusBar1->isAncestorOf(control)) continue;
         control->setMouseTracking(true);
         // A move over a control is that control's alone: it must not reach
-        // the group box or the dialog's background, which empty the bar.
+        // the group box or the dialog's background.
         control->setAttribute(Qt::WA_NoMousePropagation);
+        control->installEventFilter(this);
     }
-    for (const Hint& hint : hints_) hint.control->installEventFilter(this);
 
     connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
     connect(CheckBox9, &QCheckBox::toggled, this, [this] { CheckBox9Click(); });
@@ -229,7 +223,7 @@ void TSettingForm::CheckBox10Click() { CheckBox11->setEnabled(CheckBox10->isChec
 void TSettingForm::Store() {
     // Field by field in the record's order: take the control's value, put it
     // into the record and write that entry at once. Disabled controls are
-    // stored too.
+    // stored too; a number outside its range is stored as the nearest end.
     for (const OptionField& field : OptionFields()) {
         const Binding* binding = BindingOf(field.name);
         if (binding == nullptr) continue;
@@ -244,7 +238,9 @@ void TSettingForm::Store() {
                 break;
             }
             case OptionType::Number: {
-                const int32_t value = EditBoxNumber(binding->edit->text().toStdString());
+                // Read by the leading-number rule, then moved into the
+                // condition's range (the option table's).
+                const int32_t value = ClampToRange(field, EditBoxNumber(binding->edit->text().toStdString()));
                 options_.*field.number = value;
                 profile_.SetValue(value);
                 break;
@@ -276,17 +272,17 @@ void TSettingForm::mouseMoveEvent(QMouseEvent* event) {
 
 bool TSettingForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
+        const char* text = nullptr;
         for (const Hint& hint : hints_) {
-            if (hint.control != watched) continue;
             // A disabled control takes no mouse input: the move counts as
             // one over what lies beneath, the dialog or the group box, and
             // both empty the bar.
-            if (hint.text != nullptr && hint.control->isEnabled()) {
-                statusText_->setText(tr(hint.text));
-            } else {
-                FormMouseMove();
-            }
-            break;
+            if (hint.control == watched && hint.control->isEnabled()) text = hint.text;
+        }
+        if (text != nullptr) {
+            statusText_->setText(tr(text));
+        } else {
+            FormMouseMove();
         }
     }
     return QDialog::eventFilter(watched, event);

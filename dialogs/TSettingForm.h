@@ -94,10 +94,11 @@ private:
         QLineEdit* edit;
         QCheckBox* box;
     };
-    // What moving the mouse over a control does to the status bar.
+    // The hint the status bar shows while the mouse is over a control;
+    // every control without one empties the bar.
     struct Hint {
         QWidget* control;
-        const char* text;  // untranslated; null: the status bar is emptied
+        const char* text;  // untranslated
     };
 
     void BuildLayout();

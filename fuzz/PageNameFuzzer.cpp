@@ -2,13 +2,13 @@
 // glibc's CP932 (which reads every character the writer emits as a browser
 // does), then character references, then (for a link) the URL's path as
 // UTF-8 with percent escapes. A link must name the file's own bytes; the text
-// must show the name, with U+FFFD for each byte that is not UTF-8 (a C1
-// control's reference is taken as its code point here; a browser reads
-// &#128; to &#159; through windows-1252). Neither may hold a control byte or a
-// bare quote or angle bracket. The gallery page's UTF-8 forms of the name
-// keep the same promises: its text shows the name with U+FFFD also for
-// control characters, its URL holds only unreserved bytes and escapes, and
-// decodes to the name's bytes.
+// must show the name, with U+FFFD for each byte that is not UTF-8 and for each
+// C1 control (a browser reads &#128; to &#159; through windows-1252). Neither
+// may hold a control byte or a bare quote or angle bracket, and a link holds
+// no '|' (a drive letter to a URL parser after a first letter). The gallery
+// page's UTF-8 forms of the name keep the same promises: its text shows the
+// name with U+FFFD also for control characters, its URL holds only
+// unreserved bytes and escapes, and decodes to the name's bytes.
 #include <iconv.h>
 
 #include <cctype>
@@ -101,13 +101,19 @@ std::string PercentDecode(std::string_view s) {
     return out;
 }
 
-// The name with each byte that starts no well-formed UTF-8 sequence as U+FFFD.
+// The name with each byte that starts no well-formed UTF-8 sequence, and each
+// C1 control (U+0080 to U+009F, "\xC2\x80" to "\xC2\x9F"), as U+FFFD.
 std::string Shown(std::string_view name) {
     std::string out;
     for (std::size_t i = 0; i < name.size();) {
         std::size_t n = 1;
         while (n <= 4 && i + n <= name.size() && !htmlimglist::IsValidUtf8(name.substr(i, n))) ++n;
-        if (n <= 4 && i + n <= name.size()) {
+        const bool c1 = n == 2 && i + 2 <= name.size() && static_cast<unsigned char>(name[i]) == 0xC2 &&
+                        static_cast<unsigned char>(name[i + 1]) < 0xA0;
+        if (c1) {
+            out += "\xEF\xBF\xBD";
+            i += n;
+        } else if (n <= 4 && i + n <= name.size()) {
             out += name.substr(i, n);
             i += n;
         } else {
@@ -172,7 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Non-ASCII characters reach the path as their UTF-8 bytes, which the
     // page's text already is once read; escapes then give bytes back.
     const std::string path = ResolveReferences(FromCp932(href));
-    for (char c : path) Check(c != '#' && c != '?' && c != '\\');
+    for (char c : path) Check(c != '#' && c != '?' && c != '\\' && c != '|');
     Check(PercentDecode(path) == (colon ? "./" : "") + std::string(name));
     return 0;
 }

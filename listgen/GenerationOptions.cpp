@@ -10,39 +10,51 @@ namespace {
 
 using G = GenerationOptions;
 
-OptionField Text(const char* name, const char* def, std::string G::*m) {
-    return {name, OptionType::Text, def, m, nullptr, nullptr};
+// Longest side of an image, and cells per row, that a page can sensibly hold.
+constexpr int32_t kMaxPixelLimit = 65535;
+constexpr int32_t kMaxColumnLimit = 1000;
+
+OptionField Text(const char* name, const char* def, std::string G::*m, const char* meaning) {
+    return {name, OptionType::Text, def, m, nullptr, nullptr, false, 0, 0, meaning};
 }
-OptionField Number(const char* name, const char* def, int32_t G::*m) {
-    return {name, OptionType::Number, def, nullptr, m, nullptr};
+OptionField Number(const char* name, const char* def, int32_t G::*m, int32_t maximum, const char* meaning) {
+    return {name, OptionType::Number, def, nullptr, m, nullptr, false, 1, maximum, meaning};
 }
-OptionField Switch(const char* name, const char* def, bool G::*m) {
-    return {name, OptionType::Switch, def, nullptr, nullptr, m};
+OptionField Switch(const char* name, const char* def, bool G::*m, const char* meaning) {
+    return {name, OptionType::Switch, def, nullptr, nullptr, m, false, 0, 1, meaning};
 }
-OptionField AddedSwitch(const char* name, const char* def, bool G::*m) {
-    return {name, OptionType::Switch, def, nullptr, nullptr, m, true};
+OptionField AddedSwitch(const char* name, const char* def, bool G::*m, const char* meaning) {
+    return {name, OptionType::Switch, def, nullptr, nullptr, m, true, 0, 1, meaning};
 }
 
 const std::array<OptionField, 19> kFields = {
-    Text("HTMLListName", "index.html", &G::HTMLListName),
-    Number("MaxPixel", "200", &G::MaxPixel),
-    Number("MaxColumn", "6", &G::MaxColumn),
-    Switch("MakeSmallImage", "0", &G::MakeSmallImage),
-    Switch("NextPrevIndex", "0", &G::NextPrevIndex),
-    Switch("DisplayImageSize", "1", &G::DisplayImageSize),
-    Switch("DisplayFileSize", "0", &G::DisplayFileSize),
-    Switch("ZoomImage", "0", &G::ZoomImage),
-    Switch("ContinueMaked", "0", &G::ContinueMaked),
-    Switch("ImageSurelyCreate", "0", &G::ImageSurelyCreate),
-    Switch("ImageInfo", "0", &G::ImageInfo),
-    Switch("MakeSmallImageAndOrgImageList", "1", &G::MakeSmallImageAndOrgImageList),
-    Number("SubImageColmn", "2", &G::SubImageColmn),
-    Number("SubImageMaxSize", "640", &G::SubImageMaxSize),
-    Switch("DisplayDateTime", "0", &G::DisplayDateTime),
-    Switch("DisplayTime", "0", &G::DisplayTime),
-    AddedSwitch("AutoRotate", "1", &G::AutoRotate),
-    AddedSwitch("SmoothReduce", "0", &G::SmoothReduce),
-    AddedSwitch("MoreImageTypes", "0", &G::MoreImageTypes),
+    Text("HTMLListName", "index.html", &G::HTMLListName,
+         "file name of every page (not empty, `.` or `..`, no `/`)"),
+    Number("MaxPixel", "200", &G::MaxPixel, kMaxPixelLimit, "longest side of each image in the main list"),
+    Number("MaxColumn", "6", &G::MaxColumn, kMaxColumnLimit, "cells per row in the main list"),
+    Switch("MakeSmallImage", "0", &G::MakeSmallImage,
+           "write reduced copies and a list of them into the parent folder"),
+    Switch("NextPrevIndex", "0", &G::NextPrevIndex, "Prev/Next links between five-digit numbered folders"),
+    Switch("DisplayImageSize", "1", &G::DisplayImageSize, "show width x height"),
+    Switch("DisplayFileSize", "0", &G::DisplayFileSize, "show the file size in bytes"),
+    Switch("ZoomImage", "0", &G::ZoomImage, "enlarge images smaller than the limit too"),
+    Switch("ContinueMaked", "0", &G::ContinueMaked, "run over a series of numbered folders"),
+    Switch("ImageSurelyCreate", "0", &G::ImageSurelyCreate, "rewrite reduced copies that already exist"),
+    Switch("ImageInfo", "0", &G::ImageInfo, "show the type text and an \"Animation\" line for looping GIFs"),
+    Switch("MakeSmallImageAndOrgImageList", "1", &G::MakeSmallImageAndOrgImageList,
+           "with reduced copies, also a list of the full-size images"),
+    Number("SubImageColmn", "2", &G::SubImageColmn, kMaxColumnLimit, "cells per row in the list of full-size images"),
+    Number("SubImageMaxSize", "640", &G::SubImageMaxSize, kMaxPixelLimit,
+           "longest side in the list of full-size images"),
+    Switch("DisplayDateTime", "0", &G::DisplayDateTime, "show the file date"),
+    Switch("DisplayTime", "0", &G::DisplayTime, "with the date, show the time too"),
+    AddedSwitch("AutoRotate", "1", &G::AutoRotate,
+                "show photos upright by their EXIF orientation: upright sizes on the page, upright reduced copies"),
+    AddedSwitch("SmoothReduce", "0", &G::SmoothReduce,
+                "make reduced copies by area average (smoother, no moiré) instead of the nearest pixel"),
+    AddedSwitch("MoreImageTypes", "0", &G::MoreImageTypes,
+                "list PNG and WebP images too (recognised by their bytes), and JPEGs whose trailing data their "
+                "own metadata declares (motion photos) or that is only padding"),
 };
 
 }  // namespace
@@ -61,6 +73,19 @@ std::string OptionValueText(const GenerationOptions& options, const OptionField&
         case OptionType::Text: return options.*field.text;
         case OptionType::Number: return std::to_string(options.*field.number);
         case OptionType::Switch: return options.*field.flag ? "1" : "0";
+    }
+    return {};
+}
+
+int32_t ClampToRange(const OptionField& field, int32_t value) {
+    return value < field.minimum ? field.minimum : value > field.maximum ? field.maximum : value;
+}
+
+std::string OptionValuesText(const OptionField& field) {
+    switch (field.type) {
+        case OptionType::Text: return "name";
+        case OptionType::Number: return std::to_string(field.minimum) + ".." + std::to_string(field.maximum);
+        case OptionType::Switch: return "0/1";
     }
     return {};
 }
@@ -103,6 +128,11 @@ bool SetOptionFromText(GenerationOptions& options, const OptionField& field,
             if (!ParseDecimalInt32(text, v)) {
                 error = std::string(field.name) + " needs a decimal integer, not '" +
                         std::string(text) + "'";
+                return false;
+            }
+            if (v != ClampToRange(field, v)) {
+                error = std::string(field.name) + " must be from " + std::to_string(field.minimum) + " to " +
+                        std::to_string(field.maximum) + ", not " + std::to_string(v);
                 return false;
             }
             options.*field.number = v;

@@ -57,6 +57,13 @@ struct OptionField {
     // or already stand there, so that a file written with every added
     // condition at its default stays as it was.
     bool added = false;
+    // The values a number takes, both ends included: --set refuses others,
+    // the settings file and the dialog clamp to them. 0 and 1 for a switch.
+    int32_t minimum = 0;
+    int32_t maximum = 0;
+    // What the condition does, in a line of English (markdown: `code`), as
+    // --help and the man page say it and the README's table must.
+    const char* meaning = "";
 };
 
 std::span<const OptionField> OptionFields();
@@ -69,12 +76,19 @@ const OptionField* FindOptionField(std::string_view name);
 std::string OptionValueText(const GenerationOptions& options, const OptionField& field);
 
 // Sets a field from text given on a command line. Numbers must be decimal
-// integers that fit 32 bits; switches take 0/1 (any decimal integer, non-zero
-// is on) or true/false, yes/no, on/off; the name may not exceed the record's
-// buffer. Returns false with a message and leaves the record unchanged when
-// the text is refused.
+// integers within the field's range; switches take 0/1 (any decimal integer,
+// non-zero is on) or true/false, yes/no, on/off; the name may not exceed the
+// record's buffer. Returns false with a message (naming the range for a
+// number out of it) and leaves the record unchanged when the text is refused.
 bool SetOptionFromText(GenerationOptions& options, const OptionField& field,
                        std::string_view text, std::string& error);
+
+// value moved into field's range (a number field's minimum..maximum).
+int32_t ClampToRange(const OptionField& field, int32_t value);
+
+// The values a field takes, as --help and the man page show them:
+// "1..65535" for a number, "0/1" for a switch, "name" for the list name.
+std::string OptionValuesText(const OptionField& field);
 
 // Why name cannot be a page's file name (HTMLListName), or null when it can:
 // it must name a file in the folder itself, so it is not empty, not "." or

@@ -67,10 +67,17 @@ bool RunDriver::SelectFolder(const std::string& path, RunOutcome& failure) {
         failure = RunOutcome::PathTooLong;
         return false;
     }
-    if (KindOfPath(path) != PathKind::Folder) {
-        Message(RunMessageId::NotAFolder, path);
-        failure = RunOutcome::NotAFolder;
-        return false;
+    switch (KindOfPath(path)) {
+        case PathKind::Folder: break;
+        case PathKind::Missing:
+            Message(RunMessageId::FolderMissing, path);
+            failure = RunOutcome::FolderMissing;
+            return false;
+        case PathKind::File:
+        case PathKind::Other:
+            Message(RunMessageId::NotAFolder, path);
+            failure = RunOutcome::NotAFolder;
+            return false;
     }
     writer_.SetSelectedFolder(path);
     view_.SelectedFolderChanged(path);
@@ -114,12 +121,16 @@ RunOutcome RunDriver::RunContinuous() {
     }
 }
 
-RunOutcome RunDriver::DropFolder(const std::string& path) {
-    view_.BringToFront();
+RunOutcome RunDriver::RunFolder(const std::string& path) {
     if (Running()) return RunOutcome::Busy;
     RunOutcome failure;
     if (!SelectFolder(path, failure)) return failure;
     return StartRun();
+}
+
+RunOutcome RunDriver::DropFolder(const std::string& path) {
+    view_.BringToFront();
+    return RunFolder(path);
 }
 
 }  // namespace htmlimglist

@@ -20,6 +20,7 @@ enum class RunOutcome {
     Aborted,       // the abort command stopped it
     TooShallow,    // the selected path is too shallow for a continuous run
     NotAFolder,    // what should be listed is not a folder
+    FolderMissing, // what should be listed does not exist
     PathTooLong,   // a built path exceeds what the platform allows
     BadListName,   // HTMLListName cannot name a page in the folder; nothing was done
     NoneListed,    // a continuous run found not even its first folder
@@ -51,9 +52,13 @@ public:
     // The series starting at the number read from the selected folder's name.
     RunOutcome RunContinuous();
 
-    // A folder dropped on the window: it becomes the selected folder, then
-    // StartRun with the options as they stand. Something that is not a folder
-    // ends here with a message and nothing is written.
+    // path becomes the selected folder, then StartRun with the options as
+    // they stand. A path that does not exist or is not a folder ends here
+    // with a message and nothing is written.
+    RunOutcome RunFolder(const std::string& path);
+
+    // A folder dropped on the window: the window comes to the front, then
+    // RunFolder.
     RunOutcome DropFolder(const std::string& path);
 
     // The abort command (the writer's); callable from any thread.

@@ -12,6 +12,7 @@ enum class RunMessageId {
     TooShallowTwoLevels,  // the same, for the two-level layout of reduced runs
     SeriesEnd,            // argument: the numbered folder looked for and not found
     NotAFolder,           // argument: what should have been a folder
+    FolderMissing,        // argument: a folder to list that does not exist
     PathTooLong,          // argument: the path
     SaveFailed,           // argument: the reduced copy that could not be written
     NotACopy,             // argument: a file kept because it is not a reduced copy

@@ -1,17 +1,19 @@
 # Makes the files that list the creation conditions from the option table
-# (TABLE: what htmlimglist-option-table prints, one "name<TAB>type<TAB>default"
-# line per condition), so that they follow the table as conditions are added.
+# (TABLE: what htmlimglist-option-table prints, one
+# "name<TAB>type<TAB>default<TAB>values<TAB>meaning" line per condition), so
+# that they follow the table as conditions are added.
 #
-#   cmake -DMODE=man -DTABLE=... -DREADME=... -DTEMPLATE=x.1.in -DOUTPUT=x.1
+#   cmake -DMODE=man -DTABLE=... -DTEMPLATE=x.1.in -DOUTPUT=x.1
 #         -DVERSION=... -DDATE=YYYY-MM-DD -P FromOptionTable.cmake
 #     a man page: @CONDITIONS@ becomes an mdoc list of every condition with
-#     its value, its meaning (from the README's "Creation conditions" table)
-#     and its default; @MAN_DATE@ and @VERSION@ are filled in too.
+#     its value, its meaning, its default and the values it takes;
+#     @MAN_DATE@ and @VERSION@ are filled in too.
 #   cmake -DMODE=completion -DTABLE=... -DTEMPLATE=x.bash.in -DOUTPUT=x.bash -P ...
 #     the bash completion: @CONDITION_NAMES@ and @SWITCH_NAMES@.
 #   cmake -DMODE=check -DTABLE=... -DREADME=... -P ...
 #     fails unless the README's table has exactly the table's conditions, in
-#     its order, with its defaults (the test packaging_conditions_documented).
+#     its order, with its defaults and meanings (the test
+#     packaging_conditions_documented).
 cmake_minimum_required(VERSION 3.22)
 
 # Semicolons separate CMake list items; lines holding one are carried with
@@ -25,7 +27,7 @@ function(read_lines path out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# names, types and defaults of the option table, in its order.
+# names, types, defaults, values and meanings of the option table, in its order.
 function(read_table)
   read_lines("${TABLE}" lines)
   set(names "")
@@ -33,12 +35,14 @@ function(read_table)
     if(line STREQUAL "")
       continue()
     endif()
-    if(NOT line MATCHES "^([A-Za-z0-9]+)\t(text|number|switch)\t(.*)$")
+    if(NOT line MATCHES "^([A-Za-z0-9]+)\t(text|number|switch)\t([^\t]*)\t([^\t]*)\t([^\t]+)$")
       message(FATAL_ERROR "${TABLE}: cannot read the line '${line}'")
     endif()
     list(APPEND names "${CMAKE_MATCH_1}")
     set(type_${CMAKE_MATCH_1} "${CMAKE_MATCH_2}" PARENT_SCOPE)
     set(default_${CMAKE_MATCH_1} "${CMAKE_MATCH_3}" PARENT_SCOPE)
+    set(values_${CMAKE_MATCH_1} "${CMAKE_MATCH_4}" PARENT_SCOPE)
+    set(meaning_${CMAKE_MATCH_1} "${CMAKE_MATCH_5}" PARENT_SCOPE)
   endforeach()
   if(names STREQUAL "")
     message(FATAL_ERROR "${TABLE}: no condition")
@@ -69,7 +73,8 @@ function(read_readme)
   set(readme_names "${found}" PARENT_SCOPE)
 endfunction()
 
-# A README table cell as mdoc text: backslashes escaped, `code` in quotes,
+# A meaning (markdown, as the README's table shows it) as mdoc text:
+# backslashes escaped, `code` in quotes,
 # the first letter capitalised, ending with a full stop.
 function(mdoc_sentence markdown out)
   string(REPLACE "\\" "\\e" text "${markdown}")
@@ -111,7 +116,6 @@ endfunction()
 read_table()
 
 if(MODE STREQUAL "man")
-  read_readme()
   set(CONDITIONS ".Bl -tag -width Ds")
   foreach(name IN LISTS names)
     set(type "${type_${name}}")
@@ -121,7 +125,10 @@ if(MODE STREQUAL "man")
       set(default_line "Default:\n.Ql ${default} .")
     elseif(type STREQUAL "number")
       set(value "Ar number")
-      set(default_line "Default: ${default}.")
+      if(NOT values_${name} MATCHES "^([0-9]+)[.][.]([0-9]+)$")
+        message(FATAL_ERROR "${TABLE}: ${name} has no range but '${values_${name}}'")
+      endif()
+      set(default_line "From ${CMAKE_MATCH_1} to ${CMAKE_MATCH_2}.\nDefault: ${default}.")
     else()
       set(value "Cm 0 Ns | Ns Cm 1")
       if(default STREQUAL "0")
@@ -130,13 +137,7 @@ if(MODE STREQUAL "man")
         set(default_line "Default: 1 (on).")
       endif()
     endif()
-    if(DEFINED readme_meaning_${name})
-      mdoc_sentence("${readme_meaning_${name}}" meaning)
-    else()
-      # The test packaging_conditions_documented fails for this; the page is
-      # still made so that the rest of the build goes on.
-      set(meaning "Not described yet.")
-    endif()
+    mdoc_sentence("${meaning_${name}}" meaning)
     string(APPEND CONDITIONS "\n.It Cm ${name} Ns = Ns ${value}\n${meaning}\n${default_line}")
   endforeach()
   string(APPEND CONDITIONS "\n.El")
@@ -163,6 +164,9 @@ elseif(MODE STREQUAL "check")
     elseif(NOT readme_default_${name} STREQUAL default_${name})
       string(APPEND problems
              "\n  ${name}: the table says ${readme_default_${name}}, the program ${default_${name}}")
+    elseif(NOT readme_meaning_${name} STREQUAL meaning_${name})
+      string(APPEND problems
+             "\n  ${name}: the table says \"${readme_meaning_${name}}\", the program \"${meaning_${name}}\"")
     endif()
   endforeach()
   foreach(name IN LISTS readme_names)
@@ -177,7 +181,7 @@ elseif(MODE STREQUAL "check")
     message(FATAL_ERROR "${README}, \"Creation conditions\":${problems}")
   endif()
   list(LENGTH names count)
-  message(STATUS "${count} conditions, each with its row and default in ${README}")
+  message(STATUS "${count} conditions, each with its row, default and meaning in ${README}")
 else()
   message(FATAL_ERROR "MODE must be man, completion or check")
 endif()

@@ -1,8 +1,9 @@
 // Build step: writes the creation conditions as the option table declares
 // them into the file named on the command line, one per line: name, type
-// (text, number or switch) and default, separated by tabs. The man pages'
-// condition list and the shell completion's condition names are made from
-// it, so they follow the table.
+// (text, number or switch), default, values ("1..65535", "0/1", "name") and
+// meaning, separated by tabs. The man pages' condition list and the shell
+// completion's condition names are made from it, and the README's table is
+// checked against it, so they follow the table.
 #include <cstdio>
 
 #include "listgen/GenerationOptions.h"
@@ -22,7 +23,8 @@ int main(int argc, char** argv) {
         const char* type = field.type == OptionType::Text     ? "text"
                            : field.type == OptionType::Number ? "number"
                                                               : "switch";
-        std::fprintf(out, "%s\t%s\t%s\n", field.name, type, field.defaultText);
+        std::fprintf(out, "%s\t%s\t%s\t%s\t%s\n", field.name, type, field.defaultText,
+                     htmlimglist::OptionValuesText(field).c_str(), field.meaning);
     }
     const bool written = !std::ferror(out);
     return std::fclose(out) == 0 && written ? 0 : 1;

@@ -8,8 +8,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # htmlimglist_<version>_<architecture>.deb
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
-# A placeholder until the project names who answers for the package.
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "HTML image list developers <htmlimglist@localhost>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${HTMLIMGLIST_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "HTML catalogue pages of image folders")

@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <random>
 
 #include "platform/Path.h"
@@ -17,9 +17,10 @@ namespace {
 // The parts of a temporary file's name, shared by the writer and the checker.
 constexpr char kHiddenMark = '.';
 constexpr std::size_t kMaxNamePart = 200;
-constexpr unsigned kRandomLimit = 100000;
-constexpr std::size_t DigitCount(unsigned n) { return n < 10 ? 1 : 1 + DigitCount(n / 10); }
-constexpr std::size_t kMaxRandomDigits = DigitCount(kRandomLimit - 1);
+// Only this tool writes the tag; the random part keeps concurrent writers
+// (threads, processes, hosts sharing a folder) apart.
+constexpr std::string_view kOwnTag = ".htmlimglist-";
+constexpr std::size_t kRandomHexDigits = 16;
 constexpr std::string_view kTemporarySuffix = ".tmp";
 
 std::string TemporaryName(const std::string& path) {
@@ -27,18 +28,8 @@ std::string TemporaryName(const std::string& path) {
     return JoinPath(CutAtLastSeparator(path), TemporaryFileName(NameAfterLastSeparator(path)));
 }
 
-bool IsAsciiDigits(std::string_view s) {
-    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-// Takes ".<digits>" off the end of name; false when it does not end so.
-bool TakeNumberFromEnd(std::string_view& name, std::size_t maxDigits) {
-    std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return false;
-    std::string_view digits = name.substr(dot + 1);
-    if (!IsAsciiDigits(digits) || digits.size() > maxDigits) return false;
-    name = name.substr(0, dot);
-    return true;
+bool IsLowerHex(std::string_view s) {
+    return s.find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
 bool WriteAll(int fd, std::string_view data) {
@@ -56,11 +47,17 @@ bool WriteAll(int fd, std::string_view data) {
 }  // namespace
 
 std::string TemporaryFileName(std::string_view targetName) {
-    static std::atomic<unsigned> counter{0};
-    thread_local std::mt19937 rng{std::random_device{}()};
-    return kHiddenMark + std::string(targetName.substr(0, kMaxNamePart)) + "." + std::to_string(getpid()) +
-           "." + std::to_string(counter++) + "." + std::to_string(rng() % kRandomLimit) +
-           std::string(kTemporarySuffix);
+    thread_local std::mt19937_64 rng{(uint64_t(std::random_device{}()) << 32) ^ std::random_device{}()};
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string name;
+    name.reserve(1 + kMaxNamePart + kOwnTag.size() + kRandomHexDigits + kTemporarySuffix.size());
+    name += kHiddenMark;
+    name += targetName.substr(0, kMaxNamePart);
+    name += kOwnTag;
+    uint64_t random = rng();
+    for (std::size_t i = 0; i < kRandomHexDigits; ++i, random >>= 4) name += kHex[random & 0xF];
+    name += kTemporarySuffix;
+    return name;
 }
 
 bool IsTemporaryFileName(std::string_view name) {
@@ -68,11 +65,11 @@ bool IsTemporaryFileName(std::string_view name) {
     name.remove_prefix(1);
     if (!name.ends_with(kTemporarySuffix)) return false;
     name.remove_suffix(kTemporarySuffix.size());
-    // Random part, counter and pid, read from the end: the name part may hold
-    // dots and digits of its own.
-    if (!TakeNumberFromEnd(name, kMaxRandomDigits)) return false;
-    if (!TakeNumberFromEnd(name, std::string_view::npos)) return false;
-    if (!TakeNumberFromEnd(name, std::string_view::npos)) return false;
+    // Read from the end: the name part may hold the tag's characters too.
+    if (name.size() < kRandomHexDigits || !IsLowerHex(name.substr(name.size() - kRandomHexDigits))) return false;
+    name.remove_suffix(kRandomHexDigits);
+    if (!name.ends_with(kOwnTag)) return false;
+    name.remove_suffix(kOwnTag.size());
     return !name.empty() && name.size() <= kMaxNamePart;
 }
 

@@ -20,14 +20,15 @@ bool WriteFileAtomically(const std::string& path, std::string_view data,
                          Durability durability = Durability::Flush);
 
 // The hidden name the temporary file for a target named targetName gets:
-// "." + the first 200 bytes of targetName + ".<pid>.<counter>.<random>.tmp",
-// the random part below 100000. Each call gives a new name.
+// "." + the first 200 bytes of targetName + ".htmlimglist-" + 16 random
+// lower-case hex digits + ".tmp". The fixed tag and the random part are our
+// mark: a user's own ".backup.2024.12.01.tmp" never looks like it. Each call
+// gives a new name.
 std::string TemporaryFileName(std::string_view targetName);
 
 // True exactly for names of the form TemporaryFileName makes: a leading ".",
-// a name part of 1 to 200 bytes, then ".<digits>.<digits>.<1 to 5 digits>.tmp"
-// (ASCII digits only, no sign). The pattern is ours, but nothing stops a user
-// from naming a file of their own like that.
+// a name part of 1 to 200 bytes, then ".htmlimglist-", exactly 16 digits
+// 0-9a-f and ".tmp".
 bool IsTemporaryFileName(std::string_view name);
 
 // Removes what an interrupted write left behind in folder (not in the folders

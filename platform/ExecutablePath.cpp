@@ -79,11 +79,15 @@ std::string SiblingWithExtension(std::string_view executable, std::string_view e
     return out;
 }
 
+bool IsInstalledProgram(std::string_view executable) { return executable.starts_with("/usr/"); }
+
 PathResult ResolveSettingsFilePath(const SettingsLocationInput& input) {
     if (!input.overridePath.empty()) {
         return Checked(input.overridePath, "the settings file path given by HTMLIMGLIST_INI");
     }
-    if (!input.executable.empty()) {
+    // Root may write /usr/bin, but a settings file there would outlive the
+    // package and be shared by no one.
+    if (!input.executable.empty() && !IsInstalledProgram(input.executable)) {
         std::string folder = input.executable.find('/') == std::string::npos
                                  ? std::string(".")
                                  : CutAtLastSeparator(input.executable);

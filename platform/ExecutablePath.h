@@ -32,13 +32,19 @@ struct SettingsLocationInput {
     std::string home;           // the user's home folder
 };
 
-// The settings file: overridePath when given; else the executable's path with
-// ".INI" when the executable's folder is writable (the file lives beside the
-// program); else "htmlimglist/htmlimglist.INI" in the user's configuration
-// folder (XDG_CONFIG_HOME when it is absolute, else home/.config), whose
-// "htmlimglist" folder is created when missing so that the file can be
-// written there. A path of PATH_MAX bytes or more is refused with an error
-// rather than cut into some other file's path.
+// True for a program installed under /usr (/usr/bin, /usr/local/bin, ...):
+// its folder belongs to the system and its package, never to one user's
+// settings, whoever runs it.
+bool IsInstalledProgram(std::string_view executable);
+
+// The settings file: overridePath when given; else, for a program that is not
+// installed (run from its build or unpacked folder), the executable's path
+// with ".INI" when the executable's folder is writable (the file lives beside
+// the program); else "htmlimglist/htmlimglist.INI" in the user's
+// configuration folder (XDG_CONFIG_HOME when it is absolute, else
+// home/.config), whose "htmlimglist" folder is created when missing so that
+// the file can be written there. A path of PATH_MAX bytes or more is refused
+// with an error rather than cut into some other file's path.
 PathResult ResolveSettingsFilePath(const SettingsLocationInput& input);
 
 // File name of the desktop window's executable; the command-line tool lies

@@ -109,6 +109,9 @@ Cp932Char LookUpCp932(uint32_t cp, std::string_view utf8Char) {
 }
 
 bool IsControl(uint32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
+bool IsC1Control(uint32_t cp) { return cp >= 0x80 && cp <= 0x9F; }
+
+constexpr std::string_view kReplacementReference = "&#65533;";  // U+FFFD
 
 void AppendReference(std::string& out, uint32_t cp) {
     char digits[12];
@@ -138,7 +141,7 @@ bool AppendMarkupEntity(std::string& out, char c) {
 
 void AppendUrlAscii(std::string& out, char c) {
     const auto b = static_cast<unsigned char>(c);
-    if (c == '%' || c == '#' || c == '?' || c == '\\' || IsControl(b)) {
+    if (c == '%' || c == '#' || c == '?' || c == '\\' || c == '|' || IsControl(b)) {
         AppendPercent(out, b);
     } else if (!AppendMarkupEntity(out, c)) {
         out += c;
@@ -147,7 +150,11 @@ void AppendUrlAscii(std::string& out, char c) {
 
 // Printable ASCII that the text or a link takes as it is.
 bool PlainInText(unsigned char b) { return b >= 0x20 && b < 0x7F && b != '&' && b != '<' && b != '>' && b != '"'; }
-bool PlainInUrl(unsigned char b) { return PlainInText(b) && b != '%' && b != '#' && b != '?' && b != '\\'; }
+// A "|" is percent-encoded wherever it stands: after a letter at the start
+// of a link ("C|/x.jpg") a URL parser takes the two for a drive letter.
+bool PlainInUrl(unsigned char b) {
+    return PlainInText(b) && b != '%' && b != '#' && b != '?' && b != '\\' && b != '|';
+}
 
 // Walks a name as runs of plain bytes (appended as they are), other ASCII
 // bytes, well-formed non-ASCII characters and bytes that belong to no
@@ -187,6 +194,13 @@ void AppendText(std::string& out, std::string_view s, bool escapeMarkup) {
             }
         },
         [&](std::string_view utf8Char, uint32_t cp) {
+            // A browser reads "&#128;" to "&#159;" through the windows-1252
+            // table ("&#128;" is the euro sign): a C1 control has no
+            // reference that shows as itself, so it shows as U+FFFD.
+            if (IsC1Control(cp)) {
+                out += kReplacementReference;
+                return;
+            }
             const Cp932Char c = IsControl(cp) ? Cp932Char{} : LookUpCp932(cp, utf8Char);
             if (c.kind == Cp932Char::Kind::Same) {
                 out.append(c.bytes, c.size);
@@ -194,7 +208,7 @@ void AppendText(std::string& out, std::string_view s, bool escapeMarkup) {
                 AppendReference(out, cp);
             }
         },
-        [&](unsigned char) { out += "&#65533;"; });
+        [&](unsigned char) { out += kReplacementReference; });
 }
 
 void AppendUrl(std::string& out, std::string_view s) {

@@ -24,15 +24,16 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, uint32_t& cp);
 
 // UTF-8 to CP932 for the page's text. Written as "&#N;" with the code point:
 // a character CP932 lacks or whose CP932 bytes read back as another character
-// (U+301C WAVE DASH, U+00A5 YEN SIGN, ...), and control characters (C0, DEL,
-// C1), so no line of a page holds a bare CR or LF. Each byte that is not part
-// of a well-formed UTF-8 sequence becomes "&#65533;" (U+FFFD).
+// (U+301C WAVE DASH, U+00A5 YEN SIGN, ...), and C0 controls and DEL, so no
+// line of a page holds a bare CR or LF. A C1 control (U+0080 to U+009F),
+// whose reference a browser reads as a windows-1252 character, and each byte
+// that is not part of a well-formed UTF-8 sequence become "&#65533;" (U+FFFD).
 std::string Utf8ToCp932(std::string_view utf8);
 
 // For text between tags and inside attribute values: & < > " as entities.
 std::string EscapeHtmlText(std::string_view s);
 
-// The ASCII part of a link: % # ? \ and control bytes percent-encoded, then
+// The ASCII part of a link: % # ? \ | and control bytes percent-encoded, then
 // & < > " as entities. Blanks and non-ASCII bytes stay as they are.
 std::string EscapeHtmlUrl(std::string_view s);
 

@@ -64,6 +64,12 @@ The continuous run ends.</translation>
         <source>予期しないｴﾗｰで作成を中断しました.</source>
         <translation>The run stopped on an unexpected error.</translation>
     </message>
+    <message>
+        <source>ﾌｫﾙﾀﾞがありません.
+%1</source>
+        <translation>This folder does not exist.
+%1</translation>
+    </message>
 </context>
 <context>
     <name>ShowList</name>
@@ -177,6 +183,16 @@ The defaults are used.</translation>
     <message>
         <source>ﾊﾞｰｼﾞｮﾝ情報(&amp;A)...</source>
         <translation>&amp;About...</translation>
+    </message>
+    <message>
+        <source>設定ﾌｧｲﾙに範囲外の値があります.
+%1
+%2
+範囲内の値を使用します.</source>
+        <translation>The settings file holds values out of range.
+%1
+%2
+The nearest values in range are used.</translation>
     </message>
 </context>
 <context>

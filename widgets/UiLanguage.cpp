@@ -28,8 +28,9 @@ QTranslator& Translator() {
 }  // namespace
 
 UiLanguage ChooseUiLanguage(const UiLanguageInput& input) {
-    if (!input.chosen.isEmpty())
-        return IsLanguage(input.chosen, QLatin1StringView("en")) ? UiLanguage::English : UiLanguage::Japanese;
+    // A value that names neither language is as good as none.
+    if (IsLanguage(input.chosen, QLatin1StringView("en"))) return UiLanguage::English;
+    if (IsLanguage(input.chosen, QLatin1StringView("ja"))) return UiLanguage::Japanese;
     // gettext ignores LANGUAGE under the C locale; so do we.
     if (IsCLocale(input.messagesLocale)) return UiLanguage::Japanese;
     for (const QString& tag : input.uiLanguages) {

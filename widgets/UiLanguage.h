@@ -17,12 +17,12 @@ struct UiLanguageInput {
     QStringList uiLanguages;  // QLocale::system().uiLanguages(), most preferred first
 };
 
-// HTMLIMGLIST_LANG decides when set: a value starting with "en" gives
-// English, any other Japanese. Otherwise the C (or POSIX) locale gives
-// Japanese, as it does for the command-line tool, and else the first UI
-// language that is Japanese or English decides ("de-DE", "en-GB" gives
-// English); none of the two gives Japanese, the language the texts are
-// written in.
+// HTMLIMGLIST_LANG decides when its language is English or Japanese, in any
+// case ("en", "EN", "en_GB.UTF-8", "ja"); any other value is ignored. Then
+// the C (or POSIX) locale gives Japanese, as it does for the command-line
+// tool, and else the first UI language that is Japanese or English decides
+// ("de-DE", "en-GB" gives English); none of the two gives Japanese, the
+// language the texts are written in.
 UiLanguage ChooseUiLanguage(const UiLanguageInput& input);
 
 // ChooseUiLanguage for this process's environment and system locale.

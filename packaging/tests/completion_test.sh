@@ -96,6 +96,12 @@ expect "htmlimglist-cli --set Make" "MakeSmallImage= MakeSmallImageAndOrgImageLi
 expect "htmlimglist-cli -j 2 --set Smooth" "SmoothReduce="
 expect "htmlimglist-cli --set=Max" "MaxColumn= MaxPixel="
 expect "htmlimglist-cli --set NoSuch" ""
+# Names without regard to case, completed as the table spells them.
+expect "htmlimglist-cli --set maxp" "MaxPixel="
+expect "htmlimglist-cli --set=smooth" "SmoothReduce="
+expect "htmlimglist-cli --set MAKESMALLIMAGE" "MakeSmallImage= MakeSmallImageAndOrgImageList="
+expect "htmlimglist-cli --set zoomimage=" "0 1"
+expect "htmlimglist-cli --set=autorotate=0" "0"
 # Values: 0 or 1 for a switch, nothing to offer for a number or a name.
 expect "htmlimglist-cli --set MakeSmallImage=" "0 1"
 expect "htmlimglist-cli --set AutoRotate=1" "1"

@@ -35,11 +35,14 @@ namespace htmlimglist {
 namespace {
 
 struct StubOpener final : ShellOpener {
-    OpenResult Open(const std::string& path, const std::string& workingFolder) override {
+    OpenResult Open(const std::string& path, const std::string& workingFolder, OpenFailedLater failedLater) override {
         opened->push_back(path);
         workingFolders->push_back(workingFolder);
+        *later = std::move(failedLater);
         return *result;
     }
+    // What the last open would hear if the desktop failed after starting.
+    std::shared_ptr<OpenFailedLater> later = std::make_shared<OpenFailedLater>();
     std::shared_ptr<std::vector<std::string>> opened = std::make_shared<std::vector<std::string>>();
     std::shared_ptr<std::vector<std::string>> workingFolders = std::make_shared<std::vector<std::string>>();
     std::shared_ptr<OpenResult> result = std::make_shared<OpenResult>(OpenResult::Opened);
@@ -72,6 +75,7 @@ protected:
     std::unique_ptr<TMainForm> MakeForm() {
         StubOpener opener;
         StubBoxes boxes;
+        openedLater = opener.later;
         opened = opener.opened;
         workingFolders = opener.workingFolders;
         openResult = opener.result;
@@ -85,6 +89,7 @@ protected:
     std::shared_ptr<std::vector<std::string>> opened;
     std::shared_ptr<std::vector<std::string>> workingFolders;
     std::shared_ptr<OpenResult> openResult;
+    std::shared_ptr<OpenFailedLater> openedLater;
     std::shared_ptr<std::vector<std::string>> shown;
 };
 
@@ -129,6 +134,34 @@ TEST_F(MainFormTest, SettingsFileThatCannotBeLoadedIsNamedAndTheDefaultsUsed) {
     ASSERT_EQ(shown->size(), 1u);
     EXPECT_EQ(shown->back(), "設定ﾌｧｲﾙを読めませんでした.\n" + SettingsFile() + "\n既定値を使用します.");
     EXPECT_EQ(form->Options(), GenerationOptions());
+}
+
+TEST_F(MainFormTest, NumbersOutOfRangeAreSaidOnceAtStartAndClamped) {
+    const struct {
+        const char* maxPixel;
+        const char* maxColumn;
+        int32_t pixelUsed, columnUsed;
+        const char* said;  // between the path and the last line; empty: nothing is said
+    } cases[] = {
+        {"300", "1000", 300, 1000, ""},
+        {"0", "6", 1, 6, "MaxPixel=0 (1..65535): 1"},
+        {"70000", "-1", 65535, 1, "MaxPixel=70000 (1..65535): 65535\nMaxColumn=-1 (1..1000): 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        Write("MaxPixel", c.maxPixel);
+        Write("MaxColumn", c.maxColumn);
+        const std::string before = test::ReadFile(SettingsFile());
+        auto form = MakeForm();
+        EXPECT_EQ(form->Options().MaxPixel, c.pixelUsed);
+        EXPECT_EQ(form->Options().MaxColumn, c.columnUsed);
+        const std::vector<std::string> expected =
+            c.said[0] ? std::vector<std::string>{"設定ﾌｧｲﾙに範囲外の値があります.\n" + SettingsFile() + "\n" + c.said +
+                                                 "\n範囲内の値を使用します."}
+                      : std::vector<std::string>{};
+        EXPECT_EQ(*shown, expected);
+        EXPECT_EQ(test::ReadFile(SettingsFile()), before);  // nothing written until the user stores
+    }
 }
 
 TEST_F(MainFormTest, PlacementIsRestoredFromAndSavedToTheSettingsFile) {
@@ -224,6 +257,40 @@ TEST_F(MainFormTest, HelpItemFollowsTheHelpFile) {
     EXPECT_FALSE(form->Help2->isEnabled());
 }
 
+TEST_F(MainFormTest, HelpThatCannotBeOpenedSaysSoAsShowListDoes) {
+    auto form = MakeForm();
+    test::WriteFile(dir / "htmlimglist.TXT", "ﾍﾙﾌﾟ");
+    const struct {
+        OpenResult now;    // what the open says at once
+        OpenResult later;  // what the desktop says once started (Opened: nothing)
+        const char* box;   // the box shown; empty: none
+    } cases[] = {
+        {OpenResult::Opened, OpenResult::Opened, ""},
+        {OpenResult::NotAssociated, OpenResult::Opened, "htmlimglist.TXT は関連付けられていません."},
+        {OpenResult::NotFound, OpenResult::Opened, "指定されたファイルが見つかりませんでした。\nhtmlimglist.TXT"},
+        {OpenResult::Opened, OpenResult::NotAssociated, "htmlimglist.TXT は関連付けられていません."},
+    };
+    for (const auto& c : cases) {
+        shown->clear();
+        *openResult = c.now;
+        form->Help2Click();
+        ASSERT_TRUE(*openedLater);
+        if (c.later != OpenResult::Opened) (*openedLater)(c.later);
+        EXPECT_EQ(*shown, c.box[0] ? std::vector<std::string>{c.box} : std::vector<std::string>{}) << c.box;
+    }
+    // A page that the desktop finds no program for after starting is said too.
+    shown->clear();
+    *openResult = OpenResult::Opened;
+    form->B1Click();
+    (*openedLater)(OpenResult::NotAssociated);
+    EXPECT_EQ(*shown, std::vector<std::string>{"index.html は関連付けられていません."});
+    // A window gone by then says nothing.
+    form->B1Click();
+    const OpenFailedLater late = *openedLater;
+    form.reset();
+    late(OpenResult::NotAssociated);
+}
+
 TEST_F(MainFormTest, ProgramFilesLieBesideTheExecutable) {
     struct Case {
         const char* executable;
@@ -273,12 +340,32 @@ TEST_F(MainFormTest, DesktopOpenerStartsTheHandlerInTheWorkingFolder) {
     test::WriteFile(page, "<html>");
 
     DesktopOpener opener;
-    EXPECT_EQ(opener.Open(dir / "pics/missing.html", program), OpenResult::NotFound);
-    EXPECT_EQ(opener.Open(page, program), OpenResult::Opened);
-    qputenv("PATH", path);
-    for (int i = 0; i < 500 && !test::FileExists(record); ++i) QThread::msleep(10);
+    std::vector<OpenResult> heard;
+    const auto hear = [&heard](OpenResult result) { heard.push_back(result); };
+    EXPECT_EQ(opener.Open(dir / "pics/missing.html", program, hear), OpenResult::NotFound);
+    EXPECT_EQ(opener.Open(page, program, hear), OpenResult::Opened);
+    for (int i = 0; i < 500 && !test::FileExists(record); ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
     ASSERT_TRUE(test::FileExists(record)) << "the fake xdg-open did not run";
     EXPECT_EQ(test::ReadFile(record), program + "\nfile://" + page + "\n");
+
+    // An xdg-open that finds no program (status 3) or no file (2) says so
+    // once it ends; the window never waits for it.
+    for (const auto& [status, expected] : {std::pair{3, OpenResult::NotAssociated}, std::pair{2, OpenResult::NotFound},
+                                           std::pair{4, OpenResult::NotAssociated}}) {
+        test::WriteFile(fakeBin + "/xdg-open", "#!/bin/sh\nexit " + std::to_string(status) + "\n");
+        heard.clear();
+        EXPECT_EQ(opener.Open(page, program, hear), OpenResult::Opened);
+        for (int i = 0; i < 500 && heard.empty(); ++i) {
+            QCoreApplication::processEvents();
+            QThread::msleep(10);
+        }
+        EXPECT_EQ(heard, std::vector<OpenResult>{expected}) << status;
+    }
+    qputenv("PATH", path);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(MainFormTest, EveryCaptionShowsWholeInBothLanguages) {

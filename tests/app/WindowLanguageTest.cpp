@@ -61,6 +61,8 @@ TEST(WindowLanguageTest, CaptionsAndMessagesAreInTheLanguageOfTheEnvironment) {
         {about.windowTitle(), "ﾊﾞｰｼﾞｮﾝ情報", "About"},
         {about.Label1->text(), "HTML画像ﾘｽﾄ作成ﾂｰﾙ", "HTML Image List Maker"},
         {RunMessageText({RunMessageId::NotAFolder, "/x", ""}), "ﾌｫﾙﾀﾞではありません.\n/x", "This is not a folder.\n/x"},
+        {RunMessageText({RunMessageId::FolderMissing, "/x", ""}), "ﾌｫﾙﾀﾞがありません.\n/x",
+         "This folder does not exist.\n/x"},
     };
     for (const Caption& c : captions) {
         EXPECT_EQ(c.shown.toStdString(), english ? c.english : c.japanese);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <sstream>
 
 #include "cli/CliOptions.h"
 #include "cli/MessageText.h"
@@ -27,6 +29,7 @@ TEST(CliTest, SetOverridesAreCheckedWhileParsingAndAppliedInOrder) {
 
     const std::vector<std::vector<std::string>> refused = {
         {"--set", "Nope=1", "dir"}, {"--set", "MaxPixel=big", "dir"}, {"--set", "MaxPixel", "dir"},
+        {"--set", "MaxPixel=0", "dir"}, {"--set", "SubImageColmn=1001", "dir"},
         {"--set"},                  {"--settings"},                   {"--bogus", "dir"},
         {},
     };
@@ -58,14 +61,77 @@ TEST(CliTest, EnglishOnlyWhereTheEnvironmentSpeaksIt) {
         {nullptr, nullptr, nullptr, "eng", CliLanguage::Japanese},
         {"en", nullptr, nullptr, "ja_JP.UTF-8", CliLanguage::English},
         {"ja", nullptr, nullptr, "en_US.UTF-8", CliLanguage::Japanese},
+        // either language in any case; any other value leaves it to the locale
+        {"EN", nullptr, nullptr, "ja_JP.UTF-8", CliLanguage::English},
+        {"Ja", nullptr, nullptr, "en_US.UTF-8", CliLanguage::Japanese},
+        {"en_GB.UTF-8", nullptr, nullptr, "C", CliLanguage::English},
+        {"xx", nullptr, nullptr, "en_US.UTF-8", CliLanguage::English},
+        {"xx", nullptr, nullptr, "ja_JP.UTF-8", CliLanguage::Japanese},
+        {"eng", "en_GB.UTF-8", nullptr, nullptr, CliLanguage::English},
+        {"", nullptr, nullptr, "en_US.UTF-8", CliLanguage::English},
     };
     for (const auto& c : cases) {
         const std::pair<const char*, const char*> vars[] = {
             {"HTMLIMGLIST_LANG", c.chosen}, {"LC_ALL", c.all}, {"LC_MESSAGES", c.messages}, {"LANG", c.lang}};
         for (auto [name, value] : vars) value ? setenv(name, value, 1) : unsetenv(name);
-        EXPECT_EQ(LanguageOfEnvironment(), c.expected) << (c.lang ? c.lang : "-");
+        EXPECT_EQ(LanguageOfEnvironment(), c.expected)
+            << (c.chosen ? c.chosen : "-") << " / " << (c.lang ? c.lang : "-");
     }
     for (const char* name : {"HTMLIMGLIST_LANG", "LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
+}
+
+TEST(CliTest, HelpGivesEveryConditionItsDefaultValuesAndMeaning) {
+    const std::string help = UsageText();
+    for (const OptionField& field : OptionFields()) {
+        std::string meaning = field.meaning;
+        std::replace(meaning.begin(), meaning.end(), '`', '\'');
+        meaning = meaning.substr(0, meaning.find(' ', 40));  // the part before any wrap
+        const std::string head = std::string("\n  ") + field.name + " = " + field.defaultText + " (" +
+                                 OptionValuesText(field) + ")\n      " + meaning;
+        EXPECT_NE(help.find(head), std::string::npos) << head;
+    }
+    for (const char* values : {"MaxPixel = 200 (1..65535)", "MaxColumn = 6 (1..1000)", "SubImageColmn = 2 (1..1000)",
+                               "SubImageMaxSize = 640 (1..65535)", "ZoomImage = 0 (0/1)"}) {
+        EXPECT_NE(help.find(values), std::string::npos) << values;
+    }
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+}
+
+TEST(CliTest, PagesAndFilesNotListedAreReportedInTheRunsLanguage) {
+    ListResult full;
+    full.pagePath = "/a/\x1b.html";
+    full.status = PageStatus::Saved;
+    full.cells = 1;
+    ListResult reduced = full;
+    reduced.pagePath = "/index.html";
+    reduced.cells = 12;
+    reduced.copiesMade = 9;
+    reduced.copiesKept = 2;
+    reduced.copiesNotMade = 1;
+    const std::vector<std::string> seven = {"a", "b", "c", "d", "e", "f", "g"};
+    const struct {
+        std::string shown, expected;
+    } cases[] = {
+        {PageWrittenText(full, CliLanguage::Japanese), "ﾘｽﾄを作成しました. /a/\\x1b.html: 1ｾﾙ"},
+        {PageWrittenText(full, CliLanguage::English), "Page written: /a/\\x1b.html: 1 cell"},
+        {PageWrittenText(reduced, CliLanguage::Japanese),
+         "ﾘｽﾄを作成しました. /index.html: 12ｾﾙ, 縮小画像 作成9 既存2 未作成1"},
+        {PageWrittenText(reduced, CliLanguage::English),
+         "Page written: /index.html: 12 cells, reduced copies: 9 made, 2 kept, 1 not made"},
+        {NotListedText(NotListedReason::NoEndMarker, {"cut.jpg"}, false, CliLanguage::Japanese),
+         "画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが1個あります(終了ﾏｰｶｰがありません): cut.jpg"},
+        {NotListedText(NotListedReason::NoEndMarker, {"cut.jpg"}, false, CliLanguage::English),
+         "1 file looks like an image but was not listed (no end-of-image marker): cut.jpg"},
+        {NotListedText(NotListedReason::NoSize, seven, false, CliLanguage::Japanese),
+         "画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが7個あります(ﾍｯﾀﾞにｻｲｽﾞがありません): a, b, c, d, e 他2個(-vで全て表示)"},
+        {NotListedText(NotListedReason::NoSize, seven, false, CliLanguage::English),
+         "7 files look like images but were not listed (no size in the header): a, b, c, d, e and 2 more "
+         "(-v names them all)"},
+        {NotListedText(NotListedReason::NoSize, seven, true, CliLanguage::Japanese),
+         "画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが7個あります(ﾍｯﾀﾞにｻｲｽﾞがありません):"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.shown, c.expected);
 }
 
 TEST(CliTest, InterruptBecomesTheAbortCommand) {

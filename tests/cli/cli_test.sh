@@ -25,6 +25,17 @@ check "unknown condition named in the message" grep -q "NoSuch" "$work/err"
 check "non-numeric number refused with status 2" test $rc -eq 2
 "$cli" --set MaxColumn "$folder" 2>/dev/null; rc=$?
 check "--set without = refused" test $rc -eq 2
+# Numbers outside their range: refused with status 2, naming the range.
+while read -r assignment range; do
+    "$cli" --set "$assignment" "$folder" 2>"$work/err"; rc=$?
+    check "--set $assignment refused with status 2" test $rc -eq 2
+    check "--set $assignment: the range is named" grep -q "from $range" "$work/err"
+done <<'ROWS'
+MaxPixel=0 1 to 65535
+SubImageMaxSize=65536 1 to 65535
+MaxColumn=0 1 to 1000
+SubImageColmn=1001 1 to 1000
+ROWS
 check "nothing written by refused runs" test ! -e "$folder/index.html"
 "$cli" "$folder/readme.txt" 2>/dev/null; rc=$?
 check "a file is not a folder" test $rc -eq 2
@@ -33,12 +44,29 @@ check "no folder given" test $rc -eq 2
 
 "$cli" --set MaxColumn=4 --set DisplayFileSize=1 "$folder" 2>"$work/err"; rc=$?
 check "plain run succeeds" test $rc -eq 0
-check "quiet without a terminal" test ! -s "$work/err"
+check "no progress without a terminal, one line for the page" test "$(wc -l < "$work/err")" -eq 1
 check "page written" test -s "$folder/index.html"
 check "four cells in the first row" test "$(grep -c '^<td>' "$folder/index.html")" -eq 6
 check "rows of four" test "$(grep -c '^<tr>' "$folder/index.html")" -eq 2
 check "file sizes shown" grep -q 'Byte' "$folder/index.html"
 check "CR LF line ends" test "$(tr -cd '\r' < "$folder/index.html" | wc -c)" -eq "$(wc -l < "$folder/index.html")"
+
+# Each page written gets a line on stderr in the run's language, with its
+# cells and, for reduced copies, what became of them; -q leaves it out.
+while IFS='|' read -r environment expected; do
+    env -u HTMLIMGLIST_LANG -u LC_ALL -u LC_MESSAGES -u LANG $environment "$cli" --set MakeSmallImage=1 "$folder" 2>"$work/err" >/dev/null
+    check "page lines under $environment" grep -qxF "$expected" "$work/err"
+done <<ROWS
+HTMLIMGLIST_LANG=en|Page written: $work/album/index.html: 6 cells, reduced copies: 6 made, 0 kept, 0 not made
+HTMLIMGLIST_LANG=en|Page written: $folder/index.html: 6 cells
+LANG=C|ﾘｽﾄを作成しました. $work/album/index.html: 6ｾﾙ, 縮小画像 作成0 既存6 未作成0
+HTMLIMGLIST_LANG=xx LANG=ja_JP.UTF-8|ﾘｽﾄを作成しました. $folder/index.html: 6ｾﾙ
+HTMLIMGLIST_LANG=EN LANG=ja_JP.UTF-8|Page written: $folder/index.html: 6 cells
+HTMLIMGLIST_LANG=xx LC_ALL=en_US.UTF-8|Page written: $folder/index.html: 6 cells
+ROWS
+"$cli" -q "$folder" 2>"$work/err"
+check "-q: no line for the page" test ! -s "$work/err"
+rm -f "$work/album/"*.JPG "$work/album/"*.jpg "$work/album/"*.gif "$work/album/index.html"
 
 rm "$folder/index.html"
 "$cli" --quiet --set MakeSmallImage=1 "$folder"; rc=$?
@@ -74,17 +102,36 @@ cp "$folder/P1010001.JPG" "$work/odd/good.jpg"
 head -c 2000 "$folder/P1010001.JPG" > "$work/odd/cut.jpg"
 head -c 2000 "$folder/P1010001.JPG" > "$work/odd/"$'\e]0;owned\a\e[2J.jpg'
 { cat "$folder/P1010001.JPG"; printf 'trailing bytes'; } > "$work/odd/padded.jpg"
-"$cli" "$work/odd" 2>"$work/err"; rc=$?
+HTMLIMGLIST_LANG=en "$cli" "$work/odd" 2>"$work/err"; rc=$?
 check "lookalikes do not fail the run" test $rc -eq 0
 check "lookalikes counted with their reason" grep -q "^3 files look like images but were not listed (no end-of-image marker): " "$work/err"
 check "their names escaped" grep -qF '\x1b]0;owned\x07\x1b[2J.jpg' "$work/err"
 check "no control character reaches the terminal" test "$(tr -d '\n' < "$work/err" | tr -cd '\000-\037\177' | wc -c)" -eq 0
+for lang in ja C; do
+    env -u HTMLIMGLIST_LANG -u LC_ALL -u LC_MESSAGES LANG=$lang "$cli" "$work/odd" 2>"$work/err"
+    check "lookalikes counted in Japanese under LANG=$lang" \
+        grep -q "^画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが3個あります(終了ﾏｰｶｰがありません): " "$work/err"
+done
 "$cli" -v "$work/odd" 2>"$work/err"
 check "-v names each on its own line" grep -q "^  padded.jpg$" "$work/err"
 "$cli" -q "$work/odd" 2>"$work/err"
 check "-q keeps quiet about them" test ! -s "$work/err"
-"$cli" --set MakeSmallImage=1 "$work/odd" 2>"$work/err"
+HTMLIMGLIST_LANG=en "$cli" --set MakeSmallImage=1 "$work/odd" 2>"$work/err"
 check "both lists of a reduced run count each file once" grep -q "^3 files look like images" "$work/err"
+
+# A settings file's numbers out of range are moved into it, with one line
+# naming them, and the run goes on; in range, the file is left as it was.
+printf '[Parameters]\r\nMaxPixel=0\r\nMaxColumn=5000\r\n' > "$work/range.INI"
+cp "$work/range.INI" "$work/range.keep"
+"$cli" --settings "$work/range.INI" "$folder" 2>"$work/err"; rc=$?
+check "out-of-range settings run with status 0" test $rc -eq 0
+check "one line about them" test "$(grep -c "out of range" "$work/err")" -eq 1
+check "the line names each with its range and the value used" grep -qF \
+    "MaxPixel=0 (1..65535): 1; MaxColumn=5000 (1..1000): 1000" "$work/err"
+check "the values used" grep -q 'height=1 width=1>' "$folder/index.html"
+check "the settings file is left as it was" cmp -s "$work/range.INI" "$work/range.keep"
+"$cli" --settings "$work/range.INI" --set MaxPixel=10 --set MaxColumn=3 "$folder" 2>"$work/err"
+check "no line for values that --set replaces" test "$(grep -c "out of range" "$work/err")" -eq 0
 
 # Settings: another file by name, --save storing the merged conditions.
 printf '[Parameters]\r\nMaxColumn=2\r\n' > "$work/other.INI"
@@ -166,11 +213,39 @@ mkdir -p "$work/many"
 for n in one two three; do cp -r "$samples" "$work/many/$n"; done
 "$cli" -q "$work/many/one" "$work/many/two" 2>"$work/err"; rc=$?
 check "two folders in one call" test $rc -eq 0 -a -s "$work/many/one/index.html" -a -s "$work/many/two/index.html"
-"$cli" -q "$work/many/three" "$work/many/nothing-here" 2>/dev/null; rc=$?
-check "a folder that is not there refuses the call before any run" test $rc -eq 2 -a ! -e "$work/many/three/index.html"
+# A folder that is not there fails its own run only (xargs over what find
+# listed a moment ago): the others run, and it is named in the run's language.
+rm -f "$work/many/one/index.html" "$work/many/two/index.html"
+HTMLIMGLIST_LANG=en "$cli" -q "$work/many/one" "$work/many/nothing-here" "$work/many/two" 2>"$work/err"; rc=$?
+check "a missing folder gives status 1" test $rc -eq 1
+check "the folders before and after it are run" test -s "$work/many/one/index.html" -a -s "$work/many/two/index.html"
+check "it is reported as missing" test "$(cat "$work/err")" = "This folder does not exist.
+$work/many/nothing-here"
+HTMLIMGLIST_LANG=ja "$cli" -q "$work/many/nothing-here" 2>"$work/err"; rc=$?
+check "in Japanese too, with status 1" test $rc -eq 1 -a "$(head -n 1 "$work/err")" = "ﾌｫﾙﾀﾞがありません."
+"$cli" -q "$work/many/three" "$folder/readme.txt" 2>/dev/null; rc=$?
+check "something that is no folder refuses the call before any run" test $rc -eq 2 -a ! -e "$work/many/three/index.html"
 "${unprivileged[@]}" "$cli" -q "$work/locked" "$work/many/three" 2>/dev/null; rc=$?
 check "the worst status of the runs" test $rc -eq 1
 check "a failed run does not stop the next" test -s "$work/many/three/index.html"
+# A file size limit (ulimit -f) makes the page's write fail with EFBIG as a
+# full disk would: the old page stays, no temporary file is left, status 1.
+mkdir -p "$work/limited"
+cp "$folder"/*.JPG "$folder"/*.gif "$work/limited/"
+printf 'the old page' > "$work/limited/index.html"
+( ulimit -f 1; HTMLIMGLIST_LANG=en exec "$cli" --set DisplayFileSize=1 --set DisplayDateTime=1 "$work/limited" ) \
+    2>"$work/err"; rc=$?
+check "a page over the file size limit gives status 1" test $rc -eq 1
+check "the reason is given" grep -q "could not write the page $work/limited/index.html: File too large" "$work/err"
+check "the old page is left as it was" test "$(cat "$work/limited/index.html")" = "the old page"
+check "no temporary file is left" test -z "$(find "$work/limited" -name '.*.tmp')"
+
+# --help and --version that cannot be written fail.
+for option in --help --version; do
+    "$cli" $option >/dev/full 2>"$work/err"; rc=$?
+    check "$option to a full device gives status 1" test $rc -eq 1 -a -s "$work/err"
+done
+
 maker=$(dirname "$cli")/htmlimglist-makecorpus
 if [ -x "$maker" ]; then
     mkdir -p "$work/big/photos" "$work/small"

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -126,16 +127,32 @@ TEST_F(SettingFormTest, GreyedTimeSwitchIsStillStored) {
     EXPECT_FALSE(options.DisplayDateTime);
 }
 
-TEST_F(SettingFormTest, NumbersAreTakenByTheLeadingNumberRule) {
-    const std::pair<const char*, int32_t> cases[] = {
-        {" 12px", 12}, {"abc", 0}, {"", 0}, {"-3", -3}, {"１２", 0}, {"\t+7 8", 7}, {"　12", 0},
+TEST_F(SettingFormTest, NumbersAreTakenByTheLeadingNumberRuleWithinTheirRange) {
+    const struct {
+        const char* field;
+        const char* text;
+        int32_t expected;
+    } cases[] = {
+        {"MaxColumn", " 12px", 12}, {"MaxColumn", "\t+7 8", 7},
+        // No number, or one below the range: the lowest value, 1.
+        {"MaxColumn", "abc", 1}, {"MaxColumn", "", 1}, {"MaxColumn", "-3", 1}, {"MaxColumn", "１２", 1},
+        {"MaxColumn", "　12", 1}, {"MaxColumn", "0", 1},
+        // Above it: the highest.
+        {"MaxColumn", "1000", 1000}, {"MaxColumn", "1001", 1000}, {"SubImageColmn", "99999", 1000},
+        {"MaxPixel", "65535", 65535}, {"MaxPixel", "65536", 65535}, {"SubImageMaxSize", "0", 1},
+        {"MaxPixel", "2147483648", 1},  // the low 32 bits, INT32_MIN: below the range
     };
-    for (const auto& [text, expected] : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " \"" + c.text + '"');
         TSettingForm form(options, profile, nullptr);
-        form.Edit3->setText(QString::fromUtf8(text));
+        const std::pair<const char*, QLineEdit*> edits[] = {
+            {"MaxPixel", form.Edit2}, {"MaxColumn", form.Edit3}, {"SubImageColmn", form.Edit4},
+            {"SubImageMaxSize", form.Edit5}};
+        for (const auto& [field, edit] : edits)
+            if (std::string_view(field) == c.field) edit->setText(QString::fromUtf8(c.text));
         form.BitBtn1->click();
-        EXPECT_EQ(options.MaxColumn, expected) << '"' << text << '"';
-        EXPECT_EQ(Entry("MaxColumn"), std::to_string(expected)) << '"' << text << '"';
+        EXPECT_EQ(options.*FindOptionField(c.field)->number, c.expected);
+        EXPECT_EQ(Entry(c.field), std::to_string(c.expected));
     }
     // Out of the 32-bit range: the low 32 bits, read as signed.
     EXPECT_EQ(EditBoxNumber("4294967297"), 1);
@@ -216,13 +233,27 @@ TEST_F(SettingFormTest, MouseOverControlsSetsOrClearsTheStatusBar) {
     TSettingForm form(options, profile, nullptr);
     MoveMouseOver(form.CheckBox6);
     EXPECT_EQ(form.StatusText(), QStringLiteral("5桁の数値ﾌｫﾙﾀﾞをまたがって連続に作成します。"));
-    for (QWidget* keeps : {static_cast<QWidget*>(form.Edit1), static_cast<QWidget*>(form.Edit2),
-                           static_cast<QWidget*>(form.Edit3), static_cast<QWidget*>(form.Label1),
-                           static_cast<QWidget*>(form.Label2), static_cast<QWidget*>(form.Label3),
-                           static_cast<QWidget*>(form.BitBtn1), static_cast<QWidget*>(form.BitBtn3)}) {
-        MoveMouseOver(keeps);
-        EXPECT_FALSE(form.StatusText().isEmpty()) << keeps->metaObject()->className();
+    // Every control without a hint of its own empties the bar: the list-name
+    // box, the number boxes, their labels, the buttons, the check boxes
+    // without hints and the group frames.
+    const std::vector<QWidget*> hinted = {form.CheckBox1, form.CheckBox2, form.CheckBox3,  form.CheckBox4,
+                                          form.CheckBox5, form.CheckBox6, form.CheckBox7,  form.CheckBox8,
+                                          form.CheckBox9, form.CheckBox12, form.CheckBox13, form.CheckBox14};
+    int unhinted = 0;
+    for (QWidget* control : form.findChildren<QWidget*>()) {
+        if (control == form.StatusBar1 || form.StatusBar1->isAncestorOf(control) || !control->isEnabled()) continue;
+        MoveMouseOver(form.CheckBox6);
+        MoveMouseOver(control);
+        const bool hint = std::find(hinted.begin(), hinted.end(), control) != hinted.end();
+        EXPECT_EQ(form.StatusText().isEmpty(), !hint) << control->metaObject()->className() << " "
+                                                      << control->objectName().toStdString();
+        unhinted += hint ? 0 : 1;
     }
+    EXPECT_GE(unhinted, 12);  // Edit1..3, Label1..3, three buttons, CheckBox10, two group frames
+    MoveMouseOver(form.CheckBox6);
+    MoveMouseOver(form.Edit1);
+    EXPECT_TRUE(form.StatusText().isEmpty());
+
     MoveMouseOver(form.CheckBox2);
     EXPECT_EQ(form.StatusText(), QStringLiteral("5桁の数値のﾌｫﾙﾀを指定した場合のみ有効です。"));
     MoveMouseOver(form.GroupBox1);

@@ -27,11 +27,20 @@ struct SetCase {
     std::string_view text;
     bool accepted;
     const char* stored;  // OptionValueText afterwards
+    const char* said = "";  // part of the message when refused
 };
 
 TEST(GenerationOptionsTest, SetFromText) {
     const SetCase cases[] = {
-        {"MaxColumn", "4", true, "4"},         {"maxcolumn", "-3", true, "-3"},
+        {"MaxColumn", "4", true, "4"},
+        // Numbers outside their range are refused, naming it.
+        {"maxcolumn", "-3", false, "6", "MaxColumn must be from 1 to 1000, not -3"},
+        {"MaxColumn", "0", false, "6", "from 1 to 1000"},   {"MaxColumn", "1", true, "1"},
+        {"MaxColumn", "1000", true, "1000"},              {"MaxColumn", "1001", false, "6", "from 1 to 1000"},
+        {"SubImageColmn", "0", false, "2", "from 1 to 1000"}, {"SubImageColmn", "1000", true, "1000"},
+        {"MaxPixel", "0", false, "200", "from 1 to 65535"}, {"MaxPixel", "65535", true, "65535"},
+        {"MaxPixel", "65536", false, "200", "MaxPixel must be from 1 to 65535, not 65536"},
+        {"SubImageMaxSize", "65536", false, "640", "from 1 to 65535"}, {"SubImageMaxSize", "1", true, "1"},
         {"MaxPixel", "+640", true, "640"},     {"MaxPixel", "12abc", false, "200"},
         {"MaxPixel", "", false, "200"},        {"MaxPixel", " 5", false, "200"},
         {"MaxPixel", "2147483648", false, "200"}, {"MaxPixel", "0x10", false, "200"},
@@ -53,6 +62,7 @@ TEST(GenerationOptionsTest, SetFromText) {
         std::string error;
         EXPECT_EQ(SetOptionFromText(options, *field, c.text, error), c.accepted);
         EXPECT_EQ(error.empty(), c.accepted);
+        EXPECT_NE(error.find(c.said), std::string::npos) << error;
         EXPECT_EQ(OptionValueText(options, *field), c.stored);
     }
     EXPECT_EQ(FindOptionField("NoSuchField"), nullptr);

@@ -1,6 +1,7 @@
 #include "listgen/RunDriver.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -205,6 +206,34 @@ TEST_F(RunDriverTest, DroppedFolderRunsWithTheCurrentOptionsAndADroppedFileDoesN
     EXPECT_EQ(writer.SelectedFolder(), folder);
     EXPECT_TRUE(FileExists(folder + "/index.html"));
     EXPECT_EQ(view.events, (std::vector<std::string>{"front", "start", "end"}));
+}
+
+TEST_F(RunDriverTest, AFolderToRunSaysWhetherItIsMissingOrNoFolder) {
+    const std::string folder = Folder("given/here", 1);
+    const std::string file = dir / "given/file.jpg";
+    WriteFile(file, SmallJpeg(1, 1));
+    const std::string dangling = dir / "given/link";
+    ASSERT_EQ(symlink("gone", dangling.c_str()), 0);
+    struct Case {
+        std::string path;
+        RunOutcome outcome;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {folder, RunOutcome::Done, {}},
+        {dir / "given/gone", RunOutcome::FolderMissing, {"FolderMissing " + (dir / "given/gone")}},
+        {dangling, RunOutcome::FolderMissing, {"FolderMissing " + dangling}},
+        {file, RunOutcome::NotAFolder, {"NotAFolder " + file}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        view.messages.clear();
+        FolderListWriter writer(options, view);
+        RunDriver driver(options, writer, view, profile);
+        EXPECT_EQ(driver.RunFolder(c.path), c.outcome);
+        EXPECT_EQ(view.messages, c.messages);
+    }
+    EXPECT_TRUE(FileExists(folder + "/index.html"));
+    EXPECT_FALSE(FileExists(dir / "given/index.html"));
 }
 
 TEST_F(RunDriverTest, OverlongSeriesPathIsRefusedNotCut) {

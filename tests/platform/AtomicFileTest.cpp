@@ -51,31 +51,35 @@ TEST(AtomicFileTest, FailureLeavesWhatStoodThere) {
 
 TEST(AtomicFileTest, TemporaryFileNames) {
     const std::string n200(200, 'n');
+    const std::string tag = ".htmlimglist-";
+    const std::string hex = "0123456789abcdef";
     struct Case {
         std::string name;
         bool ours;
     };
     const Case cases[] = {
-        {".index.html.1234.0.56789.tmp", true},
-        {".a.1.0.0.tmp", true},
-        {"." + n200 + ".1.2.3.tmp", true},
-        {".00001.1.2.3.tmp", true},             // digits and dots in the name part
-        {".notes.1.2.3.tmp", true},             // a user's file may look like ours
-        {"index.html.1.2.3.tmp", false},        // no leading dot
-        {"." + n200 + "n.1.2.3.tmp", false},    // 201-byte name part
-        {"..1.2.3.tmp", false},                 // empty name part
-        {".1.2.3.tmp", false},                  // one number short
-        {".a.1x.2.3.tmp", false},
-        {".a.1.2.3a.tmp", false},
-        {".a.1.2.123456.tmp", false},           // random part of 6 digits
-        {".a.-1.2.3.tmp", false},
-        {".a.1.+2.3.tmp", false},
-        {".a..2.3.tmp", false},
-        {".a.1.2..tmp", false},
-        {".a.1.2.\xd9\xa3.tmp", false},         // an Arabic-Indic digit
-        {".a.1.2.3", false},
-        {".a.1.2.3.TMP", false},
-        {".a.1.2.3.tmp~", false},
+        {".index.html" + tag + hex + ".tmp", true},
+        {".a" + tag + "ffffffffffffffff.tmp", true},
+        {"." + n200 + tag + hex + ".tmp", true},
+        {".00001.1.2" + tag + hex + ".tmp", true},       // digits and dots in the name part
+        {".x" + tag + hex + tag + hex + ".tmp", true},   // the tag in the name part
+        // A user's files that only look like temporary files are never ours.
+        {".backup.2024.12.01.tmp", false},
+        {".notes.1.2.3.tmp", false},
+        {".index.html.1234.0.56789.tmp", false},         // what earlier versions wrote: no mark
+        {".a.htmlimglist.1.2.3.tmp", false},
+        // The mark, but not in our form.
+        {"index.html" + tag + hex + ".tmp", false},      // no leading dot
+        {"." + n200 + "n" + tag + hex + ".tmp", false},  // 201-byte name part
+        {"." + tag + hex + ".tmp", false},               // empty name part
+        {".a" + tag + hex.substr(1) + ".tmp", false},    // 15 digits
+        {".a" + tag + hex + "0.tmp", false},             // 17 digits
+        {".a" + tag + "0123456789ABCDEF.tmp", false},    // upper case
+        {".a" + tag + "0123456789abcdeg.tmp", false},
+        {".a.HTMLIMGLIST-" + hex + ".tmp", false},
+        {".a" + tag + hex, false},
+        {".a" + tag + hex + ".TMP", false},
+        {".a" + tag + hex + ".tmp~", false},
         {"", false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsTemporaryFileName(c.name), c.ours) << c.name;
@@ -101,27 +105,36 @@ void Age(const std::string& path, std::chrono::seconds age, int flags = 0) {
 TEST(AtomicFileTest, RemovesOnlyStaleTemporaryFiles) {
     using namespace std::chrono_literals;
     test::TempDir dir;
-    const std::string stale = dir / ".page.html.1.2.3.tmp";
+    const std::string ours = TemporaryFileName("page.html");
+    const std::string stale = dir / ours;
     test::WriteFile(stale, "half a page");
-    test::WriteFile(dir / ".page.html.1.2.4.tmp", "still being written");
+    const std::string fresh = TemporaryFileName("page.html");
+    test::WriteFile(dir / fresh, "still being written");
     test::WriteFile(dir / "page.html", "");
-    test::WriteFile(dir / ".page.html.1.2.tmp", "");  // not our pattern
-    ASSERT_EQ(symlink("page.html", (dir / ".link.1.2.3.tmp").c_str()), 0);
-    dir.Make(".folder.1.2.3.tmp");
+    // A user's files named like temporary files, and one in the form earlier
+    // versions wrote: none of them carries our mark.
+    const char* lookalikes[] = {".backup.2024.12.01.tmp", ".page.html.1.2.3.tmp"};
+    for (const char* name : lookalikes) test::WriteFile(dir / name, "the user's");
+    const std::string link = TemporaryFileName("link");
+    ASSERT_EQ(symlink("page.html", (dir / link).c_str()), 0);
+    const std::string folder = TemporaryFileName("folder");
+    dir.Make(folder);
     dir.Make("sub");
-    test::WriteFile(dir / "sub/.page.html.1.2.3.tmp", "");
-    for (const char* name : {".page.html.1.2.3.tmp", "page.html", ".page.html.1.2.tmp", ".folder.1.2.3.tmp",
-                             "sub/.page.html.1.2.3.tmp"}) {
+    const std::string below = "sub/" + TemporaryFileName("page.html");
+    test::WriteFile(dir / below, "");
+    for (const std::string& name : {ours, std::string("page.html"), std::string(lookalikes[0]),
+                                    std::string(lookalikes[1]), folder, below}) {
         Age(dir / name, 2h);
     }
-    Age(dir / ".link.1.2.3.tmp", 2h, AT_SYMLINK_NOFOLLOW);
+    Age(dir / link, 2h, AT_SYMLINK_NOFOLLOW);
 
     EXPECT_EQ(RemoveStaleTemporaryFiles(dir.path(), 1h), 1);
     EXPECT_FALSE(test::FileExists(stale));
-    for (const char* name : {".page.html.1.2.4.tmp", "page.html", ".page.html.1.2.tmp", ".link.1.2.3.tmp",
-                             ".folder.1.2.3.tmp", "sub/.page.html.1.2.3.tmp"}) {
+    for (const std::string& name : {fresh, std::string("page.html"), std::string(lookalikes[0]),
+                                    std::string(lookalikes[1]), link, folder, below}) {
         EXPECT_TRUE(test::FileExists(dir / name)) << name;
     }
+    for (const char* name : lookalikes) EXPECT_EQ(test::ReadFile(dir / name), "the user's") << name;
     EXPECT_EQ(RemoveStaleTemporaryFiles(dir.path(), 1h), 0);
 
     // A folder that cannot be read, or is no folder, removes nothing.
@@ -130,7 +143,7 @@ TEST(AtomicFileTest, RemovesOnlyStaleTemporaryFiles) {
     const std::string locked = dir / "sub";
     ASSERT_EQ(chmod(locked.c_str(), 0300), 0);  // may be entered, not listed
     EXPECT_EQ(test::WithoutPrivileges([&] { return RemoveStaleTemporaryFiles(locked, 0s); }), 0);
-    EXPECT_TRUE(test::FileExists(dir / "sub/.page.html.1.2.3.tmp"));
+    EXPECT_TRUE(test::FileExists(dir / below));
 }
 
 }  // namespace

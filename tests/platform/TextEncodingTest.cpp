@@ -29,7 +29,7 @@ TEST(TextEncodingTest, Utf8ToCp932) {
 
 TEST(TextEncodingTest, EscapingForTextAndUrls) {
     EXPECT_EQ(EscapeHtmlText("R&D <b>\"q\" 1.jpg"), "R&amp;D &lt;b&gt;&quot;q&quot; 1.jpg");
-    EXPECT_EQ(EscapeHtmlUrl("a b%#?\\\x01\x7F&.jpg"), "a b%25%23%3F%5C%01%7F&amp;.jpg");
+    EXPECT_EQ(EscapeHtmlUrl("a b%#?\\|\x01\x7F&.jpg"), "a b%25%23%3F%5C%7C%01%7F&amp;.jpg");
     // escaping happens before the conversion, so a backslash trail byte of a
     // Shift_JIS character is never percent-encoded
     EXPECT_EQ(PageUrl("\xE3\x82\xBD.jpg"), "\x83\x5C.jpg");
@@ -68,7 +68,10 @@ TEST(TextEncodingTest, NamesInLinksAndText) {
         // control characters, C0, DEL and C1
         {"new\nline\r.jpg", "new%0Aline%0D.jpg", "new&#10;line&#13;.jpg"},
         {"\t\x7F", "%09%7F", "&#9;&#127;"},
-        {"\xC2\x80\xC2\x85", "%C2%80%C2%85", "&#128;&#133;"},
+        // C1 controls: a browser would read "&#128;" as the euro sign
+        {"\xC2\x80\xC2\x85", "%C2%80%C2%85", "&#65533;&#65533;"},
+        {"a\xC2\x9F" "b", "a%C2%9Fb", "a&#65533;b"},
+        {"\xC2\xA0", "&#160;", "&#160;"},                          // U+00A0, just past them: CP932 lacks it
         // bytes that are not UTF-8, alone and between characters
         {"caf\xE9.jpg", "caf%E9.jpg", "caf&#65533;.jpg"},
         {"\xE5\x86\x99\xFF\xE7\x9C\x9F", "\x8E\xCA%FF\x90\x5E", "\x8E\xCA&#65533;\x90\x5E"},
@@ -83,6 +86,11 @@ TEST(TextEncodingTest, NamesInLinksAndText) {
         {"javascript:alert(1).jpg", "./javascript:alert(1).jpg", "javascript:alert(1).jpg"},
         {"C:photo.jpg", "./C:photo.jpg", "C:photo.jpg"},
         {" a:b ", "./ a:b%20", " a:b "},
+        // a letter and '|' at the start would be a drive letter; '|' is
+        // percent-encoded wherever it stands
+        {"C|photo.jpg", "C%7Cphoto.jpg", "C|photo.jpg"},
+        {"C|", "C%7C", "C|"},
+        {"a|b|.jpg", "a%7Cb%7C.jpg", "a|b|.jpg"},
     };
     // The second pass reads each character's answer from the cache.
     for (int pass = 1; pass <= 2; ++pass) {
@@ -97,6 +105,8 @@ TEST(TextEncodingTest, NamesInLinksAndText) {
 TEST(TextEncodingTest, HrefsJoinTheirSegments) {
     EXPECT_EQ(PageHref({"Trip: Kyoto", "a.jpg"}), "./Trip: Kyoto/a.jpg");
     EXPECT_EQ(PageHref({"a", "b:c"}), "a/b:c");  // only the first segment can be a scheme
+    EXPECT_EQ(PageHref({"C|", "a.jpg"}), "C%7C/a.jpg");
+    EXPECT_EQ(PageHref({"..", "x|y", "index.html"}), "../x%7Cy/index.html");
     EXPECT_EQ(PageHref({"..", "00011", "index.html"}), "../00011/index.html");
     EXPECT_EQ(PageHref({" x", "y "}), "%20x/y%20");
     EXPECT_EQ(PageHref({"a ", " b"}), "a / b");  // inner blanks stay

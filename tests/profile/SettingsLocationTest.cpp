@@ -37,6 +37,11 @@ TEST(SettingsLocation, BesideTheProgramElseInTheConfigFolderUnlessOverridden) {
         {{unwritable, "", "relative", dir.path()}, homeFile},
         {{dir / "tool", dir / "mine.ini", dir / "xdg", dir.path()}, dir / "mine.ini"},
         {{unwritable, "", "", ""}, ""},
+        // Installed under /usr: the user's configuration folder, even for
+        // root, who can write /usr/bin.
+        {{"/usr/bin/htmlimglist", "", dir / "xdg", dir.path()}, xdgFile},
+        {{"/usr/local/bin/htmlimglist", "", "", dir.path()}, homeFile},
+        {{"/usr/bin/htmlimglist", dir / "mine.ini", dir / "xdg", dir.path()}, dir / "mine.ini"},
     };
     for (const Case& c : cases) {
         PathResult result = ResolveSettingsFilePath(c.input);
@@ -49,6 +54,16 @@ TEST(SettingsLocation, BesideTheProgramElseInTheConfigFolderUnlessOverridden) {
     EXPECT_EQ(SettingsFilePath().path, "/tmp/override.INI");
     unsetenv("HTMLIMGLIST_INI");
     EXPECT_NE(ExecutablePath().path.find("/profile_tests"), std::string::npos);
+}
+
+TEST(SettingsLocation, InstalledProgramsAreThoseUnderUsr) {
+    const std::pair<std::string_view, bool> cases[] = {
+        {"/usr/bin/htmlimglist", true},          {"/usr/local/bin/htmlimglist", true},
+        {"/usr/games/htmlimglist", true},        {"/usrlocal/bin/htmlimglist", false},
+        {"/opt/usr/bin/htmlimglist", false},     {"/home/me/htmlimglist/build/bin/htmlimglist", false},
+        {"usr/bin/htmlimglist", false},          {"/usr", false},
+    };
+    for (const auto& [executable, installed] : cases) EXPECT_EQ(IsInstalledProgram(executable), installed) << executable;
 }
 
 TEST(SettingsLocation, RefusesPathsTooLongInsteadOfCuttingThem) {

@@ -13,6 +13,7 @@ std::string MessageKey(const RunMessage& message) {
         case RunMessageId::TooShallowTwoLevels: name = "TooShallowTwoLevels"; break;
         case RunMessageId::SeriesEnd: name = "SeriesEnd"; break;
         case RunMessageId::NotAFolder: name = "NotAFolder"; break;
+        case RunMessageId::FolderMissing: name = "FolderMissing"; break;
         case RunMessageId::PathTooLong: name = "PathTooLong"; break;
         case RunMessageId::SaveFailed: name = "SaveFailed"; break;
         case RunMessageId::NotACopy: name = "NotACopy"; break;

@@ -27,7 +27,12 @@ TEST(UiLanguageTest, ChosenByTheVariableThenTheLocaleThenTheUiLanguages) {
         {"en", "ja_JP.UTF-8", {"ja-JP"}, en},
         {"en_GB.UTF-8", "", {}, en},
         {"ja", "en_US.UTF-8", {"en-US"}, ja},
-        {"fr", "en_US.UTF-8", {"en-US"}, ja},  // a language we do not have: the texts as written
+        // Either language in any case; any other value leaves it to the locale.
+        {"EN", "ja_JP.UTF-8", {"ja-JP"}, en},
+        {"JA", "en_US.UTF-8", {"en-US"}, ja},
+        {"fr", "en_US.UTF-8", {"en-US"}, en},
+        {"xx", "ja_JP.UTF-8", {"ja-JP", "en"}, ja},
+        {"eng", "C", {"en"}, ja},
         {"", "C", {"en-US"}, ja},                // LANGUAGE=en under LC_ALL=C
         {"", "C.UTF-8", {"en"}, ja},
         {"", "POSIX", {"en"}, ja},
