@@ -79,6 +79,12 @@ const FolderListWriter::CellPlan& FolderListWriter::PlanAt(std::size_t index) {
         return p;
     }
     source_.Close();
+    // A format no browser shows is listed only through its reduced copy.
+    if (const auto why = p.image->format->WithoutCopies(); why && !options_.MakeSmallImage) {
+        view_.NotListed(selectedFolder_, file.name, *why);
+        p.image.reset();
+        return p;
+    }
     const ImageHeader& header = p.image->header;
     const bool turned = options_.AutoRotate && SwapsSides(header.orientation);
     p.shownWidth = turned ? header.height : header.width;
@@ -233,15 +239,18 @@ bool FolderListWriter::AddCell(const Image& image) {
     if (options_.ImageInfo && header.animated) Insert(row, "<br>Animation");
 
     const FittedSize& fit = plan.fit;
-    const std::string src = PageHref({name});
-    if (reduced || fit.unscaled) {
+    // A picture browsers cannot show is shown by its reduced copy, in the
+    // parent folder, in the list of full-size images too.
+    const bool copyOnly = !reduced && plan.image->format->WithoutCopies().has_value();
+    const std::string src = copyOnly ? PageHref({"..", name}) : PageHref({name});
+    if (reduced || (fit.unscaled && !copyOnly)) {
         Insert(row, "<br><img SRC=\"" + src + "\" NOSAVE>");
     } else {
         Insert(row, Format("<br><img SRC=\"%s\" NOSAVE height=%d width=%d>", src.c_str(), fit.height, fit.width));
     }
 
     // A reduced list links each copy to its full-size image in the folder.
-    const std::string href = reduced ? PageHref({state_.SubFolderName, name}) : src;
+    const std::string href = reduced ? PageHref({state_.SubFolderName, name}) : PageHref({name});
     Insert(row, "<br><a href=\"" + href + "\">" + PageText(displayName) + "</a>");
 
     if (options_.DisplayImageSize) {

@@ -107,6 +107,11 @@ public:
     // begins like a file of this format.
     virtual std::optional<NotListedReason> Sniff(ProbeSource& source) const = 0;
 
+    // For a format browsers cannot show as an image: why its files get no
+    // cell unless reduced copies are made (a page then shows the copy).
+    // Nothing for a format browsers show as it is.
+    virtual std::optional<NotListedReason> WithoutCopies() const { return std::nullopt; }
+
     // Decodes the picture (the first frame or default image of an
     // animation) and reduces it to the target. False, with the report's
     // error, when the source cannot be read or decoded, is over the limit,
