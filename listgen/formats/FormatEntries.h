@@ -10,5 +10,7 @@ const ImageFormat& JpegFormat();
 const ImageFormat& GifFormat();
 const ImageFormat& PngFormat();
 const ImageFormat& WebpFormat();
+const ImageFormat& HeicFormat();
+const ImageFormat& AvifFormat();
 
 }  // namespace htmlimglist

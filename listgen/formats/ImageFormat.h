@@ -19,7 +19,7 @@ namespace htmlimglist {
 
 // The formats, numbered as a run has always counted them (JPEG kind 1, GIF
 // kind 2).
-enum class ImageKind : int { Jpeg = 1, Gif = 2, Png = 3, Webp = 4 };
+enum class ImageKind : int { Jpeg = 1, Gif = 2, Png = 3, Webp = 4, Heic = 5, Avif = 6 };
 
 // The condition under which a run lists a format's files.
 enum class FormatGroup {
@@ -48,17 +48,19 @@ struct ImageHeader {
     int orientation = 1;
     // The type text a cell shows: the last APP0/APP1 identifier of a JPEG
     // with "1" or "2" for its process, the six signature bytes of a GIF,
-    // "PNG", "WebP".
+    // "PNG", "WebP", "HEIC", "AVIF".
     std::string typeText;
-    // The "Animation" mark: a looping GIF, an animated PNG or WebP.
+    // The "Animation" mark: a looping GIF, an animated PNG or WebP, a HEIF
+    // image sequence or a HEIF file of several pictures.
     bool animated = false;
 };
 
 // Why a file that begins like an image got no cell.
 enum class NotListedReason {
-    NoEndMarker,  // its last bytes are not the end marker: cut short, or bytes follow it
-    NoSize,       // its header gives no size the probe reads (another JPEG process, say)
-    Damaged,      // its signature is right but what follows is not (a cut or damaged PNG, say)
+    NoEndMarker,      // its last bytes are not the end marker: cut short, or bytes follow it
+    NoSize,           // its header gives no size the probe reads (another JPEG process, say)
+    Damaged,          // its signature is right but what follows is not (a cut or damaged PNG, say)
+    HeicNeedsCopies,  // browsers cannot show it; listed only with reduced copies
 };
 
 // Where a decoder reads from: a file (read as a stream, so that a large
