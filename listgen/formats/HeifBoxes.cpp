@@ -278,20 +278,24 @@ bool ApertureSide(uint32_t numerator, uint32_t denominator, int64_t& side) {
     return side > 0;
 }
 
-// Applies the properties in ipma's order: ispe gives the size, clap crops
-// to its aperture, irot 90 or 270 swaps the sides.
+// The coded size from ispe, wherever ipma lists it (writers put it before or
+// after the transformations); then the transformations in ipma's order:
+// clap crops to its aperture, irot 90 or 270 swaps the sides.
 bool DisplayedSize(BoxWalk& walk, const std::vector<Box>& properties, const std::vector<uint32_t>& indices,
                    int64_t& width, int64_t& height) {
+    uint8_t data[32];
     for (const uint32_t index : indices) {
         if (index > properties.size()) return false;
         const Box& p = properties[index - 1];
+        if (p.type != FourCc("ispe") || width != 0) continue;
+        if (p.end - p.payload < 12 || !walk.Bytes(p.payload, data, 12)) return false;
+        width = BigEndian32(data + 4);
+        height = BigEndian32(data + 8);
+    }
+    for (const uint32_t index : indices) {
+        const Box& p = properties[index - 1];
         const int64_t size = p.end - p.payload;
-        uint8_t data[32];
-        if (p.type == FourCc("ispe")) {
-            if (size < 12 || !walk.Bytes(p.payload, data, 12)) return false;
-            width = BigEndian32(data + 4);
-            height = BigEndian32(data + 8);
-        } else if (p.type == FourCc("clap")) {
+        if (p.type == FourCc("clap")) {
             if (size < 32 || !walk.Bytes(p.payload, data, 32)) return false;
             if (!ApertureSide(BigEndian32(data), BigEndian32(data + 4), width) ||
                 !ApertureSide(BigEndian32(data + 8), BigEndian32(data + 12), height))

@@ -14,8 +14,8 @@
 //         auxiliary images), iprp/ipco (the properties, numbered from 1) and
 //         ipma (which properties each item has, in order)
 // The displayed size is ispe, with clap cropping it and irot 90/270
-// swapping it in the order ipma lists them (libheif's order, so the probe
-// and the decode agree).
+// swapping it in the order ipma lists them (as libheif's decode applies
+// them, so the probe and the decoded picture agree).
 //
 // Every box length is checked against its parent and the file, the walk
 // stops after kMaxBoxes box headers, ftyp must end within the first

@@ -145,10 +145,6 @@ bool DecodeWith(heif_context* context, const HeifHeader& header, const ReduceTar
     heif_error error = heif_context_get_primary_image_handle(context, &rawHandle);
     if (error.code != heif_error_Ok) return Fail(report, std::string("no primary image: ") + error.message);
     const std::unique_ptr<heif_image_handle, HandleDeleter> handle(rawHandle);
-    // libheif must see the picture the probe saw.
-    if (heif_image_handle_get_width(handle.get()) != header.width ||
-        heif_image_handle_get_height(handle.get()) != header.height)
-        return Fail(report, "picture of another size than its header says");
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const int bits = heif_image_handle_get_luma_bits_per_pixel(handle.get());
     const bool deep = bits > 8;
@@ -161,6 +157,10 @@ bool DecodeWith(heif_context* context, const HeifHeader& header, const ReduceTar
     const std::unique_ptr<heif_image, ImageDeleter> image(rawImage);
     if (error.code != heif_error_Ok || !image) return Fail(report, std::string("cannot decode: ") + error.message);
     if (Cancelled(control, report)) return false;
+    // libheif must have decoded the picture the probe saw.
+    if (heif_image_get_width(image.get(), heif_channel_interleaved) != header.width ||
+        heif_image_get_height(image.get(), heif_channel_interleaved) != header.height)
+        return Fail(report, "picture of another size than its header says");
     const int decodedBits = deep ? heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved) : 8;
     if (decodedBits < 8 || decodedBits > 16) return Fail(report, "unsupported sample depth");
     return Reduce(image.get(), alpha, decodedBits, target, control, out, report);

@@ -159,6 +159,9 @@ std::vector<Case> Cases() {
          V::Recognised, F::Heic, 50, 100},
         {"irot 90, then clap", With([&](Recipe& r) { props({Ispe(300, 200), Clap(100, 50), Irot(1)})(r), assoc({1, 3, 2})(r); }),
          V::Recognised, F::Heic, 100, 50},
+        {"ispe listed after the transformations",
+         With([&](Recipe& r) { props({Ispe(300, 200), Clap(100, 50), Irot(1)})(r), assoc({2, 3, 1})(r); }),
+         V::Recognised, F::Heic, 50, 100},
         {"ipco's order does not count", With([&](Recipe& r) { props({Irot(1), Ispe(300, 200)})(r), assoc({2, 1})(r); }),
          V::Recognised, F::Heic, 200, 300},
 
