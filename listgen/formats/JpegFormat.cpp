@@ -290,40 +290,29 @@ bool DecodeJpeg(const DecodeInput& input, const ReduceTarget& target, const Deco
 constexpr unsigned char kJpegStart[3] = {0xFF, 0xD8, 0xFF};
 constexpr unsigned char kJpegEnd[2] = {0xFF, 0xD9};
 
-class JpegEntry final : public ImageFormat {
-public:
-    ImageKind Kind() const override { return ImageKind::Jpeg; }
-    FormatGroup Group() const override { return FormatGroup::Always; }
+bool ProbeJpeg(ProbeSource& source, const ProbeOptions& options, ImageHeader& header) {
+    ChGetImgSize probe;
+    probe.AcceptDeclaredTrailers = options.moreImageTypes;
+    if (!probe.GetJpegSize(source, header.width, header.height)) return false;
+    header.typeText = probe.JpegType;
+    header.orientation = probe.Orientation;
+    return true;
+}
 
-    bool Probe(ProbeSource& source, const ProbeOptions& options, ImageHeader& header) const override {
-        ChGetImgSize probe;
-        probe.AcceptDeclaredTrailers = options.moreImageTypes;
-        if (!probe.GetJpegSize(source, header.width, header.height)) return false;
-        header.typeText = probe.JpegType;
-        header.orientation = probe.Orientation;
-        return true;
-    }
-
-    // A file that starts with SOI and a marker: cut short or followed by
-    // more bytes when it does not end with EOI, of another process (or
-    // otherwise unreadable to the marker walk) when it does.
-    std::optional<NotListedReason> Sniff(ProbeSource& source) const override {
-        unsigned char head[3], tail[2];
-        if (source.ReadAt(0, head, 3) != 3 || std::memcmp(head, kJpegStart, 3) != 0) return std::nullopt;
-        const bool ended = source.ReadAt(source.Size() - 2, tail, 2) == 2 && std::memcmp(tail, kJpegEnd, 2) == 0;
-        return ended ? NotListedReason::NoSize : NotListedReason::NoEndMarker;
-    }
-
-    bool DecodeReduced(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control,
-                       Bitmap& out, DecodeReport& report) const override {
-        return DecodeJpeg(input, target, control, out, report);
-    }
-};
+// A file that starts with SOI and a marker: cut short or followed by more
+// bytes when it does not end with EOI, of another process (or otherwise
+// unreadable to the marker walk) when it does.
+std::optional<NotListedReason> SniffJpeg(ProbeSource& source) {
+    unsigned char head[3], tail[2];
+    if (source.ReadAt(0, head, 3) != 3 || std::memcmp(head, kJpegStart, 3) != 0) return std::nullopt;
+    const bool ended = source.ReadAt(source.Size() - 2, tail, 2) == 2 && std::memcmp(tail, kJpegEnd, 2) == 0;
+    return ended ? NotListedReason::NoSize : NotListedReason::NoEndMarker;
+}
 
 }  // namespace
 
 const ImageFormat& JpegFormat() {
-    static const JpegEntry entry;
+    static const FunctionEntry entry({ImageKind::Jpeg, FormatGroup::Always, ProbeJpeg, SniffJpeg, DecodeJpeg});
     return entry;
 }
 

@@ -306,30 +306,21 @@ bool DecodePng(const DecodeInput& input, const ReduceTarget& target, const Decod
     return ok;
 }
 
-class PngEntry final : public ImageFormat {
-public:
-    ImageKind Kind() const override { return ImageKind::Png; }
-    FormatGroup Group() const override { return FormatGroup::MoreImageTypes; }
-    bool Probe(ProbeSource& source, const ProbeOptions&, ImageHeader& header) const override {
-        return ProbePng(source, header);
-    }
-    std::optional<NotListedReason> Sniff(ProbeSource& source) const override {
-        uint8_t signature[sizeof kSignature];
-        if (source.ReadAt(0, signature, sizeof signature) != sizeof signature ||
-            std::memcmp(signature, kSignature, sizeof kSignature) != 0)
-            return std::nullopt;
-        return NotListedReason::Damaged;
-    }
-    bool DecodeReduced(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control,
-                       Bitmap& out, DecodeReport& report) const override {
-        return DecodePng(input, target, control, out, report);
-    }
-};
+bool ProbeAsPng(ProbeSource& source, const ProbeOptions&, ImageHeader& header) { return ProbePng(source, header); }
+
+// A PNG signature that the probe refused: the file is damaged or cut short.
+std::optional<NotListedReason> SniffPng(ProbeSource& source) {
+    uint8_t signature[sizeof kSignature];
+    if (source.ReadAt(0, signature, sizeof signature) != sizeof signature ||
+        std::memcmp(signature, kSignature, sizeof kSignature) != 0)
+        return std::nullopt;
+    return NotListedReason::Damaged;
+}
 
 }  // namespace
 
 const ImageFormat& PngFormat() {
-    static const PngEntry entry;
+    static const FunctionEntry entry({ImageKind::Png, FormatGroup::MoreImageTypes, ProbeAsPng, SniffPng, DecodePng});
     return entry;
 }
 

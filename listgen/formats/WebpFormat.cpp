@@ -384,30 +384,23 @@ bool DecodeWebp(const DecodeInput& input, const ReduceTarget& target, const Deco
     return DecodeBytes(bytes, target, control, out, r);
 }
 
-class WebpEntry final : public ImageFormat {
-public:
-    ImageKind Kind() const override { return ImageKind::Webp; }
-    FormatGroup Group() const override { return FormatGroup::MoreImageTypes; }
-    bool Probe(ProbeSource& source, const ProbeOptions&, ImageHeader& header) const override {
-        return ProbeWebp(source, header);
-    }
-    std::optional<NotListedReason> Sniff(ProbeSource& source) const override {
-        uint8_t riff[kRiffHeaderSize];
-        if (!ReadExactly(source, 0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 ||
-            std::memcmp(riff + 8, "WEBP", 4) != 0)
-            return std::nullopt;
-        return NotListedReason::Damaged;
-    }
-    bool DecodeReduced(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control,
-                       Bitmap& out, DecodeReport& report) const override {
-        return DecodeWebp(input, target, control, out, report);
-    }
-};
+bool ProbeAsWebp(ProbeSource& source, const ProbeOptions&, ImageHeader& header) { return ProbeWebp(source, header); }
+
+// A RIFF WEBP header that the probe refused: the file is damaged or cut
+// short.
+std::optional<NotListedReason> SniffWebp(ProbeSource& source) {
+    uint8_t riff[kRiffHeaderSize];
+    if (!ReadExactly(source, 0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 ||
+        std::memcmp(riff + 8, "WEBP", 4) != 0)
+        return std::nullopt;
+    return NotListedReason::Damaged;
+}
 
 }  // namespace
 
 const ImageFormat& WebpFormat() {
-    static const WebpEntry entry;
+    static const FunctionEntry entry(
+        {ImageKind::Webp, FormatGroup::MoreImageTypes, ProbeAsWebp, SniffWebp, DecodeWebp});
     return entry;
 }
 
