@@ -205,52 +205,44 @@ bool DecodeHeif(const DecodeInput& input, const ReduceTarget& target, const Deco
     return DecodeWith(context.get(), header, target, control, out, report);
 }
 
-class HeifEntry : public ImageFormat {
-public:
-    explicit HeifEntry(HeifFamily family) : family_(family) {}
-    ImageKind Kind() const override { return family_ == HeifFamily::Heic ? ImageKind::Heic : ImageKind::Avif; }
-    FormatGroup Group() const override { return FormatGroup::MoreImageTypes; }
-    bool Probe(ProbeSource& source, const ProbeOptions&, ImageHeader& header) const override {
-        const HeifHeader heif = ProbeHeifBoxes(source);
-        if (heif.verdict != HeifVerdict::Recognised || heif.family != family_) return false;
-        header.width = heif.width;
-        header.height = heif.height;
-        header.animated = heif.animated;
-        header.typeText = family_ == HeifFamily::Heic ? "HEIC" : "AVIF";
-        return true;
-    }
-    // Either entry tells for both: a damaged file is damaged whatever its
-    // coding, and another coding leaves no size the tool can show.
-    std::optional<NotListedReason> Sniff(ProbeSource& source) const override {
-        switch (ProbeHeifBoxes(source).verdict) {
-            case HeifVerdict::Damaged: return NotListedReason::Damaged;
-            case HeifVerdict::OtherCoding: return NotListedReason::NoSize;
-            default: return std::nullopt;
-        }
-    }
-    // Browsers show AVIF as it is; HEIC only through a reduced copy.
-    std::optional<NotListedReason> WithoutCopies() const override {
-        if (family_ == HeifFamily::Heic) return NotListedReason::HeicNeedsCopies;
-        return std::nullopt;
-    }
-    bool DecodeReduced(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control,
-                       Bitmap& out, DecodeReport& report) const override {
-        return DecodeHeif(input, target, control, out, report);
-    }
+bool ProbeAs(HeifFamily family, ProbeSource& source, ImageHeader& header) {
+    const HeifHeader heif = ProbeHeifBoxes(source);
+    if (heif.verdict != HeifVerdict::Recognised || heif.family != family) return false;
+    header.width = heif.width;
+    header.height = heif.height;
+    header.animated = heif.animated;
+    header.typeText = family == HeifFamily::Heic ? "HEIC" : "AVIF";
+    return true;
+}
+bool ProbeAsHeic(ProbeSource& source, const ProbeOptions&, ImageHeader& header) {
+    return ProbeAs(HeifFamily::Heic, source, header);
+}
+bool ProbeAsAvif(ProbeSource& source, const ProbeOptions&, ImageHeader& header) {
+    return ProbeAs(HeifFamily::Avif, source, header);
+}
 
-private:
-    HeifFamily family_;
-};
+// Either entry tells for both: a damaged file is damaged whatever its
+// coding, and another coding leaves no size the tool can show.
+std::optional<NotListedReason> SniffHeif(ProbeSource& source) {
+    switch (ProbeHeifBoxes(source).verdict) {
+        case HeifVerdict::Damaged: return NotListedReason::Damaged;
+        case HeifVerdict::OtherCoding: return NotListedReason::NoSize;
+        default: return std::nullopt;
+    }
+}
 
 }  // namespace
 
+// Browsers show AVIF as it is; HEIC only through a reduced copy.
 const ImageFormat& HeicFormat() {
-    static const HeifEntry entry(HeifFamily::Heic);
+    static const FunctionEntry entry({ImageKind::Heic, FormatGroup::MoreImageTypes, ProbeAsHeic, SniffHeif, DecodeHeif,
+                                      NotListedReason::HeicNeedsCopies});
     return entry;
 }
 
 const ImageFormat& AvifFormat() {
-    static const HeifEntry entry(HeifFamily::Avif);
+    static const FunctionEntry entry(
+        {ImageKind::Avif, FormatGroup::MoreImageTypes, ProbeAsAvif, SniffHeif, DecodeHeif});
     return entry;
 }
 
