@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (picture.Width() != input.target.width || picture.Height() != input.target.height) std::abort();
         if (probed && (report.sourceWidth != header.width || report.sourceHeight != header.height)) std::abort();
         std::string jpeg;
-        EncodeJpeg(picture, kCopyQuality, jpeg);
+        EncodeJpeg(picture, kCopyQuality, jpeg, {}, report.colourProfile);
     }
     return 0;
 }

@@ -4,12 +4,16 @@
 //   htmlimglist 1 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789
 //       fit=200x150 AutoRotate=1 SmoothReduce=0
 //
-// (one line, fields separated by single blanks). "1" is the format version;
+// (one line, fields separated by single blanks), followed by " ICC=1" when
+// the copy carries its source's colour profile. "1" is the format version;
 // src is the source's file name with every byte outside "!" to "~", and "%"
 // itself, written as %XX; a name too long for the segment keeps its first
 // part and a hash of the whole name after "~". Then come the source's size in
 // bytes and modification time in nanoseconds, the copy's size, and every
-// condition that changes a copy's pixels.
+// condition that changes a copy's pixels. A copy of a source without a
+// profile has the record it always had; one of a source with a profile that
+// was made before copies kept profiles lacks the ICC field, so its record
+// no longer matches and it is made again, once.
 //
 // A copy is fresh while its record equals the one its source and the run's
 // conditions give now; any other record means a stale copy, made from another
@@ -41,6 +45,7 @@ struct CopyRecord {
     int32_t height = 0;
     bool autoRotate = false;
     bool smoothReduce = false;
+    bool colourProfile = false;  // the copy carries its source's ICC profile
 
     bool operator==(const CopyRecord&) const = default;
 };

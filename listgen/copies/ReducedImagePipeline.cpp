@@ -26,7 +26,7 @@ ReducedImage MakeReducedImageInMemory(const ReducedImageRequest& request, const 
             result.aborted = report.aborted;
             return result;
         }
-        result.ok = EncodeJpeg(result.picture, kCopyQuality, result.jpeg, request.record);
+        result.ok = EncodeJpeg(result.picture, kCopyQuality, result.jpeg, request.record, report.colourProfile);
     } catch (const std::exception&) {
         // Memory running out: no copy.
         result.ok = false;

@@ -49,6 +49,11 @@ constexpr char kLoopExtension2[] = "\x21\xFF\x0B" "ANIMEXTS1.0";
 constexpr int kLoopExtensionLength = 14;
 constexpr int kGifSearchBytes = 1024;
 constexpr int32_t kExifIdentifierLength = 6;  // "Exif\0\0"
+// An APP2 segment holding part of an ICC profile: the identifier, the part's
+// number and the count of parts, then the part.
+constexpr unsigned char kIccIdentifier[] = "ICC_PROFILE";  // with its NUL
+constexpr std::size_t kIccIdentifierLength = sizeof kIccIdentifier;
+constexpr int64_t kIccPartHeader = kIccIdentifierLength + 2;
 // With AcceptDeclaredTrailers, the bytes after the end-of-image marker are
 // checked by reading at most this much at the start of the file (the XMP
 // packet) and at its end.
@@ -62,6 +67,7 @@ bool LastTwoBytesAre(Cursor& cursor, const unsigned char (&expected)[2]) {
 // What the marker walk found besides the header fields, for the check of
 // bytes after the end-of-image marker.
 struct JpegWalk {
+    int64_t iccBytes = 0;   // profile bytes in APP2 ICC_PROFILE segments
     bool wantXmp = false;   // look for the XMP segment
     int64_t xmpAt = -1;     // where the first XMP packet starts, -1: none
     int64_t xmpLength = 0;  // its length up to the end of its segment
@@ -110,6 +116,16 @@ bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32
                         walk.xmpLength = dataLength - int64_t(kXmpIdentifierLength);
                     }
                 }
+                if (!cursor.SeekTo(at)) return false;
+                break;
+            }
+            case 0xE2: {  // APP2: count the bytes of an ICC profile's part
+                const int64_t at = cursor.Position();
+                unsigned char head[2 + kIccIdentifierLength];
+                if (!cursor.ReadExactly(head, sizeof head)) return false;
+                const int64_t dataLength = int64_t(BigEndian16(head)) - 2;
+                if (dataLength > kIccPartHeader && std::memcmp(head + 2, kIccIdentifier, kIccIdentifierLength) == 0)
+                    walk.iccBytes += dataLength - kIccPartHeader;
                 if (!cursor.SeekTo(at)) return false;
                 break;
             }
@@ -174,12 +190,14 @@ bool TrailerIsAccountedFor(ProbeSource& source, const JpegWalk& walk) {
 bool ChGetImgSize::GetJpegSize(ProbeSource& source, int32_t& width, int32_t& height) {
     AnimationId[0] = '\0';
     Orientation = 1;
+    IccProfileBytes = 0;
     Cursor cursor(source);
     const bool ended = LastTwoBytesAre(cursor, kEndOfImage);
     if (!ended && !AcceptDeclaredTrailers) return false;
     JpegWalk walk;
     walk.wantXmp = !ended;
     if (!ScanJpegMarkers(cursor, JpegType, width, height, Orientation, walk)) return false;
+    IccProfileBytes = walk.iccBytes;
     return ended || TrailerIsAccountedFor(source, walk);
 }
 

@@ -308,6 +308,27 @@ bool DisplayedSize(BoxWalk& walk, const std::vector<Box>& properties, const std:
     return true;
 }
 
+// H.273 primaries a copy gets a profile for: BT.2020, DCI-P3, Display P3.
+constexpr uint32_t kWideGamutPrimaries[] = {9, 11, 12};
+
+// Whether colr gives the copy a profile: an ICC profile of a sane size
+// first, as libheif prefers it, else wide-gamut numbers.
+bool ReadColour(BoxWalk& walk, const std::vector<Box>& properties, const std::vector<uint32_t>& indices) {
+    bool numbers = false;
+    for (const uint32_t index : indices) {
+        const Box& p = properties[index - 1];
+        uint8_t data[6];
+        if (p.type != FourCc("colr") || p.end - p.payload < 4 || !walk.Bytes(p.payload, data, 4)) continue;
+        const uint32_t kind = BigEndian32(data);
+        const int64_t iccBytes = p.end - p.payload - 4;
+        if ((kind == FourCc("prof") || kind == FourCc("rICC")) && iccBytes > 0 && iccBytes <= kMaxIccBytes)
+            return true;
+        if (kind == FourCc("nclx") && p.end - p.payload >= 6 && walk.Bytes(p.payload + 4, data, 2))
+            numbers |= OneOf(BigEndian16(data), kWideGamutPrimaries);
+    }
+    return numbers;
+}
+
 int CountTopLevelImages(const std::vector<Item>& items, const std::vector<uint32_t>& dependent) {
     int count = 0;
     for (const Item& item : items) {
@@ -353,6 +374,7 @@ HeifVerdict ReadPrimaryImage(BoxWalk& walk, const Box& meta, const Brands& brand
     }
     header.width = int32_t(width);
     header.height = int32_t(height);
+    header.colourProfile = ReadColour(walk, properties, indices);
     header.animated = brands.sequence || CountTopLevelImages(items, dependent) > 1;
     return HeifVerdict::Recognised;
 }
@@ -388,7 +410,7 @@ HeifHeader ProbeHeifBoxes(ProbeSource& source) {
     }
     if (meta.type == 0) return header;
     header.verdict = ReadPrimaryImage(walk, meta, brands, header);
-    if (header.verdict != HeifVerdict::Recognised) header.width = header.height = 0, header.animated = false;
+    if (header.verdict != HeifVerdict::Recognised) header = HeifHeader{header.verdict};
     return header;
 }
 

@@ -13,6 +13,8 @@
 //         iref (dimg: a derived image's inputs; thmb, auxl: thumbnails and
 //         auxiliary images), iprp/ipco (the properties, numbered from 1) and
 //         ipma (which properties each item has, in order)
+// The colour: colr, either an ICC profile (prof, rICC) or numbers (nclx:
+// primaries, transfer, matrix, range).
 // The displayed size is ispe, with clap cropping it and irot 90/270
 // swapping it in the order ipma lists them (as libheif's decode applies
 // them, so the probe and the decoded picture agree).
@@ -49,7 +51,12 @@ struct HeifHeader {
     // An image sequence brand (msf1, avis), or more than one top-level image
     // (not a thumbnail, auxiliary image, tile or hidden item).
     bool animated = false;
+    // The primary image's colr gives an ICC profile (prof, rICC) of at most
+    // kMaxIccBytes, or an nclx description with P3 or BT.2020 primaries.
+    bool colourProfile = false;
 };
+
+inline constexpr int64_t kMaxIccBytes = 1024 * 1024;
 
 inline constexpr int kMaxBoxes = 4096;
 inline constexpr int64_t kHeadBytes = 256 * 1024;

@@ -18,6 +18,7 @@
 
 #include "listgen/formats/FormatEntries.h"
 #include "listgen/formats/HeifBoxes.h"
+#include "listgen/formats/WideGamutProfile.h"
 #include "platform/RegularFile.h"
 
 #include <libheif/heif.h>
@@ -139,12 +140,27 @@ bool Reduce(const heif_image* image, bool alpha, int bits, const ReduceTarget& t
     return true;
 }
 
+// The primary image's ICC profile as it stands; else, for a colour
+// description by numbers with P3 or BT.2020 primaries, the matching profile.
+std::string ColourProfileOf(const heif_image_handle* handle) {
+    std::string profile(heif_image_handle_get_raw_color_profile_size(handle), '\0');
+    if (!profile.empty() && int64_t(profile.size()) <= kMaxColourProfileBytes &&
+        heif_image_handle_get_raw_color_profile(handle, profile.data()).code == heif_error_Ok)
+        return profile;
+    heif_color_profile_nclx* numbers = nullptr;
+    if (heif_image_handle_get_nclx_color_profile(handle, &numbers).code != heif_error_Ok || numbers == nullptr) return {};
+    profile = WideGamutProfile(numbers->color_primaries);
+    heif_nclx_color_profile_free(numbers);
+    return profile;
+}
+
 bool DecodeWith(heif_context* context, const HeifHeader& header, const ReduceTarget& target,
                 const DecodeControl& control, Bitmap& out, DecodeReport& report) {
     heif_image_handle* rawHandle = nullptr;
     heif_error error = heif_context_get_primary_image_handle(context, &rawHandle);
     if (error.code != heif_error_Ok) return Fail(report, std::string("no primary image: ") + error.message);
     const std::unique_ptr<heif_image_handle, HandleDeleter> handle(rawHandle);
+    report.colourProfile = ColourProfileOf(handle.get());
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const int bits = heif_image_handle_get_luma_bits_per_pixel(handle.get());
     const bool deep = bits > 8;
@@ -211,6 +227,7 @@ bool ProbeAs(HeifFamily family, ProbeSource& source, ImageHeader& header) {
     header.width = heif.width;
     header.height = heif.height;
     header.animated = heif.animated;
+    header.colourProfile = heif.colourProfile;
     header.typeText = family == HeifFamily::Heic ? "HEIC" : "AVIF";
     return true;
 }

@@ -53,7 +53,15 @@ struct ImageHeader {
     // The "Animation" mark: a looping GIF, an animated PNG or WebP, a HEIF
     // image sequence or a HEIF file of several pictures.
     bool animated = false;
+    // The file carries a colour profile its reduced copy keeps: an ICC
+    // profile of at most kMaxColourProfileBytes, or a HEIF colour
+    // description with wide-gamut primaries (see DecodeReport).
+    bool colourProfile = false;
 };
+
+// ICC profiles larger than this are not copied (a real one is a few KiB; a
+// camera's with lookup tables, some hundred).
+inline constexpr int64_t kMaxColourProfileBytes = 1024 * 1024;
 
 // Why a file that begins like an image got no cell.
 enum class NotListedReason {
@@ -92,6 +100,12 @@ struct DecodeReport {
     int warnings = 0;      // corrupt-data warnings; the picture is still used
     bool aborted = false;  // the cancel flag stopped the decode
     std::string error;     // why a decode failed
+    // The source's ICC profile, unchanged, for the copy to carry: from a
+    // JPEG's APP2 ICC_PROFILE segments, PNG's iCCP (inflated), WebP's ICCP,
+    // HEIF's colr (prof, rICC; for nclx with P3 or BT.2020 primaries the
+    // matching profile). Empty when there is none, or it is over
+    // kMaxColourProfileBytes.
+    std::string colourProfile;
 };
 
 class ImageFormat {

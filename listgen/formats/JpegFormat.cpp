@@ -28,6 +28,8 @@ namespace {
 constexpr int64_t kMaxSourcePixels = int64_t(1) << 30;
 // Progressive sources with more scans than this are stopped.
 constexpr int kMaxScans = 1000;
+// APP2, where an ICC profile is kept (in parts of up to 65519 bytes).
+constexpr int kIccMarker = JPEG_APP0 + 2;
 // Working memory libjpeg may take for one decode (progressive sources keep
 // all their coefficients).
 constexpr long kMaxDecoderMemory = 512L * 1024 * 1024;
@@ -196,6 +198,15 @@ struct DecodeScratch {
 bool DecodeBody(jpeg_decompress_struct& codec, LibjpegTrap& trap, const ReduceTarget& target,
                 const DecodeControl& control, DecodeScratch& scratch, Bitmap& out, DecodeReport& report) {
     jpeg_read_header(&codec, TRUE);
+    // The ICC profile, its parts put together in order (libjpeg checks
+    // their numbers); the copy carries it unchanged.
+    JOCTET* profile = nullptr;
+    unsigned int profileLength = 0;
+    if (jpeg_read_icc_profile(&codec, &profile, &profileLength)) {
+        if (profileLength <= kMaxColourProfileBytes)
+            report.colourProfile.assign(reinterpret_cast<const char*>(profile), profileLength);
+        std::free(profile);
+    }
     report.sourceWidth = int(codec.image_width);
     report.sourceHeight = int(codec.image_height);
     const int64_t W = codec.image_width, H = codec.image_height;
@@ -272,6 +283,7 @@ bool DecodeJpeg(const DecodeInput& input, const ReduceTarget& target, const Deco
     codec.err = &trap.manager;
     jpeg_create_decompress(&codec);
     codec.progress = &scans.manager;
+    jpeg_save_markers(&codec, kIccMarker, 0xFFFF);
     if (file != nullptr) {
         AttachFileSource(codec, file);
     } else {
@@ -296,6 +308,7 @@ bool ProbeJpeg(ProbeSource& source, const ProbeOptions& options, ImageHeader& he
     if (!probe.GetJpegSize(source, header.width, header.height)) return false;
     header.typeText = probe.JpegType;
     header.orientation = probe.Orientation;
+    header.colourProfile = probe.IccProfileBytes > 0 && probe.IccProfileBytes <= kMaxColourProfileBytes;
     return true;
 }
 

@@ -32,7 +32,10 @@ std::string Clap(uint32_t width, uint32_t height, uint32_t denominator = 1) {
     return Box("clap", Be(width, 4) + Be(denominator, 4) + Be(height, 4) + Be(denominator, 4) + Be(0, 4) + Be(1, 4) +
                            Be(0, 4) + Be(1, 4));
 }
-std::string Colr() { return Box("colr", "nclx" + Be(1, 2) + Be(13, 2) + Be(1, 2) + "\x80"); }
+// Colours by numbers (H.273 primaries, transfer, matrix, full range), or as
+// an ICC profile.
+std::string Colr(int primaries = 1) { return Box("colr", "nclx" + Be(primaries, 2) + Be(13, 2) + Be(1, 2) + "\x80"); }
+std::string ColrIcc(std::size_t bytes) { return Box("colr", "prof" + std::string(bytes, 'p')); }
 
 struct Item {
     uint32_t id;
@@ -231,6 +234,40 @@ TEST(HeifBoxesTest, EveryCase) {
         EXPECT_EQ(header.width, c.width);
         EXPECT_EQ(header.height, c.height);
         EXPECT_EQ(header.animated, c.animated);
+    }
+}
+
+// Whether a copy gets a profile: an ICC profile up to 1 MiB, or P3 and
+// BT.2020 primaries given as numbers.
+TEST(HeifBoxesTest, TheColourSaysWhetherACopyCarriesAProfile) {
+    const struct {
+        const char* what;
+        std::vector<std::string> colours;
+        bool profile;
+    } cases[] = {
+        {"none", {}, false},
+        {"sRGB primaries", {Colr(1)}, false},
+        {"Display P3 primaries", {Colr(12)}, true},
+        {"DCI-P3 primaries", {Colr(11)}, true},
+        {"BT.2020 primaries", {Colr(9)}, true},
+        {"an ICC profile", {ColrIcc(3000)}, true},
+        {"an empty ICC profile", {ColrIcc(0)}, false},
+        {"an ICC profile over 1 MiB", {ColrIcc(kMaxIccBytes + 1)}, false},
+        {"an ICC profile over 1 MiB and P3 primaries", {ColrIcc(kMaxIccBytes + 1), Colr(12)}, true},
+    };
+    for (const auto& c : cases) {
+        Recipe r;
+        r.properties = {Ispe(300, 200)};
+        r.items[0].properties = {1};
+        for (const std::string& colour : c.colours) {
+            r.properties.push_back(colour);
+            r.items[0].properties.push_back(int(r.properties.size()));
+        }
+        const std::string bytes = Make(r);
+        MemoryProbeSource source(bytes);
+        const HeifHeader header = ProbeHeifBoxes(source);
+        ASSERT_EQ(int(header.verdict), int(HeifVerdict::Recognised)) << c.what;
+        EXPECT_EQ(header.colourProfile, c.profile) << c.what;
     }
 }
 
