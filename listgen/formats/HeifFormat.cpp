@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -33,6 +34,9 @@ constexpr int kMaxSide = 1 << 15;
 // libheif's tile threads: none of its own, since the run's workers already
 // decode several files at once.
 constexpr int kDecodingThreads = 0;
+// A decoded picture whose sides differ from its header's is still taken when
+// its aspect ratio is within 1 part in this many of the header's.
+constexpr int64_t kShapeTolerance = 50;
 
 struct ContextDeleter {
     void operator()(heif_context* context) const { heif_context_free(context); }
@@ -173,10 +177,18 @@ bool DecodeWith(heif_context* context, const HeifHeader& header, const ReduceTar
     const std::unique_ptr<heif_image, ImageDeleter> image(rawImage);
     if (error.code != heif_error_Ok || !image) return Fail(report, std::string("cannot decode: ") + error.message);
     if (Cancelled(control, report)) return false;
-    // libheif must have decoded the picture the probe saw.
-    if (heif_image_get_width(image.get(), heif_channel_interleaved) != header.width ||
-        heif_image_get_height(image.get(), heif_channel_interleaved) != header.height)
-        return Fail(report, "picture of another size than its header says");
+    // libheif must have decoded the picture the probe saw. A layered AV1
+    // picture may come out at its largest layer's size where ispe names a
+    // smaller layer's: the same picture, taken when its shape agrees and it
+    // is within the pixel limit.
+    const int64_t width = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int64_t height = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (width != header.width || height != header.height) {
+        const int64_t across = width * header.height, down = height * header.width;
+        if (width < 1 || height < 1 || width * height > control.PixelLimit(kMaxSourcePixels) ||
+            std::abs(across - down) * kShapeTolerance > std::max(across, down))
+            return Fail(report, "picture of another size than its header says");
+    }
     const int decodedBits = deep ? heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved) : 8;
     if (decodedBits < 8 || decodedBits > 16) return Fail(report, "unsupported sample depth");
     return Reduce(image.get(), alpha, decodedBits, target, control, out, report);

@@ -136,6 +136,20 @@ INSTANTIATE_TEST_SUITE_P(Corpus, HeifCorpusTest, testing::ValuesIn(kFiles),
                              return name;
                          });
 
+// A layered AV1 picture whose ispe names its smallest layer (360 x 182)
+// comes out of libheif at its largest (1436 x 730): the same picture, so it
+// still gets its copy, with the header's size reported.
+TEST(HeifFormatTest, ALayeredPictureDecodedLargerThanItsHeaderStillGetsItsCopy) {
+    const std::string path = kCorpus + "/avif-valid/avifxiph-quebec_3layer_op2.avif";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no corpus at " << kCorpus;
+    Bitmap out;
+    DecodeReport report;
+    ASSERT_TRUE(DecodeScaled(ImageKind::Avif, FromFile(path), 200, 101, out, &report)) << report.error;
+    EXPECT_EQ(out.Width(), 200);
+    EXPECT_EQ(report.sourceWidth, 360);
+    EXPECT_EQ(report.sourceHeight, 182);
+}
+
 // Files libheif cannot take (the probe sees a sane picture) fail with a
 // reason; a picture over 2^26 pixels is refused from its header, however
 // large a decoder would find it.
