@@ -20,9 +20,6 @@ namespace htmlimglist {
 namespace {
 
 constexpr unsigned char kGifEnd[2] = {0x00, 0x3B};
-// The logical screen the first frame is drawn on: its two sizes are 16-bit,
-// so the format's own limit is their product.
-constexpr int64_t kMaxScreenPixels = int64_t(65535) * 65535;
 
 // The logical screen's size from the first ten bytes; false when they are
 // not there.
@@ -133,14 +130,18 @@ bool DecodeGif(const DecodeInput& input, const ReduceTarget& target, const Decod
         report.error = "no pixels to make";
         return false;
     }
+    // The library refuses screens and frames over kMaxImagePixels itself;
+    // a lower limit is applied to the screen here. What the first frame's
+    // colour indices take is about the screen's size, one byte a pixel.
     int64_t screenWidth = 0, screenHeight = 0;
-    if (ReadScreenSize(input, screenWidth, screenHeight) &&
-        screenWidth * screenHeight > control.PixelLimit(kMaxScreenPixels)) {
+    BudgetLease lease;
+    if (ReadScreenSize(input, screenWidth, screenHeight)) {
         report.sourceWidth = int(screenWidth);
         report.sourceHeight = int(screenHeight);
-        report.error = "source of " + std::to_string(screenWidth) + " x " + std::to_string(screenHeight) +
-                       " pixels refused";
-        return false;
+        if (screenWidth * screenHeight > control.PixelLimit(kMaxImagePixels) &&
+            !control.WithinPixelLimit(screenWidth, screenHeight, kMaxImagePixels, report))
+            return false;
+        if (!control.Reserve(screenWidth * screenHeight, lease, report)) return false;
     }
     try {
         TGIFImage gif;

@@ -171,6 +171,12 @@ bool DecodeWith(heif_context* context, const HeifHeader& header, const ReduceTar
     const heif_chroma chroma = deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
                                     : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
     if (Cancelled(control, report)) return false;
+    // What libheif holds while it decodes: the coded picture's planes (at
+    // most 4:4:4, two bytes a sample when deep) and the RGB(A) picture made
+    // from them, taken from the budget the decodes running at once share.
+    BudgetLease lease;
+    const int64_t pixels = int64_t(header.width) * header.height, sampleBytes = deep ? 2 : 1;
+    if (!control.Reserve(pixels * sampleBytes * (4 + (alpha ? 4 : 3)), lease, report)) return false;
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
     heif_image* rawImage = nullptr;
     error = heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get());
@@ -215,9 +221,7 @@ bool DecodeHeif(const DecodeInput& input, const ReduceTarget& target, const Deco
     if (header.verdict != HeifVerdict::Recognised) return Fail(report, "not a HEIF file libheif decodes");
     report.sourceWidth = header.width;
     report.sourceHeight = header.height;
-    if (int64_t(header.width) * header.height > control.PixelLimit(kMaxSourcePixels))
-        return Fail(report, "source of " + std::to_string(header.width) + " x " + std::to_string(header.height) +
-                                " pixels refused");
+    if (!control.WithinPixelLimit(header.width, header.height, kMaxSourcePixels, report)) return false;
     if (target.width <= 0 || target.height <= 0) return Fail(report, "no pixels to make");
 
     const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());

@@ -26,25 +26,61 @@ namespace {
 
 // Sources above this many pixels are refused before decoding starts.
 constexpr int64_t kMaxSourcePixels = int64_t(1) << 30;
-// Progressive sources with more scans than this are stopped.
+// Progressive sources with more scans than this are stopped, and so are
+// those whose scans times pixels pass the second bound: each scan of a
+// progressive file walks every block of the picture once more, so the two
+// together bound the work whatever the scans hold (a 12000 x 12000 file of
+// 999 nearly empty scans took 26 s before).
 constexpr int kMaxScans = 1000;
+constexpr int64_t kMaxScanPixels = int64_t(1) << 33;
 // APP2, where an ICC profile is kept (in parts of up to 65519 bytes).
 constexpr int kIccMarker = JPEG_APP0 + 2;
 // Working memory libjpeg may take for one decode (progressive sources keep
-// all their coefficients).
+// all their coefficients); what it keeps is also taken from the budget the
+// decodes running at once share.
 constexpr long kMaxDecoderMemory = 512L * 1024 * 1024;
 
-// Stops sources whose scan count shows they only mean to burn time.
-struct ScanLimit {
+// libjpeg calls its progress monitor for every iMCU row of every pass,
+// including each scan of a progressive file read in jpeg_start_decompress:
+// the place to hear the cancel flag and to stop files whose scans only
+// mean to burn time.
+struct ProgressWatch {
     jpeg_progress_mgr manager;
+    const DecodeControl* control;
+    DecodeReport* report;
 };
 
-extern "C" void CheckScans(j_common_ptr codec) {
-    if (codec->is_decompressor) {
-        auto* d = reinterpret_cast<j_decompress_ptr>(codec);
-        if (d->input_scan_number > kMaxScans)
-            FailThroughTrap(*reinterpret_cast<LibjpegTrap*>(codec->err), "more than 1000 scans");
+extern "C" void WatchProgress(j_common_ptr codec) {
+    if (!codec->is_decompressor) return;
+    auto* watch = reinterpret_cast<ProgressWatch*>(codec->progress);
+    auto& trap = *reinterpret_cast<LibjpegTrap*>(codec->err);
+    if (watch->control->Cancelled()) {
+        watch->report->aborted = true;
+        FailThroughTrap(trap, "aborted");
     }
+    auto* d = reinterpret_cast<j_decompress_ptr>(codec);
+    const int64_t pixels = int64_t(d->image_width) * int64_t(d->image_height);
+    if (d->input_scan_number > kMaxScans || d->input_scan_number * pixels > kMaxScanPixels) {
+        watch->report->overLimit = true;
+        FailThroughTrap(trap, "too many scans for its size");
+    }
+}
+
+// The coefficients a progressive decode keeps for the whole picture
+// (libjpeg's whole-image buffer: every block of every component, 64
+// two-byte coefficients each); a sequential decode keeps a few rows.
+int64_t CoefficientBytes(const jpeg_decompress_struct& codec) {
+    if (!codec.progressive_mode) return 0;
+    int64_t bytes = 0;
+    for (int c = 0; c < codec.num_components; ++c) {
+        const jpeg_component_info& comp = codec.comp_info[c];
+        const int64_t across = (int64_t(comp.width_in_blocks) + comp.h_samp_factor - 1) / comp.h_samp_factor *
+                               comp.h_samp_factor;
+        const int64_t down = (int64_t(comp.height_in_blocks) + comp.v_samp_factor - 1) / comp.v_samp_factor *
+                             comp.v_samp_factor;
+        bytes += across * down * DCTSIZE2 * int64_t(sizeof(JCOEF));
+    }
+    return bytes;
 }
 
 // A file source with a large buffer. libjpeg-turbo's Huffman decoder takes
@@ -191,6 +227,7 @@ bool DecodeAveraged(jpeg_decompress_struct& codec, LibjpegTrap& trap, const Stor
 struct DecodeScratch {
     AreaAverager averager;   // an averaged copy
     UprightSampler sampler;  // a copy by the nearest pixel
+    BudgetLease lease;       // the memory taken from the shared budget
 };
 
 // Everything after the source is attached: header, checks, decode, sampling.
@@ -210,11 +247,8 @@ bool DecodeBody(jpeg_decompress_struct& codec, LibjpegTrap& trap, const ReduceTa
     report.sourceWidth = int(codec.image_width);
     report.sourceHeight = int(codec.image_height);
     const int64_t W = codec.image_width, H = codec.image_height;
-    if (W <= 0 || H <= 0 || W * H > control.PixelLimit(kMaxSourcePixels)) {
-        std::snprintf(trap.message, sizeof trap.message, "source of %lld x %lld pixels refused", (long long)W,
-                      (long long)H);
-        return false;
-    }
+    if (!control.WithinPixelLimit(W, H, kMaxSourcePixels, report)) return false;
+    if (!control.Reserve(CoefficientBytes(codec), scratch.lease, report)) return false;
     const int orientation = SaneOrientation(target.orientation);
     if (target.width <= 0 || target.height <= 0) {
         std::snprintf(trap.message, sizeof trap.message, "no pixels to make");
@@ -277,12 +311,14 @@ bool DecodeJpeg(const DecodeInput& input, const ReduceTarget& target, const Deco
     }
     LibjpegTrap trap;
     InitLibjpegTrap(trap);
-    ScanLimit scans{};
-    scans.manager.progress_monitor = CheckScans;
+    ProgressWatch watch{};
+    watch.manager.progress_monitor = WatchProgress;
+    watch.control = &control;
+    watch.report = &report;
     jpeg_decompress_struct codec;
     codec.err = &trap.manager;
     jpeg_create_decompress(&codec);
-    codec.progress = &scans.manager;
+    codec.progress = &watch.manager;
     jpeg_save_markers(&codec, kIccMarker, 0xFFFF);
     if (file != nullptr) {
         AttachFileSource(codec, file);
@@ -295,7 +331,7 @@ bool DecodeJpeg(const DecodeInput& input, const ReduceTarget& target, const Deco
     jpeg_destroy_decompress(&codec);
     if (file != nullptr) std::fclose(file);
     report.warnings = trap.warnings;
-    if (!ok) report.error = trap.message[0] != '\0' ? trap.message : "decode failed";
+    if (!ok && report.error.empty()) report.error = trap.message[0] != '\0' ? trap.message : "decode failed";
     return ok;
 }
 

@@ -151,6 +151,7 @@ struct PngScratch {
     RowReducer reducer;
     std::vector<uint8_t> row;    // one row, for a source read row by row
     std::vector<uint8_t> image;  // the whole picture, for an interlaced source
+    BudgetLease lease;           // what the whole picture takes of the shared budget
 };
 
 bool Cancelled(const DecodeControl& control, int64_t reads) {
@@ -183,6 +184,7 @@ bool FeedRows(png_structp png, PngTrap& trap, int64_t H, std::size_t rowBytes, i
         }
         return true;
     }
+    if (!control.Reserve(int64_t(rowBytes) * H, scratch.lease, report)) return false;
     scratch.image.resize(rowBytes * std::size_t(H));
     uint8_t* image = scratch.image.data();
     for (int pass = 0; pass < passes; ++pass) {
@@ -217,10 +219,8 @@ bool DecodeBody(png_structp png, png_infop info, PngTrap& trap, const ReduceTarg
     report.sourceWidth = int(W);
     report.sourceHeight = int(H);
     const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
-    if (W <= 0 || H <= 0 || W * H > control.PixelLimit(kMaxSourcePixels) ||
-        (interlaced && W * H > control.PixelLimit(kMaxInterlacedPixels))) {
-        std::snprintf(trap.message, sizeof trap.message, "%ssource of %lld x %lld pixels refused",
-                      interlaced ? "interlaced " : "", (long long)W, (long long)H);
+    if (!control.WithinPixelLimit(W, H, interlaced ? kMaxInterlacedPixels : kMaxSourcePixels, report)) {
+        if (interlaced) report.error = "interlaced " + report.error;
         return false;
     }
     // To 8-bit RGB or RGBA: palette to RGB, grey below 8 bits widened,
@@ -299,7 +299,7 @@ bool DecodeFrom(PngSource& source, const ReduceTarget& target, const DecodeContr
     }
     png_destroy_read_struct(&png, &info, nullptr);
     report.warnings = trap.warnings;
-    if (!ok) report.error = trap.message[0] != '\0' ? trap.message : "decode failed";
+    if (!ok && report.error.empty()) report.error = trap.message[0] != '\0' ? trap.message : "decode failed";
     return ok;
 }
 
