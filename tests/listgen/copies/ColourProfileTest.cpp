@@ -55,18 +55,27 @@ std::string Profile(int entries) {
 
 std::string Be16(std::size_t v) { return {char(v >> 8), char(v & 0xFF)}; }
 
+enum class IccPlace { AfterJfif, AfterFrame, PartMissing };
+
 // The JPEG with the profile in APP2 segments of at most `part` bytes each,
-// right after its JFIF segment.
-std::string JpegWith(const std::string& jpeg, const std::string& profile, std::size_t part = 65519) {
+// right after its JFIF segment, or after its frame header (where libjpeg
+// reads them too), or with its last part left out.
+std::string JpegWith(const std::string& jpeg, const std::string& profile, std::size_t part = 65519,
+                     IccPlace place = IccPlace::AfterJfif) {
     std::string segments;
     const std::size_t count = (profile.size() + part - 1) / part;
     for (std::size_t i = 0; i < count; ++i) {
         const std::string piece = profile.substr(i * part, part);
-        segments += "\xFF\xE2" + Be16(2 + 14 + piece.size()) + std::string("ICC_PROFILE\0", 12) + char(i + 1) +
-                    char(count) + piece;
+        if (place != IccPlace::PartMissing || i + 1 < count)
+            segments += "\xFF\xE2" + Be16(2 + 14 + piece.size()) + std::string("ICC_PROFILE\0", 12) + char(i + 1) +
+                        char(count) + piece;
     }
-    const std::size_t afterApp0 = 4 + (std::size_t(uint8_t(jpeg[4])) << 8 | uint8_t(jpeg[5]));
-    return jpeg.substr(0, afterApp0) + segments + jpeg.substr(afterApp0);
+    std::size_t at = 4 + (std::size_t(uint8_t(jpeg[4])) << 8 | uint8_t(jpeg[5]));
+    if (place == IccPlace::AfterFrame) {
+        at = jpeg.find("\xFF\xC0");
+        at += 2 + (std::size_t(uint8_t(jpeg[at + 2])) << 8 | uint8_t(jpeg[at + 3]));
+    }
+    return jpeg.substr(0, at) + segments + jpeg.substr(at);
 }
 
 // iCCP: a name, compression method 0, the deflated profile.
@@ -131,6 +140,7 @@ TEST_F(ColourProfileTest, CopiesCarryTheSourcesProfileUnchanged) {
         {"one-segment.jpg", JpegWith(MakeJpeg({64, 48}), small), small},
         {"three-segments.jpg", JpegWith(MakeJpeg({64, 48}), large), large},
         {"odd-segments.jpg", JpegWith(MakeJpeg({64, 48}), large, 1000), large},
+        {"after-frame.jpg", JpegWith(MakeJpeg({64, 48}), small, 65519, IccPlace::AfterFrame), small},
         {"profile.png", PngWith(large), large},
         {"profile.webp", WebpWith(small), small},
         {"profile.heic", MakeHeif({.icc = small}), small},
@@ -161,6 +171,9 @@ TEST_F(ColourProfileTest, SourcesWithoutAProfileGetTheCopyTheyAlwaysGot) {
         {"plain.png", ImageKind::Png, MakePng({64, 48})},
         {"plain.webp", ImageKind::Webp, MakeWebp({64, 48})},
         {"plain.heic", ImageKind::Heic, MakeHeif({64, 48})},
+        // A profile without its last part is no profile, to libjpeg and so
+        // to the probe.
+        {"part-missing.jpg", ImageKind::Jpeg, JpegWith(MakeJpeg({64, 48}), Profile(30000), 65519, IccPlace::PartMissing)},
     };
     for (const auto& s : sources) WriteFile(folder + "/" + s.name, s.bytes);
     Run();
