@@ -151,10 +151,13 @@ std::string ColourProfileOf(const heif_image_handle* handle) {
     if (!profile.empty() && int64_t(profile.size()) <= kMaxColourProfileBytes &&
         heif_image_handle_get_raw_color_profile(handle, profile.data()).code == heif_error_Ok)
         return profile;
+    // libheif hands the numbers out even when it refuses one of them (an
+    // unknown primaries code, say): they are freed either way.
     heif_color_profile_nclx* numbers = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle, &numbers).code != heif_error_Ok || numbers == nullptr) return {};
-    profile = WideGamutProfile(numbers->color_primaries);
-    heif_nclx_color_profile_free(numbers);
+    const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &numbers);
+    profile.clear();
+    if (error.code == heif_error_Ok && numbers != nullptr) profile = WideGamutProfile(numbers->color_primaries);
+    if (numbers != nullptr) heif_nclx_color_profile_free(numbers);
     return profile;
 }
 
