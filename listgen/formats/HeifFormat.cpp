@@ -240,6 +240,7 @@ bool DecodeHeif(const DecodeInput& input, const ReduceTarget& target, const Deco
     return DecodeWith(context.get(), header, target, control, out, report);
 }
 
+
 bool ProbeAs(HeifFamily family, ProbeSource& source, ImageHeader& header) {
     const HeifHeader heif = ProbeHeifBoxes(source);
     if (heif.verdict != HeifVerdict::Recognised || heif.family != family) return false;
