@@ -33,11 +33,14 @@ struct ProbeOptions {
     // MoreImageTypes: the formats of that group, and JPEGs whose bytes after
     // the end-of-image marker the file itself accounts for.
     bool moreImageTypes = false;
+    // Read the date a photo was taken where the format's EXIF data has it
+    // (for SortOrder=1; it costs a look past IFD0).
+    bool dateTaken = false;
 
     bool Lists(FormatGroup group) const { return group == FormatGroup::Always || moreImageTypes; }
     // Everything the registry knows, as the checks of what a page may
     // replace ask for it.
-    static ProbeOptions Everything() { return ProbeOptions{true}; }
+    static ProbeOptions Everything() { return ProbeOptions{true, false}; }
 };
 
 // What a header probe reads.
@@ -58,6 +61,9 @@ struct ImageHeader {
     // profile of at most kMaxColourProfileBytes, or a HEIF colour
     // description with wide-gamut primaries (see DecodeReport).
     bool colourProfile = false;
+    // When asked for: the date the photo was taken, "YYYY:MM:DD HH:MM:SS"
+    // as its EXIF data gives it; empty when there is none.
+    std::string dateTaken;
 };
 
 // ICC profiles larger than this are not copied (a real one is a few KiB; a

@@ -341,10 +341,12 @@ constexpr unsigned char kJpegEnd[2] = {0xFF, 0xD9};
 bool ProbeJpeg(ProbeSource& source, const ProbeOptions& options, ImageHeader& header) {
     ChGetImgSize probe;
     probe.AcceptDeclaredTrailers = options.moreImageTypes;
+    probe.ReadDateTaken = options.dateTaken;
     if (!probe.GetJpegSize(source, header.width, header.height)) return false;
     header.typeText = probe.JpegType;
     header.orientation = probe.Orientation;
     header.colourProfile = probe.IccProfileBytes > 0 && probe.IccProfileBytes <= kMaxColourProfileBytes;
+    header.dateTaken = std::move(probe.DateTaken);
     return true;
 }
 
