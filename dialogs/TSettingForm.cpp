@@ -97,7 +97,7 @@ void TSettingForm::BuildLayout() {
     GroupBox2 = Place(new TGroupBox(tr("画像の処理")), this, 8, 230, 377, 66);
     CheckBox12 = MakeCheckBox(GroupBox2, tr("写真の向きを補正(&R)"), 8, 20, 170, 17);
     CheckBox13 = MakeCheckBox(GroupBox2, tr("なめらかに縮小(&M)"), 196, 20, 170, 17);
-    CheckBox14 = MakeCheckBox(GroupBox2, tr("PNG/WebPも対象(&W)"), 8, 40, 170, 17);
+    CheckBox14 = MakeCheckBox(GroupBox2, tr("PNG/WebP/HEIC/AVIFも対象(&W)"), 8, 40, 360, 17);
     GroupBox3 = Place(new TGroupBox(tr("ﾘｽﾄの形式")), this, 8, 298, 377, 46);
     Label6 = MakeLabel(GroupBox3, tr("ﾍﾟｰｼﾞ"), 8, 22, 40, 12);
     ComboBox1 = MakeChoice(GroupBox3, {tr("表"), tr("ｷﾞｬﾗﾘｰ")}, 52, 18, 120, 20);
@@ -163,7 +163,7 @@ void TSettingForm::BuildLayout() {
         {CheckBox9, QT_TR_NOOP("大きい画像ﾘｽﾄも同時に作成する時に使用します。")},
         {CheckBox12, QT_TR_NOOP("ﾃﾞｼﾞｶﾒ写真の向き情報(EXIF)に従って正しい向きで表示します。")},
         {CheckBox13, QT_TR_NOOP("縮小画像を画素の平均で作成します。ﾓｱﾚが出にくくなります。")},
-        {CheckBox14, QT_TR_NOOP("PNGとWebPの画像もﾘｽﾄに加えます。")},
+        {CheckBox14, QT_TR_NOOP("PNG・WebP・HEIC・AVIFの画像もﾘｽﾄに加えます。HEICは縮小画像を作成する時だけです。")},
         {ComboBox1, QT_TR_NOOP("ｷﾞｬﾗﾘｰはｽﾏｰﾄﾌｫﾝでも見やすく、大きなﾌｫﾙﾀﾞでも軽いﾍﾟｰｼﾞです。")},
         {ComboBox2, QT_TR_NOOP("撮影日時はﾃﾞｼﾞｶﾒ写真の情報(EXIF)、無い時はﾌｧｲﾙ日時です。")},
     };

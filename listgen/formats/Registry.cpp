@@ -10,8 +10,8 @@ namespace htmlimglist {
 
 std::span<const ImageFormat* const> ImageFormats() {
     // JPEG before GIF: a file is probed as a JPEG first, then as a GIF.
-    static const std::array<const ImageFormat*, 4> formats = {&JpegFormat(), &GifFormat(), &PngFormat(),
-                                                              &WebpFormat()};
+    static const std::array<const ImageFormat*, 6> formats = {&JpegFormat(), &GifFormat(), &PngFormat(),
+                                                              &WebpFormat(), &HeicFormat(), &AvifFormat()};
     return formats;
 }
 
