@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "listgen/FitImageSize.h"
+#include "listgen/PageOwner.h"
 #include "listgen/copies/ReducedImagePipeline.h"
 #include "platform/AtomicFile.h"
 #include "platform/Directory.h"
@@ -18,20 +19,6 @@
 namespace htmlimglist {
 namespace {
 constexpr std::chrono::seconds kStaleTemporaryAge{60};
-
-// The lines every table page of this tool begins with.
-constexpr std::string_view kFrameHead[] = {
-    "<html>",
-    "<head>",
-    "   <meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">",
-    "   <meta name=\"GENERATOR\" content=\"Rokuza Ver2.00\">",
-    "</head>",
-    "<body>",
-};
-constexpr std::string_view kFolderLine = "Folder Name: ";
-// How every gallery page of this tool begins, and the line that names it.
-constexpr std::string_view kGalleryStart = "<!DOCTYPE html>\n";
-constexpr std::string_view kGalleryGenerator = "<meta name=\"generator\" content=\"htmlimglist\">";
 }  // namespace
 
 // One recognised image of the folder, as its cell needs it.
@@ -135,7 +122,8 @@ void FolderListWriter::PlanCopyOf(std::size_t index) {
     // A copy made before records existed was fitted by the stored size.
     const FittedSize stored = FitImageSize(p.image->header.width, p.image->header.height, page_.maxSize,
                                            options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
-    site.oldWidth = stored.width, site.oldHeight = stored.height;
+    site.oldWidth = stored.width;
+    site.oldHeight = stored.height;
     p.copy = PlanCopy(site);
 }
 
@@ -214,7 +202,7 @@ void FolderListWriter::LayFrame() {
         if (added != nullptr) last = added;
         return added;
     };
-    for (std::string_view line : kFrameHead) append(line);
+    for (std::string_view line : kTablePageFrame) append(line);
     state_.TableEntry = append("<table BORDER CELLSPACING=0 CELLPADDING=0 >");
     state_.TableEndEntry = append("</table>");
     state_.BottomEntry = append("&nbsp;");
@@ -434,50 +422,6 @@ void FolderListWriter::AddGalleryCell(const Image& image, const CellContent& con
     gallery_.cells.push_back(std::move(cell));
 }
 
-namespace {
-
-struct Refusal {
-    PageObstacle obstacle;
-    std::string why;
-};
-
-// Bytes of a page read to tell whose it is: the frame and the folder line.
-constexpr std::size_t kPageHeadBytes = 4096;
-
-// Whose page the file at path is: nothing for a page this tool wrote for the
-// folder named folderName; otherwise why it may not be replaced.
-std::optional<Refusal> OwnerOfPage(FileProbeSource& file, const std::string& folderName) {
-    std::string head(kPageHeadBytes, '\0');
-    head.resize(file.ReadAt(0, head.data(), head.size()));
-    std::size_t at = 0;
-    auto line = [&](std::string_view& out) {
-        const std::size_t end = head.find("\r\n", at);
-        if (end == std::string::npos) return false;
-        out = std::string_view(head).substr(at, end - at);
-        at = end + 2;
-        return true;
-    };
-    std::string_view text;
-    const Refusal foreign{PageObstacle::ForeignFile, "a file this tool did not write is in the way"};
-    const Refusal other{PageObstacle::OtherFolderPage, "the page of another folder is in the way"};
-    // A gallery page: its generator line, then its title, the folder's name.
-    if (head.starts_with(kGalleryStart)) {
-        const std::size_t generator = head.find(kGalleryGenerator);
-        const std::size_t title = head.find("<title>");
-        if (generator == std::string::npos || title == std::string::npos || title < generator) return foreign;
-        const std::string expected = "<title>" + GalleryText(folderName) + "</title>";
-        return head.compare(title, expected.size(), expected) == 0 ? std::nullopt : std::optional(other);
-    }
-    for (std::string_view expected : kFrameHead) {
-        if (!line(text) || text != expected) return foreign;
-    }
-    if (!line(text) || text.substr(0, kFolderLine.size()) != kFolderLine) return foreign;
-    if (text.substr(kFolderLine.size()) == PageText(folderName)) return std::nullopt;
-    return other;
-}
-
-}  // namespace
-
 std::optional<FolderListWriter::PageRefusal> FolderListWriter::RefusalAt(const std::string& pagePath) {
     // In reduced mode every image's copy goes where a page of its name
     // would: the two would replace each other.
@@ -505,9 +449,13 @@ std::optional<FolderListWriter::PageRefusal> FolderListWriter::RefusalAt(const s
     // Nor anything but a page this tool wrote for this folder: the shared
     // parent may hold another folder's reduced list, a web folder a page of
     // the user's own.
-    if (auto other = OwnerOfPage(file, NameAfterLastSeparator(selectedFolder_)))
-        return PageRefusal{other->obstacle, other->why};
-    return std::nullopt;
+    switch (OwnerOfPage(file, NameAfterLastSeparator(selectedFolder_))) {
+        case PageOwner::ThisFolder: return std::nullopt;
+        case PageOwner::OtherFolder:
+            return PageRefusal{PageObstacle::OtherFolderPage, "the page of another folder is in the way"};
+        case PageOwner::NotOurs: break;
+    }
+    return PageRefusal{PageObstacle::ForeignFile, "a file this tool did not write is in the way"};
 }
 
 ListResult FolderListWriter::MakeList(const PageSpec& page) {

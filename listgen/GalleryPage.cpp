@@ -82,9 +82,12 @@ const std::string& ScriptHash() {
 }
 
 void AppendHead(std::string& out, const GalleryDocument& document, const std::string& style) {
-    out += "<!DOCTYPE html>\n<html lang=\"";
+    out += kGalleryPageStart;
+    out += "<html lang=\"";
     AppendText(out, document.lang);
-    out += "\">\n<head>\n<meta charset=\"utf-8\">\n<meta name=\"generator\" content=\"htmlimglist\">\n"
+    out += "\">\n<head>\n<meta charset=\"utf-8\">\n";
+    out += kGalleryGenerator;
+    out += "\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
            // Only the page's own style and script, its images and videos:
            // nothing from elsewhere, no plug-ins, no forms, no other base.

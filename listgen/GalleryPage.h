@@ -41,6 +41,11 @@ struct GalleryDocument {
     std::vector<GalleryCell> cells;
 };
 
+// How every gallery page begins, and the line in its head that says this
+// tool wrote it.
+inline constexpr std::string_view kGalleryPageStart = "<!DOCTYPE html>\n";
+inline constexpr std::string_view kGalleryGenerator = "<meta name=\"generator\" content=\"htmlimglist\">";
+
 // The whole page, UTF-8 with LF line ends.
 std::string WriteGalleryPage(const GalleryDocument& document);
 
