@@ -55,9 +55,10 @@ public:
     void ShowMessage(const RunMessage& message) override {
         PostAndWait([this, message] { target_.ShowMessage(message); });
     }
-    // A folder that cannot be read is a message box, which holds the run.
+    // A folder that cannot be read, and a page refused for what stands at
+    // its path, are message boxes, which hold the run.
     void PageWritten(const ListResult& result) override {
-        if (result.status == PageStatus::FolderUnreadable) {
+        if (result.status == PageStatus::FolderUnreadable || result.status == PageStatus::Refused) {
             PostAndWait([this, result] { target_.PageWritten(result); });
         } else {
             Post([this, result] { target_.PageWritten(result); });

@@ -466,6 +466,26 @@ TEST_F(MainFormTest, DroppedFolderStartsARunWithTheCurrentOptions) {
     EXPECT_TRUE(shown->empty());
 }
 
+// A page the run may not replace (one of the user's own) is left as it is,
+// and the window says why, as the command line does.
+TEST_F(MainFormTest, ARefusedPageIsSaid) {
+    const std::string folder = dir.Make("web");
+    test::WriteFile(folder + "/a.jpg", test::SmallJpeg(40, 30));
+    test::WriteFile(folder + "/index.html", "<html>my own page</html>\n");
+    auto form = MakeForm();
+    form->show();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder))});
+    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &drop);
+    ASSERT_TRUE(form->Runs().WaitUntilIdle());
+    ASSERT_EQ(shown->size(), 1u);
+    EXPECT_EQ(shown->back(), "ﾘｽﾄを作成しませんでした.\n" + folder + "/index.html\nこのﾂｰﾙで作成したﾘｽﾄではないﾌｧｲﾙがあります.");
+    EXPECT_EQ(test::ReadFile(folder + "/index.html"), "<html>my own page</html>\n");
+}
+
 TEST_F(MainFormTest, ClosingDuringARunWaitsForItsPage) {
     const std::string folder = dir.Make("many");
     for (int i = 0; i < 3000; ++i) test::WriteFile(folder + "/" + std::to_string(10000 + i) + ".jpg", test::SmallJpeg(8, 6));
