@@ -10,5 +10,6 @@ const ImageFormat& JpegFormat();
 const ImageFormat& GifFormat();
 const ImageFormat& PngFormat();
 const ImageFormat& WebpFormat();
+const ImageFormat& VideoFormat();
 
 }  // namespace htmlimglist

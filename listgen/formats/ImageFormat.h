@@ -18,13 +18,15 @@
 namespace htmlimglist {
 
 // The formats, numbered as a run has always counted them (JPEG kind 1, GIF
-// kind 2).
-enum class ImageKind : int { Jpeg = 1, Gif = 2, Png = 3, Webp = 4 };
+// kind 2). Videos are 7: 5 and 6 are kept for the still-image formats of
+// ISO files.
+enum class ImageKind : int { Jpeg = 1, Gif = 2, Png = 3, Webp = 4, Video = 7 };
 
 // The condition under which a run lists a format's files.
 enum class FormatGroup {
     Always,          // JPEG and GIF
     MoreImageTypes,  // the condition of that name
+    Videos,          // ListVideos
 };
 
 // What a probe is asked to recognise.
@@ -32,26 +34,39 @@ struct ProbeOptions {
     // MoreImageTypes: the formats of that group, and JPEGs whose bytes after
     // the end-of-image marker the file itself accounts for.
     bool moreImageTypes = false;
+    // ListVideos: MP4, MOV and WebM files.
+    bool videos = false;
 
-    bool Lists(FormatGroup group) const { return group == FormatGroup::Always || moreImageTypes; }
+    bool Lists(FormatGroup group) const {
+        switch (group) {
+            case FormatGroup::Always: return true;
+            case FormatGroup::MoreImageTypes: return moreImageTypes;
+            case FormatGroup::Videos: return videos;
+        }
+        return false;
+    }
     // Everything the registry knows, as the checks of what a page may
     // replace ask for it.
-    static ProbeOptions Everything() { return ProbeOptions{true}; }
+    static ProbeOptions Everything() { return ProbeOptions{true, true}; }
 };
 
 // What a header probe reads.
 struct ImageHeader {
-    int32_t width = 0;   // as stored
+    int32_t width = 0;   // as stored; a video's as displayed, its rotation and pixel shape applied
     int32_t height = 0;
     // EXIF orientation (1 to 8) that turns the stored picture upright; 1
     // without EXIF data.
     int orientation = 1;
     // The type text a cell shows: the last APP0/APP1 identifier of a JPEG
     // with "1" or "2" for its process, the six signature bytes of a GIF,
-    // "PNG", "WebP".
+    // "PNG", "WebP", "MP4", "MOV" or "WebM".
     std::string typeText;
     // The "Animation" mark: a looping GIF, an animated PNG or WebP.
     bool animated = false;
+    // A video: the "Video" mark instead, and its duration in milliseconds
+    // (-1 for a picture, and for a video whose container gives none).
+    bool video = false;
+    int64_t durationMs = -1;
 };
 
 // Why a file that begins like an image got no cell.
@@ -59,6 +74,7 @@ enum class NotListedReason {
     NoEndMarker,  // its last bytes are not the end marker: cut short, or bytes follow it
     NoSize,       // its header gives no size the probe reads (another JPEG process, say)
     Damaged,      // its signature is right but what follows is not (a cut or damaged PNG, say)
+    VideoNeedsCopies,  // a video, in a run without reduced copies: its cell shows a poster copy
 };
 
 // Where a decoder reads from: a file (read as a stream, so that a large

@@ -9,8 +9,10 @@ namespace htmlimglist {
 
 std::span<const ImageFormat* const> ImageFormats() {
     // JPEG before GIF: a file is probed as a JPEG first, then as a GIF.
-    static const std::array<const ImageFormat*, 4> formats = {&JpegFormat(), &GifFormat(), &PngFormat(),
-                                                              &WebpFormat()};
+    // Videos last: every picture format has had its say before a file is
+    // taken for a video.
+    static const std::array<const ImageFormat*, 5> formats = {&JpegFormat(), &GifFormat(), &PngFormat(),
+                                                              &WebpFormat(), &VideoFormat()};
     return formats;
 }
 

@@ -16,6 +16,7 @@
 #include "support/JpegFixtures.h"
 #include "support/PngFixtures.h"
 #include "support/TempDir.h"
+#include "support/VideoFixtures.h"
 #include "support/WebpFixtures.h"
 
 namespace htmlimglist {
@@ -55,6 +56,10 @@ std::vector<Sample> Samples() {
         {"lossy WebP", ImageKind::Webp, MakeWebp({66, 44}), 66, 44},
         {"lossless WebP with alpha", ImageKind::Webp, MakeWebp({66, 44, true, true}), 66, 44},
         {"animated WebP", ImageKind::Webp, MakeWebp({66, 44, false, false, 80, 0, false, 3}), 66, 44},
+        // A video's size is its displayed one: the turned MOV's too.
+        {"H.264 MP4", ImageKind::Video, Clip({}), 64, 48},
+        {"H.264 MOV turned a quarter", ImageKind::Video, Clip({.container = "mov", .rotate = 90}), 48, 64},
+        {"VP9 WebM", ImageKind::Video, Clip({.codec = "vp9", .container = "webm"}), 64, 48},
     };
 }
 
@@ -188,13 +193,15 @@ INSTANTIATE_TEST_SUITE_P(EveryFormat, FormatConformanceTest, testing::Range<std:
                          });
 
 // Every format has its entry, found by its kind, and the registry probes in
-// the order a run always has: JPEG first, then GIF.
+// the order a run always has: JPEG first, then GIF; videos last.
 TEST(FormatRegistryTest, EveryKindHasItsEntryAndJpegComesFirst) {
     ASSERT_GE(ImageFormats().size(), 4u);
     EXPECT_EQ(ImageFormats()[0]->Kind(), ImageKind::Jpeg);
     EXPECT_EQ(ImageFormats()[1]->Kind(), ImageKind::Gif);
+    // Videos last: every picture format has had its say first.
+    EXPECT_EQ(ImageFormats().back()->Kind(), ImageKind::Video);
     for (const ImageFormat* format : ImageFormats()) EXPECT_EQ(&FormatOf(format->Kind()), format);
-    // Without MoreImageTypes only JPEG and GIF are listed.
+    // Without MoreImageTypes and ListVideos only JPEG and GIF are listed.
     for (const Sample& s : Samples()) {
         MemoryProbeSource source(s.bytes);
         const bool always = s.kind == ImageKind::Jpeg || s.kind == ImageKind::Gif;
