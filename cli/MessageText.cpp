@@ -102,6 +102,7 @@ constexpr ReasonWording kReasonWordings[] = {
     {NotListedReason::NoEndMarker, "no end-of-image marker", "終了ﾏｰｶｰがありません"},
     {NotListedReason::NoSize, "no size in the header", "ﾍｯﾀﾞにｻｲｽﾞがありません"},
     {NotListedReason::Damaged, "damaged or cut short", "壊れているか途中で切れています"},
+    {NotListedReason::VideoNeedsCopies, "videos need reduced copies", "動画には縮小画像が必要です"},
 };
 
 }  // namespace

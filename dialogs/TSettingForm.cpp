@@ -90,6 +90,7 @@ void TSettingForm::BuildLayout() {
     CheckBox12 = MakeCheckBox(GroupBox2, tr("写真の向きを補正(&R)"), 8, 20, 170, 17);
     CheckBox13 = MakeCheckBox(GroupBox2, tr("なめらかに縮小(&M)"), 196, 20, 170, 17);
     CheckBox14 = MakeCheckBox(GroupBox2, tr("PNG/WebPも対象(&W)"), 8, 40, 170, 17);
+    CheckBox15 = MakeCheckBox(GroupBox2, tr("動画も対象(&V)"), 196, 40, 170, 17);
     BitBtn3 = MakeButton(this, tr("作成開始"), 312, 8, 75, 25);
     BitBtn1 = MakeButton(this, tr("設定のみ(&1)"), 312, 36, 75, 25);
     BitBtn2 = MakeButton(this, tr("ｷｬﾝｾﾙ"), 312, 64, 75, 25);
@@ -105,7 +106,7 @@ void TSettingForm::BuildLayout() {
     const std::vector<QWidget*> tabOrder = {Edit1,     Edit3,     Edit2,      CheckBox1,  CheckBox9, Edit4,
                                             Edit5,     CheckBox7, CheckBox6,  CheckBox5,  CheckBox2, CheckBox8,
                                             CheckBox3, CheckBox4, CheckBox10, CheckBox11, BitBtn3,   BitBtn1,
-                                            BitBtn2,   CheckBox12, CheckBox13, CheckBox14};
+                                            BitBtn2,   CheckBox12, CheckBox13, CheckBox14, CheckBox15};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Edit1->setFocus();
 
@@ -129,6 +130,7 @@ void TSettingForm::BuildLayout() {
         {"AutoRotate", nullptr, CheckBox12},
         {"SmoothReduce", nullptr, CheckBox13},
         {"MoreImageTypes", nullptr, CheckBox14},
+        {"ListVideos", nullptr, CheckBox15},
     };
 
     // The hinted check boxes (CheckBox1MouseMove ... CheckBox9MouseMove).
@@ -148,6 +150,7 @@ void TSettingForm::BuildLayout() {
         {CheckBox12, QT_TR_NOOP("ﾃﾞｼﾞｶﾒ写真の向き情報(EXIF)に従って正しい向きで表示します。")},
         {CheckBox13, QT_TR_NOOP("縮小画像を画素の平均で作成します。ﾓｱﾚが出にくくなります。")},
         {CheckBox14, QT_TR_NOOP("PNGとWebPの画像もﾘｽﾄに加えます。")},
+        {CheckBox15, QT_TR_NOOP("MP4/MOV/WebMの動画もﾘｽﾄに加えます(縮小画像の作成時のみ)。")},
     };
     setMouseTracking(true);
     for (QWidget* control : findChildren<QWidget*>()) {

@@ -78,6 +78,7 @@ public:
     QCheckBox* CheckBox12;  // AutoRotate
     QCheckBox* CheckBox13;  // SmoothReduce
     QCheckBox* CheckBox14;  // MoreImageTypes
+    QCheckBox* CheckBox15;  // ListVideos
     QPushButton* BitBtn3;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;

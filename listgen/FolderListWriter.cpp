@@ -62,6 +62,7 @@ ProbeOptions FolderListWriter::Listed() const {
     // them in place between runs of the same writer.
     ProbeOptions listed;
     listed.moreImageTypes = options_.MoreImageTypes;
+    listed.videos = options_.ListVideos;
     return listed;
 }
 

@@ -27,7 +27,7 @@ OptionField AddedSwitch(const char* name, const char* def, bool G::*m, const cha
     return {name, OptionType::Switch, def, nullptr, nullptr, m, true, 0, 1, meaning};
 }
 
-const std::array<OptionField, 19> kFields = {
+const std::array<OptionField, 20> kFields = {
     Text("HTMLListName", "index.html", &G::HTMLListName,
          "file name of every page (not empty, `.` or `..`, no `/`)"),
     Number("MaxPixel", "200", &G::MaxPixel, kMaxPixelLimit, "longest side of each image in the main list"),
@@ -55,6 +55,9 @@ const std::array<OptionField, 19> kFields = {
     AddedSwitch("MoreImageTypes", "0", &G::MoreImageTypes,
                 "list PNG and WebP images too (recognised by their bytes), and JPEGs whose trailing data their "
                 "own metadata declares (motion photos) or that is only padding"),
+    AddedSwitch("ListVideos", "0", &G::ListVideos,
+                "list MP4, MOV and WebM videos too (recognised by their bytes), each shown by a reduced copy of one "
+                "frame; only with `MakeSmallImage`"),
 };
 
 }  // namespace

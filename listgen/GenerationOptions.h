@@ -36,6 +36,7 @@ struct GenerationOptions {
     bool AutoRotate = true;     // photos upright by their EXIF orientation
     bool SmoothReduce = false;  // reduced copies by area average, not nearest pixel
     bool MoreImageTypes = false;  // PNG and WebP too, and JPEGs with declared trailing data
+    bool ListVideos = false;      // MP4, MOV and WebM videos, shown by poster copies
 
     bool operator==(const GenerationOptions&) const = default;
 };

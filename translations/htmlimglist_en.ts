@@ -341,6 +341,14 @@ The nearest values in range are used.</translation>
         <source>PNGとWebPの画像もﾘｽﾄに加えます。</source>
         <translation>Lists PNG and WebP images too.</translation>
     </message>
+    <message>
+        <source>動画も対象(&amp;V)</source>
+        <translation>Vid&amp;eos too</translation>
+    </message>
+    <message>
+        <source>MP4/MOV/WebMの動画もﾘｽﾄに加えます(縮小画像の作成時のみ)。</source>
+        <translation>Lists MP4, MOV and WebM videos too (with reduced images only).</translation>
+    </message>
 </context>
 <context>
     <name>Tool</name>

@@ -130,6 +130,10 @@ TEST(CliTest, PagesAndFilesNotListedAreReportedInTheRunsLanguage) {
          "(-v names them all)"},
         {NotListedText(NotListedReason::NoSize, seven, true, CliLanguage::Japanese),
          "画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが7個あります(ﾍｯﾀﾞにｻｲｽﾞがありません):"},
+        {NotListedText(NotListedReason::VideoNeedsCopies, {"clip.mp4"}, false, CliLanguage::English),
+         "1 file looks like an image but was not listed (videos need reduced copies): clip.mp4"},
+        {NotListedText(NotListedReason::VideoNeedsCopies, {"clip.mp4"}, false, CliLanguage::Japanese),
+         "画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが1個あります(動画には縮小画像が必要です): clip.mp4"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.shown, c.expected);
 }

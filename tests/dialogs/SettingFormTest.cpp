@@ -238,7 +238,8 @@ TEST_F(SettingFormTest, MouseOverControlsSetsOrClearsTheStatusBar) {
     // without hints and the group frames.
     const std::vector<QWidget*> hinted = {form.CheckBox1, form.CheckBox2, form.CheckBox3,  form.CheckBox4,
                                           form.CheckBox5, form.CheckBox6, form.CheckBox7,  form.CheckBox8,
-                                          form.CheckBox9, form.CheckBox12, form.CheckBox13, form.CheckBox14};
+                                          form.CheckBox9, form.CheckBox12, form.CheckBox13, form.CheckBox14,
+                                          form.CheckBox15};
     int unhinted = 0;
     for (QWidget* control : form.findChildren<QWidget*>()) {
         if (control == form.StatusBar1 || form.StatusBar1->isAncestorOf(control) || !control->isEnabled()) continue;
