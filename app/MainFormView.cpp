@@ -72,8 +72,36 @@ void MainFormView::BringToFront() {
 
 void MainFormView::ShowMessage(const RunMessage& message) { form_.ShowBox(RunMessageText(message)); }
 
+namespace {
+
+// What keeps a page from being written, in the window's words.
+QString ObstacleText(PageObstacle obstacle) {
+    using QC = QCoreApplication;
+    switch (obstacle) {
+        case PageObstacle::CopyName: return QC::translate("MainFormView", "縮小画像と同じ名前になります.");
+        case PageObstacle::Image: return QC::translate("MainFormView", "同じ名前の画像があります.");
+        case PageObstacle::NotAFile: return QC::translate("MainFormView", "同じ名前のﾌｧｲﾙ以外のものがあります.");
+        case PageObstacle::OtherFolderPage: return QC::translate("MainFormView", "別のﾌｫﾙﾀﾞのﾘｽﾄがあります.");
+        case PageObstacle::ForeignFile:
+            return QC::translate("MainFormView", "このﾂｰﾙで作成したﾘｽﾄではないﾌｧｲﾙがあります.");
+        case PageObstacle::None: break;
+    }
+    return {};
+}
+
+}  // namespace
+
 void MainFormView::PageWritten(const ListResult& result) {
-    if (result.status != PageStatus::FolderUnreadable) return;  // pages pass in silence
+    // Pages that could not be saved pass in silence; a page refused because
+    // something the tool did not make stands at its path is said, since the
+    // user has to move that out of the way.
+    if (result.status == PageStatus::Refused) {
+        BringToFront();
+        form_.ShowBox(QCoreApplication::translate("MainFormView", "ﾘｽﾄを作成しませんでした.\n%1\n%2")
+                          .arg(QString::fromStdString(result.pagePath), ObstacleText(result.obstacle)));
+        return;
+    }
+    if (result.status != PageStatus::FolderUnreadable) return;
     BringToFront();
     form_.ShowBox(QCoreApplication::translate("MainFormView", kMessageFolderUnreadable)
                       .arg(QString::fromStdString(result.folder)));

@@ -22,6 +22,13 @@ QString RunMessageText(const RunMessage& message) {
         case RunMessageId::SaveFailed: return QC::translate("RunMessageText", "保存に失敗しました.\n%1").arg(argument);
         case RunMessageId::NotACopy:
             return QC::translate("RunMessageText", "縮小画像ではないﾌｧｲﾙがあります.\n%1").arg(argument);
+        case RunMessageId::CopyOfOtherFolder:
+            return QC::translate("RunMessageText", "別のﾌｫﾙﾀﾞの同じ名前の縮小画像があります.\n%1").arg(argument);
+        case RunMessageId::CopyTooLarge:
+            return QC::translate("RunMessageText", "縮小画像が大き過ぎるため作成しませんでした.\n%1").arg(argument);
+        case RunMessageId::CopyOverLimit:
+            return QC::translate("RunMessageText", "画像が大き過ぎるため縮小画像を作成しませんでした.\n%1\n%2")
+                .arg(argument, QString::fromStdString(message.reason));
         case RunMessageId::BadListName:
             return QC::translate("RunMessageText", "HTMLﾘｽﾄ名が正しくありません.\n%1").arg(argument);
         case RunMessageId::Unexpected:

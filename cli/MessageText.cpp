@@ -27,6 +27,12 @@ constexpr Wording kWordings[] = {
     {RunMessageId::PathTooLong, "ﾊﾟｽが長過ぎます.\n%s", "The path is too long.\n%s"},
     {RunMessageId::SaveFailed, "保存に失敗しました.\n%s", "Could not save.\n%s"},
     {RunMessageId::NotACopy, "縮小画像ではないﾌｧｲﾙがあります.\n%s", "A file that is not a reduced copy is in the way.\n%s"},
+    {RunMessageId::CopyOfOtherFolder, "別のﾌｫﾙﾀﾞの同じ名前の縮小画像があります.\n%s",
+     "A reduced copy of another folder's image of the same name is in the way.\n%s"},
+    {RunMessageId::CopyTooLarge, "縮小画像が大き過ぎるため作成しませんでした.\n%s",
+     "The reduced copy would be too large; it was not made.\n%s"},
+    {RunMessageId::CopyOverLimit, "画像が大き過ぎるため縮小画像を作成しませんでした.\n%s",
+     "The image is too large for a reduced copy; none was made.\n%s"},
     {RunMessageId::BadListName, "HTMLﾘｽﾄ名が正しくありません.\n%s", "The HTML list name cannot name a page.\n%s"},
     {RunMessageId::Unexpected, "予期しないｴﾗｰで作成を中断しました.\n%s", "The run stopped on an unexpected error.\n%s"},
 };

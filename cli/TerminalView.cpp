@@ -83,8 +83,15 @@ void TerminalView::ClearProgress() {
 
 void TerminalView::ShowMessage(const RunMessage& message) {
     ClearProgress();
-    // A copy that could not be written is a failure of the run, as a page is.
-    if (message.id == RunMessageId::SaveFailed) failed_ = true;
+    // A copy that could not be written, or was not made for a limit or a
+    // clash with another folder's copy, is a failure of the run, as a page is.
+    switch (message.id) {
+        case RunMessageId::SaveFailed:
+        case RunMessageId::CopyOfOtherFolder:
+        case RunMessageId::CopyTooLarge:
+        case RunMessageId::CopyOverLimit: failed_ = true; break;
+        default: break;
+    }
     std::fprintf(stderr, "%s\n", MessageText(message, language_).c_str());
 }
 

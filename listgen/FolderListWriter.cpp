@@ -16,6 +16,17 @@
 namespace htmlimglist {
 namespace {
 constexpr std::chrono::seconds kStaleTemporaryAge{60};
+
+// The lines every table page of this tool begins with.
+constexpr std::string_view kFrameHead[] = {
+    "<html>",
+    "<head>",
+    "   <meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">",
+    "   <meta name=\"GENERATOR\" content=\"Rokuza Ver2.00\">",
+    "</head>",
+    "<body>",
+};
+constexpr std::string_view kFolderLine = "Folder Name: ";
 }  // namespace
 
 // One recognised image of the folder, as its cell needs it.
@@ -34,6 +45,10 @@ public:
     void CopyNotSaved(const std::string& path, const std::string& reason) override {
         view_.BringToFront();
         view_.ShowMessage(RunMessage{RunMessageId::SaveFailed, path, reason});
+    }
+    void CopyOverLimit(const std::string& path, const std::string& reason) override {
+        view_.BringToFront();
+        view_.ShowMessage(RunMessage{RunMessageId::CopyOverLimit, path, reason});
     }
 
 private:
@@ -102,6 +117,7 @@ void FolderListWriter::PlanCopyOf(std::size_t index) {
     CopySite site;
     site.dest = JoinPath(state_.ParentFolder, file.name);
     site.source = JoinPath(selectedFolder_, file.name);
+    site.sourceFolderName = state_.SubFolderName;
     site.sourceName = file.name;
     site.sourceSize = file.size;
     site.sourceMtimeNs = file.mtimeNs;
@@ -152,12 +168,7 @@ void FolderListWriter::LayFrame() {
         if (added != nullptr) last = added;
         return added;
     };
-    append("<html>");
-    append("<head>");
-    append("   <meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
-    append("   <meta name=\"GENERATOR\" content=\"Rokuza Ver2.00\">");
-    append("</head>");
-    append("<body>");
+    for (std::string_view line : kFrameHead) append(line);
     state_.TableEntry = append("<table BORDER CELLSPACING=0 CELLPADDING=0 >");
     state_.TableEndEntry = append("</table>");
     state_.BottomEntry = append("&nbsp;");
@@ -170,7 +181,7 @@ void FolderListWriter::AddFolderLines() {
     const bool reduced = page_.reduced;
     const std::string folderName = NameAfterLastSeparator(selectedFolder_);
     if (selectedFolder_.find('/') != std::string::npos) {
-        Insert(state_.TableEntry, "Folder Name: " + PageText(folderName));
+        Insert(state_.TableEntry, std::string(kFolderLine) + PageText(folderName));
     }
     if (!options_.NextPrevIndex) return;
 
@@ -192,8 +203,73 @@ void FolderListWriter::AddFolderLines() {
     Insert(state_.BottomEntry, line);
 }
 
+FolderListWriter::CopyResult FolderListWriter::SettleCopy(const Image& image) {
+    const std::string dest = JoinPath(state_.ParentFolder, image.file.name);
+    auto say = [&](RunMessageId id) {
+        view_.BringToFront();
+        view_.ShowMessage(RunMessage{id, dest, {}});
+    };
+    switch (image.plan.copy.plan) {
+        case CopyPlan::Make:
+            switch (reducedImages_->MakeReducedImage(CopyRequest(image.index), dest)) {
+                case CopyOutcome::Aborted: return CopyResult::Dropped;
+                case CopyOutcome::Written: ++counts_.copiesMade; return CopyResult::Shown;
+                case CopyOutcome::NotMade:
+                case CopyOutcome::SaveFailed: ++counts_.copiesNotMade; return CopyResult::Shown;
+                case CopyOutcome::OverLimit: ++counts_.copiesNotMade; return CopyResult::OriginalShown;
+            }
+            break;
+        case CopyPlan::KeepFresh:
+        case CopyPlan::Keep: ++counts_.copiesKept; return CopyResult::Shown;
+        case CopyPlan::KeepNotACopy:
+            ++counts_.copiesNotMade;
+            say(RunMessageId::NotACopy);
+            return CopyResult::Shown;
+        case CopyPlan::KeepOthers:
+            ++counts_.copiesNotMade;
+            say(RunMessageId::CopyOfOtherFolder);
+            return CopyResult::OriginalShown;
+        case CopyPlan::TooLarge:
+            ++counts_.copiesNotMade;
+            say(RunMessageId::CopyTooLarge);
+            return CopyResult::OriginalShown;
+        case CopyPlan::Skip: break;
+    }
+    return CopyResult::Shown;
+}
+
+FolderListWriter::CellContent FolderListWriter::ContentOf(const Image& image, CopyResult copy) const {
+    const CellPlan& plan = image.plan;
+    const std::string& name = image.file.name;
+    CellContent content;
+    content.fit = plan.fit;
+    if (page_.reduced && copy == CopyResult::OriginalShown) {
+        // No copy of its own to show: the cell shows the full-size image as
+        // the list of full-size images does.
+        content.src = {state_.SubFolderName, name};
+        content.fit = FitImageSize(plan.shownWidth, plan.shownHeight, options_.SubImageMaxSize,
+                                   options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
+        content.sized = !content.fit.unscaled;
+    } else if (page_.reduced) {
+        // The copy is made at the fitted size even when the image keeps its
+        // own size on the page.
+        content.src = {name};
+        content.sized = false;
+    } else if (plan.image->format->WithoutCopies()) {
+        // A picture browsers cannot show is shown by its reduced copy, in
+        // the parent folder, in the list of full-size images too.
+        content.src = {"..", name};
+        content.sized = true;
+    } else {
+        content.src = {name};
+        content.sized = !content.fit.unscaled;
+    }
+    // A reduced list links each copy to its full-size image in the folder.
+    content.href = page_.reduced ? std::vector<std::string>{state_.SubFolderName, name} : std::vector<std::string>{name};
+    return content;
+}
+
 bool FolderListWriter::AddCell(const Image& image) {
-    const bool reduced = page_.reduced;
     const CellPlan& plan = image.plan;
     const ImageHeader& header = plan.image->header;
     const std::string& name = image.file.name;
@@ -202,30 +278,10 @@ bool FolderListWriter::AddCell(const Image& image) {
     const std::string displayName = LowerAscii(name);
     view_.ShowTitle(displayName);
 
-    // The copy is made at the fitted size even when the image keeps its own
-    // size on the page.
-    const std::string dest = JoinPath(state_.ParentFolder, name);
-    if (reduced) {
-        switch (plan.copy.plan) {
-            case CopyPlan::Make:
-                switch (reducedImages_->MakeReducedImage(CopyRequest(image.index), dest)) {
-                    case CopyOutcome::Aborted: return false;
-                    case CopyOutcome::Written: ++counts_.copiesMade; break;
-                    case CopyOutcome::NotMade:
-                    case CopyOutcome::SaveFailed: ++counts_.copiesNotMade; break;
-                }
-                break;
-            case CopyPlan::KeepFresh:
-            case CopyPlan::Keep: ++counts_.copiesKept; break;
-            case CopyPlan::KeepNotACopy:
-                ++counts_.copiesNotMade;
-                view_.BringToFront();
-                view_.ShowMessage(RunMessage{RunMessageId::NotACopy, dest, {}});
-                break;
-            case CopyPlan::Skip: break;
-        }
-    }
+    const CopyResult copy = page_.reduced ? SettleCopy(image) : CopyResult::Shown;
+    if (copy == CopyResult::Dropped) return false;
     ++counts_.cells;
+    const CellContent content = ContentOf(image, copy);
 
     if (state_.ColumnIndex == 0) {
         Insert(state_.TableEndEntry, "<tr>");
@@ -239,20 +295,14 @@ bool FolderListWriter::AddCell(const Image& image) {
     Insert(row, number);
     if (options_.ImageInfo && header.animated) Insert(row, "<br>Animation");
 
-    const FittedSize& fit = plan.fit;
-    // A picture browsers cannot show is shown by its reduced copy, in the
-    // parent folder, in the list of full-size images too.
-    const bool copyOnly = !reduced && plan.image->format->WithoutCopies().has_value();
-    const std::string src = copyOnly ? PageHref({"..", name}) : PageHref({name});
-    if (reduced || (fit.unscaled && !copyOnly)) {
-        Insert(row, "<br><img SRC=\"" + src + "\" NOSAVE>");
+    const std::string src = PageHref(content.src);
+    if (content.sized) {
+        Insert(row, Format("<br><img SRC=\"%s\" NOSAVE height=%d width=%d>", src.c_str(), content.fit.height,
+                           content.fit.width));
     } else {
-        Insert(row, Format("<br><img SRC=\"%s\" NOSAVE height=%d width=%d>", src.c_str(), fit.height, fit.width));
+        Insert(row, "<br><img SRC=\"" + src + "\" NOSAVE>");
     }
-
-    // A reduced list links each copy to its full-size image in the folder.
-    const std::string href = reduced ? PageHref({state_.SubFolderName, name}) : PageHref({name});
-    Insert(row, "<br><a href=\"" + href + "\">" + PageText(displayName) + "</a>");
+    Insert(row, "<br><a href=\"" + PageHref(content.href) + "\">" + PageText(displayName) + "</a>");
 
     if (options_.DisplayImageSize) {
         Insert(row, Format("<br>(%dx%d)", plan.shownWidth, plan.shownHeight));
@@ -273,29 +323,71 @@ bool FolderListWriter::AddCell(const Image& image) {
     return true;
 }
 
-std::string FolderListWriter::PageRefusal(const std::string& pagePath) {
+namespace {
+
+struct Refusal {
+    PageObstacle obstacle;
+    std::string why;
+};
+
+// Bytes of a page read to tell whose it is: the frame and the folder line.
+constexpr std::size_t kPageHeadBytes = 4096;
+
+// Whose page the file at path is: nothing for a page this tool wrote for the
+// folder named folderName; otherwise why it may not be replaced.
+std::optional<Refusal> OwnerOfPage(FileProbeSource& file, const std::string& folderName) {
+    std::string head(kPageHeadBytes, '\0');
+    head.resize(file.ReadAt(0, head.data(), head.size()));
+    std::size_t at = 0;
+    auto line = [&](std::string_view& out) {
+        const std::size_t end = head.find("\r\n", at);
+        if (end == std::string::npos) return false;
+        out = std::string_view(head).substr(at, end - at);
+        at = end + 2;
+        return true;
+    };
+    std::string_view text;
+    const Refusal foreign{PageObstacle::ForeignFile, "a file this tool did not write is in the way"};
+    for (std::string_view expected : kFrameHead) {
+        if (!line(text) || text != expected) return foreign;
+    }
+    if (!line(text) || text.substr(0, kFolderLine.size()) != kFolderLine) return foreign;
+    if (text.substr(kFolderLine.size()) == PageText(folderName)) return std::nullopt;
+    return Refusal{PageObstacle::OtherFolderPage, "the page of another folder is in the way"};
+}
+
+}  // namespace
+
+std::optional<FolderListWriter::PageRefusal> FolderListWriter::RefusalAt(const std::string& pagePath) {
     // In reduced mode every image's copy goes where a page of its name
     // would: the two would replace each other.
     for (std::size_t i = 0; page_.reduced && i < files_.size(); ++i) {
         if (files_[i].name == options_.HTMLListName && PlanAt(i).image)
-            return "it would replace the reduced copy of " + files_[i].name;
+            return PageRefusal{PageObstacle::CopyName, "it would replace the reduced copy of " + files_[i].name};
     }
     // A link, even one that leads nowhere, is never replaced by a file of
     // ours, nor written through.
-    if (IsSymbolicLink(pagePath)) return "a symbolic link of that name is in the way";
+    if (IsSymbolicLink(pagePath)) return PageRefusal{PageObstacle::NotAFile, "a symbolic link of that name is in the way"};
     switch (KindOfPath(pagePath)) {
-        case PathKind::Missing: return {};
-        case PathKind::Folder: return "a folder of that name is in the way";
-        case PathKind::Other: return "something that is not a regular file is in the way";
+        case PathKind::Missing: return std::nullopt;
+        case PathKind::Folder: return PageRefusal{PageObstacle::NotAFile, "a folder of that name is in the way"};
+        case PathKind::Other:
+            return PageRefusal{PageObstacle::NotAFile, "something that is not a regular file is in the way"};
         case PathKind::File: break;
     }
     // A page never replaces an image, of any format the tool knows, listed
     // here or not, nor a file that only begins like one.
     FileProbeSource file;
-    if (!file.Open(pagePath)) return "it cannot be read to see what it is";
+    if (!file.Open(pagePath))
+        return PageRefusal{PageObstacle::ForeignFile, "it cannot be read to see what it is"};
     if (ProbeImage(file, ProbeOptions::Everything()) || SniffLookalike(file, ProbeOptions::Everything()))
-        return "it would replace the image " + NameAfterLastSeparator(pagePath);
-    return {};
+        return PageRefusal{PageObstacle::Image, "it would replace the image " + NameAfterLastSeparator(pagePath)};
+    // Nor anything but a page this tool wrote for this folder: the shared
+    // parent may hold another folder's reduced list, a web folder a page of
+    // the user's own.
+    if (auto other = OwnerOfPage(file, NameAfterLastSeparator(selectedFolder_)))
+        return PageRefusal{other->obstacle, other->why};
+    return std::nullopt;
 }
 
 ListResult FolderListWriter::MakeList(const PageSpec& page) {
@@ -319,9 +411,10 @@ ListResult FolderListWriter::MakeList(const PageSpec& page) {
     }
     plans_.assign(files_.size(), CellPlan{});
     ahead_ = 0;
-    result.why = PageRefusal(result.pagePath);
-    if (!result.why.empty()) {
+    if (const auto refusal = RefusalAt(result.pagePath)) {
         result.status = PageStatus::Refused;
+        result.obstacle = refusal->obstacle;
+        result.why = refusal->why;
         files_.clear();
         plans_.clear();
         return result;

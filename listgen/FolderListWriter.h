@@ -119,6 +119,24 @@ private:
     };
     struct Image;
     class CopyReporter;
+    // What became of a cell's copy, as the cell needs to know.
+    enum class CopyResult {
+        Shown,          // the reduced list shows the copy (made, kept, or not made for a fault)
+        OriginalShown,  // no copy of its own was made for a limit or a clash: the cell shows the original
+        Dropped,        // the abort command dropped it, and the cell with it
+    };
+    // What a cell shows: the picture (as path segments), its size on the
+    // page and whether the table page gives that size, the link's target.
+    struct CellContent {
+        std::vector<std::string> src;
+        FittedSize fit;
+        bool sized = false;
+        std::vector<std::string> href;
+    };
+    // Makes the cell's copy when it is due, reporting what is kept or not
+    // made; called at the cell, in page order.
+    CopyResult SettleCopy(const Image& image);
+    CellContent ContentOf(const Image& image, CopyResult copy) const;
 
     ProbeOptions Listed() const;
     const CellPlan& PlanAt(std::size_t index);
@@ -127,8 +145,12 @@ private:
     void AddFolderLines();
     void PlanCopyOf(std::size_t index);
     ReducedImageRequest CopyRequest(std::size_t index) const;
-    // Why the page may not be written at pagePath (empty: it may).
-    std::string PageRefusal(const std::string& pagePath);
+    // Why the page may not be written at pagePath (nothing: it may).
+    struct PageRefusal {
+        PageObstacle obstacle;
+        std::string why;
+    };
+    std::optional<PageRefusal> RefusalAt(const std::string& pagePath);
     // False when the abort command dropped the image's reduced copy; the
     // cell is then not written.
     bool AddCell(const Image& image);

@@ -16,6 +16,9 @@ enum class RunMessageId {
     PathTooLong,          // argument: the path
     SaveFailed,           // argument: the reduced copy that could not be written
     NotACopy,             // argument: a file kept because it is not a reduced copy
+    CopyOfOtherFolder,    // argument: a reduced copy of another folder's image, kept
+    CopyTooLarge,         // argument: a reduced copy not made because it would be too large
+    CopyOverLimit,        // argument: a reduced copy not made because its source is too large; reason: why
     BadListName,          // argument: the list name (HTMLListName) that cannot name a page
     Unexpected,           // a fault no run expects; argument: what it said, if anything
 };

@@ -312,7 +312,10 @@ std::string PageUrl(std::string_view utf8Segment) {
     return out;
 }
 
-std::string PageHref(std::initializer_list<std::string_view> segments) {
+namespace {
+
+template <class Segments>
+std::string HrefOf(const Segments& segments) {
     std::string out;
     bool first = true;
     for (std::string_view segment : segments) {
@@ -327,5 +330,10 @@ std::string PageHref(std::initializer_list<std::string_view> segments) {
     if (!out.empty() && out.back() == ' ') out.replace(out.size() - 1, 1, "%20");
     return out;
 }
+
+}  // namespace
+
+std::string PageHref(std::initializer_list<std::string_view> segments) { return HrefOf(segments); }
+std::string PageHref(const std::vector<std::string>& segments) { return HrefOf(segments); }
 
 }  // namespace htmlimglist

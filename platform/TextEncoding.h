@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace htmlimglist {
 
@@ -53,5 +54,6 @@ std::string PageUrl(std::string_view utf8Segment);
 // does not take it for a scheme ("javascript:", "C:"). A blank at the very
 // start or end of the value is written "%20", as the browser strips it there.
 std::string PageHref(std::initializer_list<std::string_view> segments);
+std::string PageHref(const std::vector<std::string>& segments);
 
 }  // namespace htmlimglist

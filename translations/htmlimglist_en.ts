@@ -9,6 +9,34 @@
         <translation>The folder could not be read.
 %1</translation>
     </message>
+    <message>
+        <source>縮小画像と同じ名前になります.</source>
+        <translation>It would take the name of a reduced copy.</translation>
+    </message>
+    <message>
+        <source>同じ名前の画像があります.</source>
+        <translation>An image of that name is in the way.</translation>
+    </message>
+    <message>
+        <source>同じ名前のﾌｧｲﾙ以外のものがあります.</source>
+        <translation>Something of that name that is not a file is in the way.</translation>
+    </message>
+    <message>
+        <source>別のﾌｫﾙﾀﾞのﾘｽﾄがあります.</source>
+        <translation>The list of another folder is in the way.</translation>
+    </message>
+    <message>
+        <source>このﾂｰﾙで作成したﾘｽﾄではないﾌｧｲﾙがあります.</source>
+        <translation>A file that this tool did not write is in the way.</translation>
+    </message>
+    <message>
+        <source>ﾘｽﾄを作成しませんでした.
+%1
+%2</source>
+        <translation>The list was not written.
+%1
+%2</translation>
+    </message>
 </context>
 <context>
     <name>RunMessageText</name>
@@ -69,6 +97,26 @@ The continuous run ends.</translation>
 %1</source>
         <translation>This folder does not exist.
 %1</translation>
+    </message>
+    <message>
+        <source>別のﾌｫﾙﾀﾞの同じ名前の縮小画像があります.
+%1</source>
+        <translation>A reduced copy of another folder&apos;s image of the same name is in the way.
+%1</translation>
+    </message>
+    <message>
+        <source>縮小画像が大き過ぎるため作成しませんでした.
+%1</source>
+        <translation>The reduced copy would be too large; it was not made.
+%1</translation>
+    </message>
+    <message>
+        <source>画像が大き過ぎるため縮小画像を作成しませんでした.
+%1
+%2</source>
+        <translation>The image is too large for a reduced copy; none was made.
+%1
+%2</translation>
     </message>
 </context>
 <context>

@@ -33,6 +33,7 @@ bool IsOldCopy(const CopySite& site) {
 
 std::string RecordOf(const CopySite& site) {
     CopyRecord record;
+    record.folder = EncodeRecordName(site.sourceFolderName);
     record.source = EncodeRecordName(site.sourceName);
     record.sourceSize = site.sourceSize;
     record.sourceMtimeNs = site.sourceMtimeNs;
@@ -44,6 +45,7 @@ std::string RecordOf(const CopySite& site) {
 }
 
 CopyPlan PlanFor(const CopySite& site, const std::string& record) {
+    if (int64_t(site.width) * site.height > kMaxCopyPixels) return CopyPlan::TooLarge;
     const CopyPlan other = site.surelyCreate ? CopyPlan::KeepNotACopy : CopyPlan::Keep;
     struct stat st;
     if (lstat(site.dest.c_str(), &st) != 0) return errno == ENOENT ? CopyPlan::Make : other;
@@ -54,6 +56,10 @@ CopyPlan PlanFor(const CopySite& site, const std::string& record) {
     std::string head;
     if (!ReadHead(site.dest, head)) return other;
     if (const auto text = FindCopyRecordText(head)) {
+        // The parent is shared: a copy made for a file of the same name in
+        // another folder is never replaced.
+        const auto folder = RecordedFolder(*text);
+        if (folder && *folder != EncodeRecordName(site.sourceFolderName)) return CopyPlan::KeepOthers;
         // Ours: a stale record (another state of the source, other
         // conditions, an older format) means the copy is made again.
         if (*text == record && !site.surelyCreate) return CopyPlan::KeepFresh;

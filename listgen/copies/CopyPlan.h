@@ -14,14 +14,20 @@ enum class CopyPlan {
     KeepFresh,     // a copy of this source under these conditions: kept
     Keep,          // something else, kept as it is without a word
     KeepNotACopy,  // asked to replace something that is not a copy: kept, and the run says so
+    KeepOthers,    // a copy of another folder's file of the same name: kept, and the run says so
+    TooLarge,      // the copy would be over kMaxCopyPixels: never made, and the run says so
     Skip,          // the path is the source itself: never written
 };
+
+// A copy of more pixels than this is never made (256 MiB as it is held).
+inline constexpr int64_t kMaxCopyPixels = int64_t(1) << 26;
 
 struct CopySite {
     std::string dest;            // where the copy goes
     std::string source;          // what it is made from
-    // What the copy's record says of its source: its name in its folder,
-    // its size and its modification time.
+    // What the copy's record says of its source: its folder's name and its
+    // own, its size and its modification time.
+    std::string sourceFolderName;
     std::string sourceName;
     int64_t sourceSize = 0;
     int64_t sourceMtimeNs = 0;

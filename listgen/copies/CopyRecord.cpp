@@ -70,7 +70,8 @@ std::string EncodeRecordName(std::string_view fileName) {
 }
 
 std::string FormatCopyRecord(const CopyRecord& r) {
-    return std::string(kCopyRecordPrefix) + std::to_string(kCopyRecordVersion) + " src=" + r.source +
+    return std::string(kCopyRecordPrefix) + std::to_string(kCopyRecordVersion) + " dir=" + r.folder +
+           " src=" + r.source +
            " size=" + std::to_string(r.sourceSize) + " mtime=" + std::to_string(r.sourceMtimeNs) +
            " fit=" + std::to_string(r.width) + "x" + std::to_string(r.height) +
            " AutoRotate=" + (r.autoRotate ? "1" : "0") + " SmoothReduce=" + (r.smoothReduce ? "1" : "0");
@@ -86,27 +87,36 @@ std::optional<CopyRecord> ParseCopyRecord(std::string_view text) {
         if (blank == std::string_view::npos) break;
         rest.remove_prefix(blank + 1);
     }
-    if (tokens.size() != 7 || tokens[0] != std::to_string(kCopyRecordVersion)) return std::nullopt;
+    if (tokens.size() != 8 || tokens[0] != std::to_string(kCopyRecordVersion)) return std::nullopt;
 
     CopyRecord r;
     std::string_view value, fit;
     int64_t w = 0, h = 0;
-    if (!Field(tokens[1], "src", value)) return std::nullopt;
+    // The folder's name is empty for the root.
+    if (tokens[1].substr(0, 4) != "dir=") return std::nullopt;
+    r.folder = std::string(tokens[1].substr(4));
+    if (!Field(tokens[2], "src", value)) return std::nullopt;
     r.source = std::string(value);
-    if (!Field(tokens[2], "size", value) || !ParseInt64(value, r.sourceSize) || r.sourceSize < 0) return std::nullopt;
-    if (!Field(tokens[3], "mtime", value) || !ParseInt64(value, r.sourceMtimeNs)) return std::nullopt;
-    if (!Field(tokens[4], "fit", fit)) return std::nullopt;
+    if (!Field(tokens[3], "size", value) || !ParseInt64(value, r.sourceSize) || r.sourceSize < 0) return std::nullopt;
+    if (!Field(tokens[4], "mtime", value) || !ParseInt64(value, r.sourceMtimeNs)) return std::nullopt;
+    if (!Field(tokens[5], "fit", fit)) return std::nullopt;
     const std::size_t x = fit.find('x');
     if (x == std::string_view::npos || !ParseInt64(fit.substr(0, x), w) || !ParseInt64(fit.substr(x + 1), h) ||
         w < 1 || h < 1 || w > INT32_MAX || h > INT32_MAX)
         return std::nullopt;
     r.width = int32_t(w);
     r.height = int32_t(h);
-    if (!Flag(tokens[5], "AutoRotate", r.autoRotate) || !Flag(tokens[6], "SmoothReduce", r.smoothReduce))
+    if (!Flag(tokens[6], "AutoRotate", r.autoRotate) || !Flag(tokens[7], "SmoothReduce", r.smoothReduce))
         return std::nullopt;
     // Only the exact form a record is written in counts.
     if (FormatCopyRecord(r) != text) return std::nullopt;
     return r;
+}
+
+std::optional<std::string> RecordedFolder(std::string_view text) {
+    const auto record = ParseCopyRecord(text);
+    if (!record) return std::nullopt;
+    return record->folder;
 }
 
 std::optional<std::string_view> FindCopyRecordText(std::string_view head) {

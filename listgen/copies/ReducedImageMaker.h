@@ -22,6 +22,7 @@ struct ReducedImageRequest {
 enum class CopyOutcome {
     Written,     // the copy was written
     NotMade,     // the source could not be decoded: no copy, silently
+    OverLimit,   // refused for its size; the observer was told why
     SaveFailed,  // the copy could not be written; the save message was shown
     Aborted,     // the abort command stopped it while it was being made
 };
@@ -34,6 +35,9 @@ public:
     virtual void CopyMade(const Bitmap& picture) = 0;
     // The copy at path could not be written, for the system's reason.
     virtual void CopyNotSaved(const std::string& path, const std::string& reason) = 0;
+    // The copy at path was not made: its source or the copy itself is over
+    // a limit, as reason says.
+    virtual void CopyOverLimit(const std::string& path, const std::string& reason) = 0;
 };
 
 class ReducedImageMaker {

@@ -15,15 +15,19 @@ namespace {
 constexpr std::size_t kJobsPerWorker = 2;
 }  // namespace
 
-ReducedImage MakeReducedImageInMemory(const ReducedImageRequest& request, const std::atomic<bool>* cancel) {
+ReducedImage MakeReducedImageInMemory(const ReducedImageRequest& request, const std::atomic<bool>* cancel,
+                                      MemoryBudget* budget) {
     ReducedImage result;
     try {
         DecodeControl control;
         control.cancel = cancel;
+        control.budget = budget;
         DecodeReport report;
         if (!DecodeReducedImage(request.kind, DecodeInput{request.sourcePath, {}}, request.target, control,
                                 result.picture, report)) {
             result.aborted = report.aborted;
+            result.overLimit = report.overLimit && !report.aborted;
+            result.why = report.error;
             return result;
         }
         result.ok = EncodeJpeg(result.picture, kCopyQuality, result.jpeg, request.record);
@@ -67,7 +71,7 @@ void ReducedImagePipeline::WorkerLoop() {
         queue_.pop_front();
         if (job->cancelled) continue;
         lock.unlock();
-        ReducedImage result = MakeReducedImageInMemory(job->request, abortCommand_);
+        ReducedImage result = MakeReducedImageInMemory(job->request, abortCommand_, &budget_);
         lock.lock();
         job->result = std::move(result);
         job->done = true;
@@ -120,12 +124,16 @@ CopyOutcome ReducedImagePipeline::MakeReducedImage(const ReducedImageRequest& re
         }
     }
     if (job) return SaveReducedImage(observer_, job->result, destPath);
-    return SaveReducedImage(observer_, MakeReducedImageInMemory(request, abortCommand_), destPath);
+    return SaveReducedImage(observer_, MakeReducedImageInMemory(request, abortCommand_, &budget_), destPath);
 }
 
 CopyOutcome ReducedImagePipeline::SaveReducedImage(CopyObserver& observer, const ReducedImage& image,
                                                    const std::string& destPath) {
     if (image.aborted) return CopyOutcome::Aborted;
+    if (image.overLimit) {
+        observer.CopyOverLimit(destPath, image.why);
+        return CopyOutcome::OverLimit;
+    }
     if (!image.ok) return CopyOutcome::NotMade;  // the source could not be loaded: silently no copy
     observer.CopyMade(image.picture);
     if (!WriteFileAtomically(destPath, image.jpeg, Durability::NoFlush)) {

@@ -24,6 +24,8 @@ namespace htmlimglist {
 struct ReducedImage {
     bool ok = false;
     bool aborted = false;
+    bool overLimit = false;  // refused for its size (its reason in why)
+    std::string why;         // why no copy was made
     Bitmap picture;
     std::string jpeg;
 };
@@ -33,7 +35,7 @@ struct ReducedImage {
 // both sides shrink), and encodes it at quality 75 with the request's record.
 // A set cancel flag stops the decoding soon. Never throws.
 ReducedImage MakeReducedImageInMemory(const ReducedImageRequest& request,
-                                      const std::atomic<bool>* cancel = nullptr);
+                                      const std::atomic<bool>* cancel = nullptr, MemoryBudget* budget = nullptr);
 
 class ReducedImagePipeline final : public ReducedImageMaker {
 public:
@@ -63,6 +65,8 @@ private:
     CopyObserver& observer_;
     const int jobs_;
     const std::atomic<bool>* abortCommand_;
+    // The memory the workers' decodes hold between them.
+    MemoryBudget budget_{kDecoderMemoryBudget};
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::shared_ptr<Job>> queue_;   // waiting for a worker

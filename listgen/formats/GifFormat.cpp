@@ -20,9 +20,6 @@ namespace htmlimglist {
 namespace {
 
 constexpr unsigned char kGifEnd[2] = {0x00, 0x3B};
-// The logical screen the first frame is drawn on: its two sizes are 16-bit,
-// so the format's own limit is their product.
-constexpr int64_t kMaxScreenPixels = int64_t(65535) * 65535;
 
 // The logical screen's size from the first ten bytes; false when they are
 // not there.
@@ -108,89 +105,87 @@ bool AverageFirstFrame(TGIFImage& gif, int width, int height, Bitmap& out, const
 }
 
 
-class GifEntry final : public ImageFormat {
-public:
-    ImageKind Kind() const override { return ImageKind::Gif; }
-    FormatGroup Group() const override { return FormatGroup::Always; }
+bool ProbeGif(ProbeSource& source, const ProbeOptions&, ImageHeader& header) {
+    ChGetImgSize probe;
+    if (!probe.GetGifSize(source, header.width, header.height)) return false;
+    header.typeText = probe.GifVersion;
+    header.animated = probe.AnimationId[0] != '\0';
+    return true;
+}
 
-    bool Probe(ProbeSource& source, const ProbeOptions&, ImageHeader& header) const override {
-        ChGetImgSize probe;
-        if (!probe.GetGifSize(source, header.width, header.height)) return false;
-        header.typeText = probe.GifVersion;
-        header.animated = probe.AnimationId[0] != '\0';
-        return true;
-    }
+// A file with a GIF signature that does not end with the trailer is cut
+// short or followed by more bytes.
+std::optional<NotListedReason> SniffGif(ProbeSource& source) {
+    unsigned char head[6], tail[2];
+    if (source.ReadAt(0, head, 6) != 6 || (std::memcmp(head, "GIF87a", 6) != 0 && std::memcmp(head, "GIF89a", 6) != 0))
+        return std::nullopt;
+    const bool ended = source.ReadAt(source.Size() - 2, tail, 2) == 2 && std::memcmp(tail, kGifEnd, 2) == 0;
+    return ended ? NotListedReason::NoSize : NotListedReason::NoEndMarker;
+}
 
-    // A file with a GIF signature that does not end with the trailer is cut
-    // short or followed by more bytes.
-    std::optional<NotListedReason> Sniff(ProbeSource& source) const override {
-        unsigned char head[6], tail[2];
-        if (source.ReadAt(0, head, 6) != 6 || (std::memcmp(head, "GIF87a", 6) != 0 && std::memcmp(head, "GIF89a", 6) != 0))
-            return std::nullopt;
-        const bool ended = source.ReadAt(source.Size() - 2, tail, 2) == 2 && std::memcmp(tail, kGifEnd, 2) == 0;
-        return ended ? NotListedReason::NoSize : NotListedReason::NoEndMarker;
-    }
-
-    bool DecodeReduced(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control,
-                       Bitmap& out, DecodeReport& report) const override {
-        const int32_t width = target.width, height = target.height;
-        if (width <= 0 || height <= 0) {
-            report.error = "no pixels to make";
-            return false;
-        }
-        int64_t screenWidth = 0, screenHeight = 0;
-        if (ReadScreenSize(input, screenWidth, screenHeight) &&
-            screenWidth * screenHeight > control.PixelLimit(kMaxScreenPixels)) {
-            report.sourceWidth = int(screenWidth);
-            report.sourceHeight = int(screenHeight);
-            report.error = "source of " + std::to_string(screenWidth) + " x " + std::to_string(screenHeight) +
-                           " pixels refused";
-            return false;
-        }
-        try {
-            TGIFImage gif;
-            // The library reports progress while it reads and draws; a set
-            // cancel flag ends the work there.
-            gif.OnProgress = [&control](const TPersistent*, TProgressStage, int, bool, const std::string&) {
-                if (control.Cancelled()) throw DecodeCancelled();
-            };
-            // Only the first frame is kept: the later ones are walked over
-            // and dropped, so memory does not grow with their number, and
-            // their sizes do not matter.
-            if (input.bytes.empty()) {
-                gif.LoadFromFile(input.path, TGIFFrameLoad::flFirstFrame);
-            } else {
-                TGIFMemoryStream stream(std::span(reinterpret_cast<const uint8_t*>(input.bytes.data()), input.bytes.size()));
-                gif.LoadFromStream(stream, TGIFFrameLoad::flFirstFrame);
-            }
-            report.sourceWidth = gif.GetWidth();
-            report.sourceHeight = gif.GetHeight();
-            if (target.smooth && width <= gif.GetWidth() && height <= gif.GetHeight()) {
-                if (AverageFirstFrame(gif, width, height, out, control)) return true;
-                report.aborted = control.Cancelled();
-                report.error = report.aborted ? "aborted" : "cannot average";
-                return false;
-            }
-            // The picture starts white, so transparent or uncovered parts of
-            // the first frame come out white whatever was made before.
-            out = Bitmap(width, height, kWhite);
-            gif.Draw(out, Rect{0, 0, width, height});
-            return true;
-        } catch (const DecodeCancelled&) {
-            report.aborted = true;
-            report.error = "aborted";
-        } catch (const std::exception& e) {
-            // A source the GIF library rejects, or memory running out.
-            report.error = e.what();
-        }
+bool DecodeGif(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control, Bitmap& out,
+               DecodeReport& report) {
+    const int32_t width = target.width, height = target.height;
+    if (width <= 0 || height <= 0) {
+        report.error = "no pixels to make";
         return false;
     }
-};
+    // The library refuses screens and frames over kMaxImagePixels itself;
+    // a lower limit is applied to the screen here. What the first frame's
+    // colour indices take is about the screen's size, one byte a pixel.
+    int64_t screenWidth = 0, screenHeight = 0;
+    BudgetLease lease;
+    if (ReadScreenSize(input, screenWidth, screenHeight)) {
+        report.sourceWidth = int(screenWidth);
+        report.sourceHeight = int(screenHeight);
+        if (screenWidth * screenHeight > control.PixelLimit(kMaxImagePixels) &&
+            !control.WithinPixelLimit(screenWidth, screenHeight, kMaxImagePixels, report))
+            return false;
+        if (!control.Reserve(screenWidth * screenHeight, lease, report)) return false;
+    }
+    try {
+        TGIFImage gif;
+        // The library reports progress while it reads and draws; a set
+        // cancel flag ends the work there.
+        gif.OnProgress = [&control](const TPersistent*, TProgressStage, int, bool, const std::string&) {
+            if (control.Cancelled()) throw DecodeCancelled();
+        };
+        // Only the first frame is kept: the later ones are walked over
+        // and dropped, so memory does not grow with their number, and
+        // their sizes do not matter.
+        if (input.bytes.empty()) {
+            gif.LoadFromFile(input.path, TGIFFrameLoad::flFirstFrame);
+        } else {
+            TGIFMemoryStream stream(std::span(reinterpret_cast<const uint8_t*>(input.bytes.data()), input.bytes.size()));
+            gif.LoadFromStream(stream, TGIFFrameLoad::flFirstFrame);
+        }
+        report.sourceWidth = gif.GetWidth();
+        report.sourceHeight = gif.GetHeight();
+        if (target.smooth && width <= gif.GetWidth() && height <= gif.GetHeight()) {
+            if (AverageFirstFrame(gif, width, height, out, control)) return true;
+            report.aborted = control.Cancelled();
+            report.error = report.aborted ? "aborted" : "cannot average";
+            return false;
+        }
+        // The picture starts white, so transparent or uncovered parts of
+        // the first frame come out white whatever was made before.
+        out = Bitmap(width, height, kWhite);
+        gif.Draw(out, Rect{0, 0, width, height});
+        return true;
+    } catch (const DecodeCancelled&) {
+        report.aborted = true;
+        report.error = "aborted";
+    } catch (const std::exception& e) {
+        // A source the GIF library rejects, or memory running out.
+        report.error = e.what();
+    }
+    return false;
+}
 
 }  // namespace
 
 const ImageFormat& GifFormat() {
-    static const GifEntry entry;
+    static const FunctionEntry entry({ImageKind::Gif, FormatGroup::Always, ProbeGif, SniffGif, DecodeGif});
     return entry;
 }
 

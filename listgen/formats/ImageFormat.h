@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "listgen/formats/MemoryBudget.h"
 #include "listgen/formats/ProbeSource.h"
 #include "listgen/reduce/RowReducer.h"
 #include "platform/Bitmap.h"
@@ -84,6 +85,15 @@ struct DecodeInput {
     std::string_view bytes;
 };
 
+struct DecodeReport {
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    int warnings = 0;        // corrupt-data warnings; the picture is still used
+    bool aborted = false;    // the cancel flag stopped the decode
+    bool overLimit = false;  // refused for its size: too many pixels, or more memory than the decodes may share
+    std::string error;       // why a decode failed
+};
+
 // What bounds a decode.
 struct DecodeControl {
     // When set, the decode stops soon after the flag turns true and fails
@@ -92,21 +102,24 @@ struct DecodeControl {
     // Sources above this many pixels are refused before their pixels are
     // decoded; 0 leaves the format's own limit, a smaller number lowers it.
     int64_t maxPixels = 0;
+    // The memory this decode shares with the others running at once; none:
+    // only the format's own bounds apply.
+    MemoryBudget* budget = nullptr;
 
     bool Cancelled() const { return cancel != nullptr && cancel->load(); }
     // The limit that applies, given the format's own.
     int64_t PixelLimit(int64_t formatLimit) const {
         return maxPixels > 0 && maxPixels < formatLimit ? maxPixels : formatLimit;
     }
+    // Refuses a source of width x height over the pixel limit, with the
+    // report's reason; true when it is within.
+    bool WithinPixelLimit(int64_t width, int64_t height, int64_t formatLimit, DecodeReport& report) const;
+    // Holds bytes of the shared budget in lease for as long as it lives,
+    // waiting for the others when need be. False, with the report's reason,
+    // when they are more than the whole budget or the wait was cancelled.
+    bool Reserve(int64_t bytes, BudgetLease& lease, DecodeReport& report) const;
 };
 
-struct DecodeReport {
-    int sourceWidth = 0;
-    int sourceHeight = 0;
-    int warnings = 0;      // corrupt-data warnings; the picture is still used
-    bool aborted = false;  // the cancel flag stopped the decode
-    std::string error;     // why a decode failed
-};
 
 class ImageFormat {
 public:

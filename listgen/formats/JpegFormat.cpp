@@ -26,23 +26,59 @@ namespace {
 
 // Sources above this many pixels are refused before decoding starts.
 constexpr int64_t kMaxSourcePixels = int64_t(1) << 30;
-// Progressive sources with more scans than this are stopped.
+// Progressive sources with more scans than this are stopped, and so are
+// those whose scans times pixels pass the second bound: each scan of a
+// progressive file walks every block of the picture once more, so the two
+// together bound the work whatever the scans hold (a 12000 x 12000 file of
+// 999 nearly empty scans took 26 s before).
 constexpr int kMaxScans = 1000;
+constexpr int64_t kMaxScanPixels = int64_t(1) << 33;
 // Working memory libjpeg may take for one decode (progressive sources keep
-// all their coefficients).
+// all their coefficients); what it keeps is also taken from the budget the
+// decodes running at once share.
 constexpr long kMaxDecoderMemory = 512L * 1024 * 1024;
 
-// Stops sources whose scan count shows they only mean to burn time.
-struct ScanLimit {
+// libjpeg calls its progress monitor for every iMCU row of every pass,
+// including each scan of a progressive file read in jpeg_start_decompress:
+// the place to hear the cancel flag and to stop files whose scans only
+// mean to burn time.
+struct ProgressWatch {
     jpeg_progress_mgr manager;
+    const DecodeControl* control;
+    DecodeReport* report;
 };
 
-extern "C" void CheckScans(j_common_ptr codec) {
-    if (codec->is_decompressor) {
-        auto* d = reinterpret_cast<j_decompress_ptr>(codec);
-        if (d->input_scan_number > kMaxScans)
-            FailThroughTrap(*reinterpret_cast<LibjpegTrap*>(codec->err), "more than 1000 scans");
+extern "C" void WatchProgress(j_common_ptr codec) {
+    if (!codec->is_decompressor) return;
+    auto* watch = reinterpret_cast<ProgressWatch*>(codec->progress);
+    auto& trap = *reinterpret_cast<LibjpegTrap*>(codec->err);
+    if (watch->control->Cancelled()) {
+        watch->report->aborted = true;
+        FailThroughTrap(trap, "aborted");
     }
+    auto* d = reinterpret_cast<j_decompress_ptr>(codec);
+    const int64_t pixels = int64_t(d->image_width) * int64_t(d->image_height);
+    if (d->input_scan_number > kMaxScans || d->input_scan_number * pixels > kMaxScanPixels) {
+        watch->report->overLimit = true;
+        FailThroughTrap(trap, "too many scans for its size");
+    }
+}
+
+// The coefficients a progressive decode keeps for the whole picture
+// (libjpeg's whole-image buffer: every block of every component, 64
+// two-byte coefficients each); a sequential decode keeps a few rows.
+int64_t CoefficientBytes(const jpeg_decompress_struct& codec) {
+    if (!codec.progressive_mode) return 0;
+    int64_t bytes = 0;
+    for (int c = 0; c < codec.num_components; ++c) {
+        const jpeg_component_info& comp = codec.comp_info[c];
+        const int64_t across = (int64_t(comp.width_in_blocks) + comp.h_samp_factor - 1) / comp.h_samp_factor *
+                               comp.h_samp_factor;
+        const int64_t down = (int64_t(comp.height_in_blocks) + comp.v_samp_factor - 1) / comp.v_samp_factor *
+                             comp.v_samp_factor;
+        bytes += across * down * DCTSIZE2 * int64_t(sizeof(JCOEF));
+    }
+    return bytes;
 }
 
 // A file source with a large buffer. libjpeg-turbo's Huffman decoder takes
@@ -189,6 +225,7 @@ bool DecodeAveraged(jpeg_decompress_struct& codec, LibjpegTrap& trap, const Stor
 struct DecodeScratch {
     AreaAverager averager;   // an averaged copy
     UprightSampler sampler;  // a copy by the nearest pixel
+    BudgetLease lease;       // the memory taken from the shared budget
 };
 
 // Everything after the source is attached: header, checks, decode, sampling.
@@ -199,11 +236,8 @@ bool DecodeBody(jpeg_decompress_struct& codec, LibjpegTrap& trap, const ReduceTa
     report.sourceWidth = int(codec.image_width);
     report.sourceHeight = int(codec.image_height);
     const int64_t W = codec.image_width, H = codec.image_height;
-    if (W <= 0 || H <= 0 || W * H > control.PixelLimit(kMaxSourcePixels)) {
-        std::snprintf(trap.message, sizeof trap.message, "source of %lld x %lld pixels refused", (long long)W,
-                      (long long)H);
-        return false;
-    }
+    if (!control.WithinPixelLimit(W, H, kMaxSourcePixels, report)) return false;
+    if (!control.Reserve(CoefficientBytes(codec), scratch.lease, report)) return false;
     const int orientation = SaneOrientation(target.orientation);
     if (target.width <= 0 || target.height <= 0) {
         std::snprintf(trap.message, sizeof trap.message, "no pixels to make");
@@ -266,12 +300,14 @@ bool DecodeJpeg(const DecodeInput& input, const ReduceTarget& target, const Deco
     }
     LibjpegTrap trap;
     InitLibjpegTrap(trap);
-    ScanLimit scans{};
-    scans.manager.progress_monitor = CheckScans;
+    ProgressWatch watch{};
+    watch.manager.progress_monitor = WatchProgress;
+    watch.control = &control;
+    watch.report = &report;
     jpeg_decompress_struct codec;
     codec.err = &trap.manager;
     jpeg_create_decompress(&codec);
-    codec.progress = &scans.manager;
+    codec.progress = &watch.manager;
     if (file != nullptr) {
         AttachFileSource(codec, file);
     } else {
@@ -283,47 +319,36 @@ bool DecodeJpeg(const DecodeInput& input, const ReduceTarget& target, const Deco
     jpeg_destroy_decompress(&codec);
     if (file != nullptr) std::fclose(file);
     report.warnings = trap.warnings;
-    if (!ok) report.error = trap.message[0] != '\0' ? trap.message : "decode failed";
+    if (!ok && report.error.empty()) report.error = trap.message[0] != '\0' ? trap.message : "decode failed";
     return ok;
 }
 
 constexpr unsigned char kJpegStart[3] = {0xFF, 0xD8, 0xFF};
 constexpr unsigned char kJpegEnd[2] = {0xFF, 0xD9};
 
-class JpegEntry final : public ImageFormat {
-public:
-    ImageKind Kind() const override { return ImageKind::Jpeg; }
-    FormatGroup Group() const override { return FormatGroup::Always; }
+bool ProbeJpeg(ProbeSource& source, const ProbeOptions& options, ImageHeader& header) {
+    ChGetImgSize probe;
+    probe.AcceptDeclaredTrailers = options.moreImageTypes;
+    if (!probe.GetJpegSize(source, header.width, header.height)) return false;
+    header.typeText = probe.JpegType;
+    header.orientation = probe.Orientation;
+    return true;
+}
 
-    bool Probe(ProbeSource& source, const ProbeOptions& options, ImageHeader& header) const override {
-        ChGetImgSize probe;
-        probe.AcceptDeclaredTrailers = options.moreImageTypes;
-        if (!probe.GetJpegSize(source, header.width, header.height)) return false;
-        header.typeText = probe.JpegType;
-        header.orientation = probe.Orientation;
-        return true;
-    }
-
-    // A file that starts with SOI and a marker: cut short or followed by
-    // more bytes when it does not end with EOI, of another process (or
-    // otherwise unreadable to the marker walk) when it does.
-    std::optional<NotListedReason> Sniff(ProbeSource& source) const override {
-        unsigned char head[3], tail[2];
-        if (source.ReadAt(0, head, 3) != 3 || std::memcmp(head, kJpegStart, 3) != 0) return std::nullopt;
-        const bool ended = source.ReadAt(source.Size() - 2, tail, 2) == 2 && std::memcmp(tail, kJpegEnd, 2) == 0;
-        return ended ? NotListedReason::NoSize : NotListedReason::NoEndMarker;
-    }
-
-    bool DecodeReduced(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control,
-                       Bitmap& out, DecodeReport& report) const override {
-        return DecodeJpeg(input, target, control, out, report);
-    }
-};
+// A file that starts with SOI and a marker: cut short or followed by more
+// bytes when it does not end with EOI, of another process (or otherwise
+// unreadable to the marker walk) when it does.
+std::optional<NotListedReason> SniffJpeg(ProbeSource& source) {
+    unsigned char head[3], tail[2];
+    if (source.ReadAt(0, head, 3) != 3 || std::memcmp(head, kJpegStart, 3) != 0) return std::nullopt;
+    const bool ended = source.ReadAt(source.Size() - 2, tail, 2) == 2 && std::memcmp(tail, kJpegEnd, 2) == 0;
+    return ended ? NotListedReason::NoSize : NotListedReason::NoEndMarker;
+}
 
 }  // namespace
 
 const ImageFormat& JpegFormat() {
-    static const JpegEntry entry;
+    static const FunctionEntry entry({ImageKind::Jpeg, FormatGroup::Always, ProbeJpeg, SniffJpeg, DecodeJpeg});
     return entry;
 }
 

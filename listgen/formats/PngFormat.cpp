@@ -148,6 +148,7 @@ struct PngScratch {
     RowReducer reducer;
     std::vector<uint8_t> row;    // one row, for a source read row by row
     std::vector<uint8_t> image;  // the whole picture, for an interlaced source
+    BudgetLease lease;           // what the whole picture takes of the shared budget
 };
 
 bool Cancelled(const DecodeControl& control, int64_t reads) {
@@ -180,6 +181,7 @@ bool FeedRows(png_structp png, PngTrap& trap, int64_t H, std::size_t rowBytes, i
         }
         return true;
     }
+    if (!control.Reserve(int64_t(rowBytes) * H, scratch.lease, report)) return false;
     scratch.image.resize(rowBytes * std::size_t(H));
     uint8_t* image = scratch.image.data();
     for (int pass = 0; pass < passes; ++pass) {
@@ -205,10 +207,8 @@ bool DecodeBody(png_structp png, png_infop info, PngTrap& trap, const ReduceTarg
     report.sourceWidth = int(W);
     report.sourceHeight = int(H);
     const bool interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
-    if (W <= 0 || H <= 0 || W * H > control.PixelLimit(kMaxSourcePixels) ||
-        (interlaced && W * H > control.PixelLimit(kMaxInterlacedPixels))) {
-        std::snprintf(trap.message, sizeof trap.message, "%ssource of %lld x %lld pixels refused",
-                      interlaced ? "interlaced " : "", (long long)W, (long long)H);
+    if (!control.WithinPixelLimit(W, H, interlaced ? kMaxInterlacedPixels : kMaxSourcePixels, report)) {
+        if (interlaced) report.error = "interlaced " + report.error;
         return false;
     }
     // To 8-bit RGB or RGBA: palette to RGB, grey below 8 bits widened,
@@ -284,7 +284,7 @@ bool DecodeFrom(PngSource& source, const ReduceTarget& target, const DecodeContr
     }
     png_destroy_read_struct(&png, &info, nullptr);
     report.warnings = trap.warnings;
-    if (!ok) report.error = trap.message[0] != '\0' ? trap.message : "decode failed";
+    if (!ok && report.error.empty()) report.error = trap.message[0] != '\0' ? trap.message : "decode failed";
     return ok;
 }
 
@@ -306,30 +306,21 @@ bool DecodePng(const DecodeInput& input, const ReduceTarget& target, const Decod
     return ok;
 }
 
-class PngEntry final : public ImageFormat {
-public:
-    ImageKind Kind() const override { return ImageKind::Png; }
-    FormatGroup Group() const override { return FormatGroup::MoreImageTypes; }
-    bool Probe(ProbeSource& source, const ProbeOptions&, ImageHeader& header) const override {
-        return ProbePng(source, header);
-    }
-    std::optional<NotListedReason> Sniff(ProbeSource& source) const override {
-        uint8_t signature[sizeof kSignature];
-        if (source.ReadAt(0, signature, sizeof signature) != sizeof signature ||
-            std::memcmp(signature, kSignature, sizeof kSignature) != 0)
-            return std::nullopt;
-        return NotListedReason::Damaged;
-    }
-    bool DecodeReduced(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control,
-                       Bitmap& out, DecodeReport& report) const override {
-        return DecodePng(input, target, control, out, report);
-    }
-};
+bool ProbeAsPng(ProbeSource& source, const ProbeOptions&, ImageHeader& header) { return ProbePng(source, header); }
+
+// A PNG signature that the probe refused: the file is damaged or cut short.
+std::optional<NotListedReason> SniffPng(ProbeSource& source) {
+    uint8_t signature[sizeof kSignature];
+    if (source.ReadAt(0, signature, sizeof signature) != sizeof signature ||
+        std::memcmp(signature, kSignature, sizeof kSignature) != 0)
+        return std::nullopt;
+    return NotListedReason::Damaged;
+}
 
 }  // namespace
 
 const ImageFormat& PngFormat() {
-    static const PngEntry entry;
+    static const FunctionEntry entry({ImageKind::Png, FormatGroup::MoreImageTypes, ProbeAsPng, SniffPng, DecodePng});
     return entry;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <string>
 
 #include "listgen/formats/FormatEntries.h"
 
@@ -48,6 +49,33 @@ std::optional<NotListedReason> SniffLookalike(ProbeSource& source, const ProbeOp
         if (auto why = format->Sniff(source)) return why;
     }
     return std::nullopt;
+}
+
+bool DecodeControl::WithinPixelLimit(int64_t width, int64_t height, int64_t formatLimit,
+                                     DecodeReport& report) const {
+    if (width > 0 && height > 0 && width * height <= PixelLimit(formatLimit)) return true;
+    report.overLimit = width > 0 && height > 0;
+    report.error = "source of " + std::to_string(width) + " x " + std::to_string(height) + " pixels refused";
+    return false;
+}
+
+bool DecodeControl::Reserve(int64_t bytes, BudgetLease& lease, DecodeReport& report) const {
+    if (budget == nullptr || bytes <= 0) return true;
+    switch (budget->Take(bytes, cancel)) {
+        case MemoryBudget::Answer::Granted:
+            lease.Hold(budget, bytes);
+            return true;
+        case MemoryBudget::Answer::TooLarge:
+            report.overLimit = true;
+            report.error = "needs " + std::to_string(bytes / (1024 * 1024)) +
+                           " MiB, more than the decoders may hold at once";
+            return false;
+        case MemoryBudget::Answer::Cancelled:
+            report.aborted = true;
+            report.error = "aborted";
+            return false;
+    }
+    return false;
 }
 
 bool DecodeReducedImage(ImageKind kind, const DecodeInput& input, const ReduceTarget& target,

@@ -179,12 +179,6 @@ bool Fail(DecodeReport& report, std::string why) {
     return false;
 }
 
-// False, with the reason, when a picture of this size is over the limit.
-bool WithinLimit(int64_t width, int64_t height, int64_t maxPixels, DecodeReport& report) {
-    if (width > 0 && height > 0 && width * height <= maxPixels) return true;
-    return Fail(report, "source of " + std::to_string(width) + " x " + std::to_string(height) + " pixels refused");
-}
-
 struct DemuxDeleter {
     void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
 };
@@ -298,14 +292,13 @@ bool FindFirstFrame(const WebPData& whole, std::unique_ptr<WebPDemuxer, DemuxDel
 
 bool DecodeBytes(std::string_view bytes, const ReduceTarget& target, const DecodeControl& control, Bitmap& out,
                  DecodeReport& r) {
-    const int64_t maxPixels = control.PixelLimit(kMaxSourcePixels);
     if (Cancelled(control, r)) return false;
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     WebPBitstreamFeatures features;
     if (WebPGetFeatures(data, bytes.size(), &features) != VP8_STATUS_OK) return Fail(r, "not a readable WebP header");
     r.sourceWidth = features.width;
     r.sourceHeight = features.height;
-    if (!WithinLimit(features.width, features.height, maxPixels, r)) return false;
+    if (!control.WithinPixelLimit(features.width, features.height, kMaxSourcePixels, r)) return false;
     if (target.width <= 0 || target.height <= 0) return Fail(r, "no pixels to make");
 
     // A still picture is the whole file; an animation's first frame is
@@ -318,8 +311,13 @@ bool DecodeBytes(std::string_view bytes, const ReduceTarget& target, const Decod
         return Fail(r, "not a readable frame header");
     frame.width = frameFeatures.width;
     frame.height = frameFeatures.height;
-    if (!WithinLimit(frame.width, frame.height, maxPixels, r)) return false;
+    if (!control.WithinPixelLimit(frame.width, frame.height, kMaxSourcePixels, r)) return false;
 
+    // The frame as RGBA, and as much again that libwebp may hold while it
+    // decodes a lossless one.
+    const int64_t pixelBytes = int64_t(frame.width) * frame.height * kBytesPerPixel;
+    BudgetLease lease;
+    if (!control.Reserve(frameFeatures.format == 2 ? 2 * pixelBytes : pixelBytes, lease, r)) return false;
     std::vector<uint8_t> rgba;
     if (!DecodeFrame(frame, control, rgba, r)) return false;
     return Reduce(frame, rgba, features.width, features.height, target, control, out, r);
@@ -368,7 +366,7 @@ bool DecodeWebp(const DecodeInput& input, const ReduceTarget& target, const Deco
     WebPBitstreamFeatures features;
     std::size_t need = end;
     if (WebPGetFeatures(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &features) == VP8_STATUS_OK) {
-        if (!WithinLimit(features.width, features.height, control.PixelLimit(kMaxSourcePixels), r)) {
+        if (!control.WithinPixelLimit(features.width, features.height, kMaxSourcePixels, r)) {
             r.sourceWidth = features.width;
             r.sourceHeight = features.height;
             return false;
@@ -384,30 +382,23 @@ bool DecodeWebp(const DecodeInput& input, const ReduceTarget& target, const Deco
     return DecodeBytes(bytes, target, control, out, r);
 }
 
-class WebpEntry final : public ImageFormat {
-public:
-    ImageKind Kind() const override { return ImageKind::Webp; }
-    FormatGroup Group() const override { return FormatGroup::MoreImageTypes; }
-    bool Probe(ProbeSource& source, const ProbeOptions&, ImageHeader& header) const override {
-        return ProbeWebp(source, header);
-    }
-    std::optional<NotListedReason> Sniff(ProbeSource& source) const override {
-        uint8_t riff[kRiffHeaderSize];
-        if (!ReadExactly(source, 0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 ||
-            std::memcmp(riff + 8, "WEBP", 4) != 0)
-            return std::nullopt;
-        return NotListedReason::Damaged;
-    }
-    bool DecodeReduced(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control,
-                       Bitmap& out, DecodeReport& report) const override {
-        return DecodeWebp(input, target, control, out, report);
-    }
-};
+bool ProbeAsWebp(ProbeSource& source, const ProbeOptions&, ImageHeader& header) { return ProbeWebp(source, header); }
+
+// A RIFF WEBP header that the probe refused: the file is damaged or cut
+// short.
+std::optional<NotListedReason> SniffWebp(ProbeSource& source) {
+    uint8_t riff[kRiffHeaderSize];
+    if (!ReadExactly(source, 0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 ||
+        std::memcmp(riff + 8, "WEBP", 4) != 0)
+        return std::nullopt;
+    return NotListedReason::Damaged;
+}
 
 }  // namespace
 
 const ImageFormat& WebpFormat() {
-    static const WebpEntry entry;
+    static const FunctionEntry entry(
+        {ImageKind::Webp, FormatGroup::MoreImageTypes, ProbeAsWebp, SniffWebp, DecodeWebp});
     return entry;
 }
 

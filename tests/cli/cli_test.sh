@@ -232,13 +232,35 @@ check "a failed run does not stop the next" test -s "$work/many/three/index.html
 # full disk would: the old page stays, no temporary file is left, status 1.
 mkdir -p "$work/limited"
 cp "$folder"/*.JPG "$folder"/*.gif "$work/limited/"
-printf 'the old page' > "$work/limited/index.html"
+"$cli" -q "$work/limited"
+cp "$work/limited/index.html" "$work/limited.old"
 ( ulimit -f 1; HTMLIMGLIST_LANG=en exec "$cli" --set DisplayFileSize=1 --set DisplayDateTime=1 "$work/limited" ) \
     2>"$work/err"; rc=$?
 check "a page over the file size limit gives status 1" test $rc -eq 1
 check "the reason is given" grep -q "could not write the page $work/limited/index.html: File too large" "$work/err"
-check "the old page is left as it was" test "$(cat "$work/limited/index.html")" = "the old page"
+check "the old page is left as it was" cmp -s "$work/limited/index.html" "$work/limited.old"
 check "no temporary file is left" test -z "$(find "$work/limited" -name '.*.tmp')"
+# A page replaces only a page this tool wrote for the same folder: a page of
+# the user's own, or the reduced list another folder wrote into the shared
+# parent, is left as it is, with status 1 and the reason.
+mkdir -p "$work/web/a" "$work/web/b"
+cp "$folder"/*.JPG "$work/web/a/"
+cp "$folder"/*.JPG "$work/web/b/"
+printf '<html><body>my own page</body></html>\n' > "$work/web/a/index.html"
+HTMLIMGLIST_LANG=en "$cli" -q "$work/web/a" 2>"$work/err"; rc=$?
+check "a hand-made page is not replaced" test $rc -eq 1 -a "$(cat "$work/web/a/index.html")" = '<html><body>my own page</body></html>'
+check "the reason is given" grep -q "could not write the page $work/web/a/index.html: a file this tool did not write" "$work/err"
+rm "$work/web/a/index.html"
+"$cli" -q --set MakeSmallImage=1 "$work/web/a"; rc=$?
+check "a reduced run of one folder" test $rc -eq 0 -a -s "$work/web/index.html"
+cp "$work/web/index.html" "$work/web.a"
+HTMLIMGLIST_LANG=en "$cli" -q --set MakeSmallImage=1 "$work/web/b" 2>"$work/err"; rc=$?
+check "its sibling does not replace its reduced list" test $rc -eq 1 && cmp -s "$work/web/index.html" "$work/web.a"
+check "the reason is given" grep -q "the page of another folder is in the way" "$work/err"
+# A copy over 2^26 pixels is never made, and the run says so with status 1.
+HTMLIMGLIST_LANG=en "$cli" -q --set MakeSmallImage=1 --set MaxPixel=10000 --set ZoomImage=1 --set HTMLListName=big.html \
+    "$work/web/a" 2>"$work/err"; rc=$?
+check "a copy too large to make gives status 1" test $rc -eq 1 && grep -q "would be too large" "$work/err"
 
 # --help and --version that cannot be written fail.
 for option in --help --version; do

@@ -528,13 +528,14 @@ TEST_F(FolderListWriterTest, UnreadableFolderWritesNoPage) {
 
 TEST_F(FolderListWriterTest, FailedSaveKeepsTheOldPage) {
     std::string folder = dir.Make("keep");
-    WriteFile(folder + "/index.html", "old page");
+    const std::string old = ToolPage("keep", {"old page"});
+    WriteFile(folder + "/index.html", old);
     WriteFile(folder + "/a.jpg", SmallJpeg(1, 1));
     FolderListWriter writer(options, view);
     writer.SetSelectedFolder(folder);
     writer.SetPageSaver([](const std::string&, const std::string&) { return false; });
     EXPECT_EQ(writer.MakeList(kFullSizeList, 6, 200).status, PageStatus::NotSaved);
-    EXPECT_EQ(ReadFile(folder + "/index.html"), "old page");
+    EXPECT_EQ(ReadFile(folder + "/index.html"), old);
 }
 
 // A page never replaces one of the folder's images, the reduced copy of one,
@@ -551,7 +552,7 @@ TEST_F(FolderListWriterTest, APageNeverReplacesAnImageOrWhatIsNoFile) {
         {"the copy of a listed photo", "IMG_0001.jpg", kReducedList, true},
         {"a photo in the parent that is not listed", "Parent.jpg", kReducedList, true},
         {"a folder", "sub", kFullSizeList, true},
-        {"a text file", "notes.txt", kFullSizeList, false},
+        {"a text file", "notes.txt", kFullSizeList, true},
         {"nothing", "new.html", kReducedList, false},
     };
     for (const auto& c : cases) {
@@ -582,9 +583,10 @@ TEST_F(FolderListWriterTest, APageNeverReplacesAnImageOrWhatIsNoFile) {
 
 // Whatever stands at the page's path decides, not the run's conditions: an
 // image of any format the tool knows (listed by this run or not), a file
-// that only begins like one, a link or a folder keep the page from being
-// written; only a plain file is replaced.
-TEST_F(FolderListWriterTest, APageIsWrittenOverNoImageOfAnyFormatNorALink) {
+// that only begins like one, a link, a file the tool did not write or its
+// page for another folder keep the page from being written; only a page the
+// tool wrote for this folder is replaced.
+TEST_F(FolderListWriterTest, APageReplacesOnlyAPageWrittenForItsFolder) {
     const std::string png = MakePng({});
     const struct {
         const char* what;
@@ -599,7 +601,11 @@ TEST_F(FolderListWriterTest, APageIsWrittenOverNoImageOfAnyFormatNorALink) {
         {"an arithmetic-coded JPEG", JpegSoi() + JpegSof(9, 40, 30) + JpegEoi(), true},
         {"a link to a text file", "", true},
         {"a link that leads nowhere", "", true},
-        {"a text file", "notes", false},
+        {"a text file", "notes", true},
+        {"a page of the user's own", "<html><body>mine</body></html>\n", true},
+        {"this tool's page for another folder", ToolPage("00002", {"<table>"}), true},
+        {"this tool's page cut short", ToolPage("00001").substr(0, 40), true},
+        {"this tool's page for this folder", ToolPage("00001", {"<table>", "</table>"}), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

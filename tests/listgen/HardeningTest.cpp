@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -27,6 +28,7 @@ namespace htmlimglist {
 namespace {
 
 using namespace test;
+using namespace std::string_literals;
 
 class MessageView : public RunView {
 public:
@@ -67,6 +69,25 @@ TEST(HardeningTest, HugeOrEndlessJpegsAreStopped) {
     EXPECT_TRUE(DecodeScaled(ImageKind::Jpeg, FromBytes(ManyScans(3)), 16, 16, out, &report)) << report.error;
 }
 
+// A progressive file's scans are all read before the first row comes out;
+// the cancel flag is heard while they are read, not after. (This file ends
+// in a scan header naming no component of its frame, which libjpeg reaches
+// only if it reads on.)
+TEST(HardeningTest, TheCancelFlagIsHeardWhileProgressiveScansAreRead) {
+    std::string jpeg = MakeJpeg({640, 480, Chroma::S420, JpegColor::Rgb, true});
+    jpeg.replace(jpeg.size() - 2, 2, "\xFF\xDA\x00\x08\x01\x63\x00\x00\x3F\x00\xFF\xD9"s);
+    Bitmap out;
+    DecodeReport report;
+    EXPECT_FALSE(DecodeScaled(ImageKind::Jpeg, FromBytes(jpeg), 64, 48, out, &report));
+    EXPECT_FALSE(report.aborted) << "read to its end, the file fails: " << report.error;
+    const std::atomic<bool> cancel{true};
+    for (bool smooth : {false, true}) {
+        report = DecodeReport{};
+        EXPECT_FALSE(DecodeScaled(ImageKind::Jpeg, FromBytes(jpeg), 64, 48, out, &report, 1, smooth, &cancel));
+        EXPECT_TRUE(report.aborted) << report.error;
+    }
+}
+
 TEST(HardeningTest, AHundredThousandEntriesAreListed) {
     TempDir dir;
     std::string folder = dir.Make("many");
@@ -90,8 +111,8 @@ TEST(HardeningTest, ReadOnlyFoldersKeepTheirPagesAndCopies) {
     std::string folder = dir.Make("album/sel");
     WriteFile(folder + "/a.jpg", MakeJpeg({64, 48}));
     WriteFile(folder + "/b.jpg", MakeJpeg({64, 48}));
-    WriteFile(folder + "/index.html", "old list");
-    WriteFile(parent + "/index.html", "old reduced list");
+    WriteFile(folder + "/index.html", ToolPage("sel", {"old list"}));
+    WriteFile(parent + "/index.html", ToolPage("sel", {"old reduced list"}));
     const std::string oldCopy = MakeJpeg({64, 48});  // made before copies carried records
     WriteFile(parent + "/a.jpg", oldCopy);
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
@@ -110,8 +131,8 @@ TEST(HardeningTest, ReadOnlyFoldersKeepTheirPagesAndCopies) {
         return 0;
     });
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(ReadFile(folder + "/index.html"), "old list");
-    EXPECT_EQ(ReadFile(parent + "/index.html"), "old reduced list");
+    EXPECT_EQ(ReadFile(folder + "/index.html"), ToolPage("sel", {"old list"}));
+    EXPECT_EQ(ReadFile(parent + "/index.html"), ToolPage("sel", {"old reduced list"}));
     EXPECT_EQ(ReadFile(parent + "/a.jpg"), oldCopy);
     EXPECT_FALSE(FileExists(parent + "/b.jpg"));
 }
@@ -121,7 +142,7 @@ TEST(HardeningTest, AFullDiskLeavesTheOldFilesWhole) {
     std::string parent = dir.Make("album");
     std::string folder = dir.Make("album/sel");
     for (int i = 0; i < 40; ++i) WriteFile(folder + "/p" + std::to_string(i) + ".jpg", MakeJpeg({400, 300}));
-    WriteFile(folder + "/index.html", "old list");
+    WriteFile(folder + "/index.html", ToolPage("sel", {"old list"}));
     const std::string oldCopy = MakeJpeg({400, 300});  // made before copies carried records
     WriteFile(parent + "/p0.jpg", oldCopy);
     // Writes past 2000 bytes fail: the page (several kilobytes) and every
@@ -140,7 +161,7 @@ TEST(HardeningTest, AFullDiskLeavesTheOldFilesWhole) {
         return 0;
     });
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(ReadFile(folder + "/index.html"), "old list");
+    EXPECT_EQ(ReadFile(folder + "/index.html"), ToolPage("sel", {"old list"}));
     EXPECT_EQ(ReadFile(parent + "/p0.jpg"), oldCopy);
     // no temporary file is left behind, hidden ones included: the copy and the folder
     auto count = std::distance(std::filesystem::directory_iterator(parent), std::filesystem::directory_iterator());

@@ -20,7 +20,11 @@ class CountingView : public RunView {
 public:
     int previews = 0;
     std::vector<std::string> notListed;
+    std::vector<std::string> overLimit;
     void ShowPreview(const Bitmap&) override { ++previews; }
+    void ShowMessage(const RunMessage& message) override {
+        if (message.id == RunMessageId::CopyOverLimit) overLimit.push_back(message.argument);
+    }
     void NotListed(const std::string&, const std::string& name, NotListedReason) override { notListed.push_back(name); }
 };
 
@@ -99,9 +103,15 @@ TEST_F(WebpListTest, ReducedCopiesAreMadeExceptForPicturesOverTheLimit) {
         EXPECT_EQ(w, copy.width);
         EXPECT_EQ(h, copy.height);
     }
+    // The picture over the limit has no copy: its cell shows the file itself,
+    // sized as the list of full-size images sizes it, and the run says so.
     EXPECT_FALSE(FileExists(parent + "/d.webp"));
-    EXPECT_NE(page.find("<a href=\"00001/d.webp\">d.webp</a>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<br><img SRC=\"00001/d.webp\" NOSAVE height=640 width=640>\r\n"
+                        "<br><a href=\"00001/d.webp\">d.webp</a>"),
+              std::string::npos)
+        << page;
     EXPECT_EQ(view.previews, 3);
+    EXPECT_EQ(view.overLimit, std::vector<std::string>{parent + "/d.webp"});
 }
 
 }  // namespace

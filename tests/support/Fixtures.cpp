@@ -17,10 +17,22 @@ std::string MessageKey(const RunMessage& message) {
         case RunMessageId::PathTooLong: name = "PathTooLong"; break;
         case RunMessageId::SaveFailed: name = "SaveFailed"; break;
         case RunMessageId::NotACopy: name = "NotACopy"; break;
+        case RunMessageId::CopyOfOtherFolder: name = "CopyOfOtherFolder"; break;
+        case RunMessageId::CopyTooLarge: name = "CopyTooLarge"; break;
+        case RunMessageId::CopyOverLimit: name = "CopyOverLimit"; break;
         case RunMessageId::BadListName: name = "BadListName"; break;
         case RunMessageId::Unexpected: name = "Unexpected"; break;
     }
     return message.argument.empty() ? name : std::string(name) + " " + message.argument;
+}
+
+std::string ToolPage(const std::string& folderName, std::initializer_list<std::string> lines) {
+    std::string page =
+        "<html>\r\n<head>\r\n   <meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\r\n"
+        "   <meta name=\"GENERATOR\" content=\"Rokuza Ver2.00\">\r\n</head>\r\n<body>\r\nFolder Name: " +
+        folderName + "\r\n";
+    for (const std::string& line : lines) page += line + "\r\n";
+    return page;
 }
 
 namespace {

@@ -14,6 +14,10 @@ namespace htmlimglist::test {
 std::string MessageKey(const RunMessage& message);
 
 
+// A table page as this tool writes it for the folder named folderName: its
+// frame, its folder line, then the lines given (CR LF after each).
+std::string ToolPage(const std::string& folderName, std::initializer_list<std::string> lines = {});
+
 // A JPEG stream from segments; each helper returns the bytes of one segment.
 std::string JpegSoi();
 std::string JpegEoi();

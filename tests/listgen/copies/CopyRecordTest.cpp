@@ -7,6 +7,7 @@ namespace {
 
 CopyRecord Sample() {
     CopyRecord r;
+    r.folder = "00001";
     r.source = "IMG_0001.jpg";
     r.sourceSize = 3145728;
     r.sourceMtimeNs = 1700000000123456789;
@@ -19,23 +20,28 @@ CopyRecord Sample() {
 TEST(CopyRecordTest, WrittenAndReadBack) {
     const std::string text = FormatCopyRecord(Sample());
     EXPECT_EQ(text,
-              "htmlimglist 1 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 fit=200x150 AutoRotate=1 "
-              "SmoothReduce=0");
+              "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 fit=200x150 "
+              "AutoRotate=1 SmoothReduce=0");
     EXPECT_EQ(ParseCopyRecord(text), Sample());
+    EXPECT_EQ(RecordedFolder(text), "00001");
+    // A record of the first version names no folder.
+    EXPECT_FALSE(RecordedFolder("htmlimglist 1 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 "
+                                "fit=200x150 AutoRotate=1 SmoothReduce=0"));
 
     // Anything but the exact form is no record of ours.
     const std::string broken[] = {
         "",
+        "htmlimglist 3 dir=00001 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0",
         "htmlimglist 2 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0",
-        "htmlimglist 1 src=IMG_0001.jpg size=03145728 mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0",
-        "htmlimglist 1 src=IMG_0001.jpg size=-1 mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0",
-        "htmlimglist 1 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 fit=200*150 AutoRotate=1 SmoothReduce=0",
-        "htmlimglist 1 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 fit=200x150 AutoRotate=2 SmoothReduce=0",
-        "htmlimglist 1 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 fit=200x150 AutoRotate=1",
-        "htmlimglist 1 src=IMG_0001.jpg  size=3145728 mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0",
-        "htmlimglist 1 size=3145728 src=IMG_0001.jpg mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0",
-        "htmlimglist 1 src=IMG_0001.jpg size=99999999999999999999 mtime=1 fit=200x150 AutoRotate=1 SmoothReduce=0",
-        "htmlimglist 1 src=IMG_0001.jpg size=1 mtime=1 fit=200x9999999999 AutoRotate=1 SmoothReduce=0",
+        "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=03145728 mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0",
+        "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=-1 mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0",
+        "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 fit=200*150 AutoRotate=1 SmoothReduce=0",
+        "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 fit=200x150 AutoRotate=2 SmoothReduce=0",
+        "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 fit=200x150 AutoRotate=1",
+        "htmlimglist 2 dir=00001 src=IMG_0001.jpg  size=3145728 mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0",
+        "htmlimglist 2 dir=00001 size=3145728 src=IMG_0001.jpg mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0",
+        "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=99999999999999999999 mtime=1 fit=200x150 AutoRotate=1 SmoothReduce=0",
+        "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=1 mtime=1 fit=200x9999999999 AutoRotate=1 SmoothReduce=0",
     };
     for (const std::string& text : broken) EXPECT_FALSE(ParseCopyRecord(text).has_value()) << text;
 }
@@ -51,6 +57,7 @@ TEST(CopyRecordTest, NamesAreEncodedAndLongOnesKeepTheRecordShort) {
     EXPECT_NE(encoded, EncodeRecordName(std::string(254, '\xE5') + "x"));  // the hash tells them apart
     EXPECT_EQ(encoded.find('~'), encoded.size() - 17);
     CopyRecord r = Sample();
+    r.folder = encoded;
     r.source = encoded;
     r.sourceSize = r.sourceMtimeNs = INT64_MAX;
     r.width = r.height = INT32_MAX;

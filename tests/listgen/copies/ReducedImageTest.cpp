@@ -520,5 +520,62 @@ TEST_F(ReducedImageTest, SourcesThatFailToDecodeGetTheirCellButNoCopy) {
     EXPECT_TRUE(view.messages.empty());
 }
 
+// Where the cell's own copy is not made for a limit, or a copy of another
+// folder's file of the same name stands at its path, the cell shows the
+// full-size image as the list of full-size images does (at
+// SubImageMaxSize), the run says why once, and nothing at the path changes.
+TEST_F(ReducedImageTest, ACellWithoutACopyOfItsOwnShowsTheOriginal) {
+    const std::string photo = MakeJpeg({400, 300});
+    struct Case {
+        const char* what;
+        int32_t maxSize;
+        bool zoom;
+        bool otherFolder;  // a copy made for ../00002/photo.jpg stands at the path
+        const char* message;
+        const char* img;
+    } cases[] = {
+        {"a copy over 2^26 pixels", 10000, true, false, "CopyTooLarge",
+         "<br><img SRC=\"00001/photo.jpg\" NOSAVE height=480 width=640>"},
+        {"another folder's copy of the same name", 200, false, true, "CopyOfOtherFolder",
+         "<br><img SRC=\"00001/photo.jpg\" NOSAVE>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir here;
+        parent = here.Make("album");
+        folder = here.Make("album/00001");
+        WriteFile(folder + "/photo.jpg", photo);
+        std::string others;
+        if (c.otherFolder) {
+            // The sibling folder's photo: the same name, size and time.
+            const std::string sibling = here.Make("album/00002");
+            std::string another = photo;
+            std::size_t at = another.size() / 2;
+            while (uint8_t(another[at]) >= 0xFE || uint8_t(another[at - 1]) == 0xFF) ++at;
+            another[at] = char(another[at] ^ 1);  // a scan byte: another picture of the same size
+            WriteFile(sibling + "/photo.jpg", another);
+            std::filesystem::last_write_time(sibling + "/photo.jpg",
+                                             std::filesystem::last_write_time(folder + "/photo.jpg"));
+            options.ZoomImage = false;
+            folder = sibling;
+            ASSERT_TRUE(Run());
+            others = ReadFile(parent + "/photo.jpg");
+            folder = parent + "/00001";
+            std::filesystem::remove(parent + "/index.html");
+        }
+        options.ZoomImage = c.zoom;
+        view.messages.clear();
+        FolderListWriter writer(options, view);
+        writer.SetSelectedFolder(folder);
+        const ListResult result = writer.MakeList(kReducedList, 6, c.maxSize);
+        ASSERT_TRUE(result.saved()) << result.why;
+        EXPECT_EQ(result.copiesNotMade, 1);
+        EXPECT_EQ(view.messages, std::vector<std::string>{std::string(c.message) + " " + parent + "/photo.jpg"});
+        const std::string page = ReadFile(parent + "/index.html");
+        EXPECT_NE(page.find(c.img), std::string::npos) << page;
+        EXPECT_EQ(FileExists(parent + "/photo.jpg") ? ReadFile(parent + "/photo.jpg") : "", others);
+    }
+}
+
 }  // namespace
 }  // namespace htmlimglist
