@@ -9,31 +9,28 @@
 namespace htmlimglist {
 namespace {
 
-class VideoEntry final : public ImageFormat {
-public:
-    ImageKind Kind() const override { return ImageKind::Video; }
-    FormatGroup Group() const override { return FormatGroup::Videos; }
-    bool Probe(ProbeSource& source, const ProbeOptions&, ImageHeader& header) const override {
-        return ProbeVideo(source, header) == VideoProbeResult::Video;
-    }
-    // A container's start whose structure is cut short or inconsistent; a
-    // whole one without video (a sound file) is no lookalike.
-    std::optional<NotListedReason> Sniff(ProbeSource& source) const override {
-        ImageHeader header;
-        if (ProbeVideo(source, header) == VideoProbeResult::Damaged) return NotListedReason::Damaged;
-        return std::nullopt;
-    }
-    std::optional<NotListedReason> WithoutCopies() const override { return NotListedReason::VideoNeedsCopies; }
-    bool DecodeReduced(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control,
-                       Bitmap& out, DecodeReport& report) const override {
-        return DecodeVideoPoster(input, target, control, VideoPosterBounds{}, out, report);
-    }
-};
+bool ProbeAsVideo(ProbeSource& source, const ProbeOptions&, ImageHeader& header) {
+    return ProbeVideo(source, header) == VideoProbeResult::Video;
+}
+
+// A container's start whose structure is cut short or inconsistent; a whole
+// one without video (a sound file) is no lookalike.
+std::optional<NotListedReason> SniffVideo(ProbeSource& source) {
+    ImageHeader header;
+    if (ProbeVideo(source, header) == VideoProbeResult::Damaged) return NotListedReason::Damaged;
+    return std::nullopt;
+}
+
+bool DecodePoster(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control, Bitmap& out,
+                  DecodeReport& report) {
+    return DecodeVideoPoster(input, target, control, VideoPosterBounds{}, out, report);
+}
 
 }  // namespace
 
 const ImageFormat& VideoFormat() {
-    static const VideoEntry entry;
+    static const FunctionEntry entry({ImageKind::Video, FormatGroup::Videos, ProbeAsVideo, SniffVideo, DecodePoster,
+                                      NotListedReason::VideoNeedsCopies});
     return entry;
 }
 

@@ -61,6 +61,9 @@ constexpr int kIoBufferSize = 64 * 1024;
 // ahead by the index, before the search gives up.
 constexpr int kMaxPackets = 100000;
 constexpr int kMaxSkips = 8;
+// Bytes a decode holds per pixel of the frame, asked of the run's shared
+// budget.
+constexpr int kHeldBytesPerPixel = 6;
 // Bytes and time FFmpeg may spend on working out a stream whose container
 // leaves its size out.
 constexpr int64_t kStreamInfoBytes = 1 << 20;
@@ -366,10 +369,15 @@ bool DecodeVideoPoster(const DecodeInput& input, const ReduceTarget& target, con
     const int64_t maxPixels = control.PixelLimit(kMaxVideoFramePixels);
     auto withinLimit = [&](int width, int height, AVRational shape) {
         DisplayedSize(width, height, shape, orientation, report);
-        if (width > 0 && height > 0 && int64_t(width) * height <= maxPixels) return true;
-        return Fail(report, "frame of " + std::to_string(width) + " x " + std::to_string(height) + " pixels refused");
+        return control.WithinPixelLimit(width, height, kMaxVideoFramePixels, report);
     };
     if (!withinLimit(stream->codecpar->width, stream->codecpar->height, stream->codecpar->sample_aspect_ratio))
+        return false;
+    // The frame as RGB, and about as much again for the decoder's own
+    // pictures of the one key frame.
+    BudgetLease lease;
+    if (!control.Reserve(int64_t(kHeldBytesPerPixel) * stream->codecpar->width * stream->codecpar->height, lease,
+                         report))
         return false;
 
     const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
