@@ -272,7 +272,8 @@ TEST(VideoProbeTest, NoMoreThanTheLimitIsRead) {
     for (int i = 0; i < 100000; ++i) clusters += Ebml(0xEC, "");
     const std::string mkv = MatroskaVideo({});
     const std::string header = mkv.substr(0, mkv.find("\x18\x53\x80\x67"));
-    CountingSource source(header + Ebml(0x18538067, clusters));
+    const std::string voids = header + Ebml(0x18538067, clusters);
+    CountingSource source(voids);
     ImageHeader probed;
     EXPECT_EQ(ProbeMatroskaVideo(source, probed), R::Damaged);
     EXPECT_LE(source.asked, kVideoProbeReadLimit);
