@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "listgen/SettingsFile.h"
+#include "widgets/UiLanguage.h"
 
 namespace htmlimglist {
 
@@ -103,6 +104,8 @@ RunController::RunController(const GenerationOptions& options, const std::string
       driver_(options, writer_, *view_, profile_) {
     profile_.SetFileName(settingsFile);
     profile_.SetSection(kSettingsSection);
+    // A gallery page speaks the window's language.
+    writer_.SetPageLanguage(CurrentUiLanguage() == UiLanguage::English ? "en" : "ja");
 }
 
 RunController::~RunController() {

@@ -49,7 +49,7 @@ std::string CameraExif(int orientation, std::size_t size) {
     const uint32_t ifd0At = 8, values = ifd0At + 2 + 10 * 12 + 4;
     const uint32_t makeAt = values, modelAt = makeAt + uint32_t(make.size()), dateAt = modelAt + uint32_t(model.size());
     const uint32_t xAt = dateAt + uint32_t(date.size()), yAt = xAt + 8, exifAt = yAt + 8;
-    const uint32_t exifSize = 2 + 3 * 12 + 4, noteAt = exifAt + exifSize;
+    const uint32_t exifSize = 2 + 4 * 12 + 4, noteAt = exifAt + exifSize;
     const uint32_t ifd1At = noteAt + uint32_t(makerNoteSize), thumbAt = ifd1At + 2 + 3 * 12 + 4;
     ifd0.Add(0x010F, kAscii, uint32_t(make.size()), BigEndian32(makeAt));
     ifd0.Add(0x0110, kAscii, uint32_t(model.size()), BigEndian32(modelAt));
@@ -63,6 +63,7 @@ std::string CameraExif(int orientation, std::size_t size) {
     ifd0.Add(0x8769, kLong, 1, BigEndian32(exifAt));
     exif.Add(0x829A, kRational, 1, BigEndian32(xAt));
     exif.Add(0x8827, kShort, 1, BigEndian16(100) + BigEndian16(0));
+    exif.Add(0x9003, kAscii, uint32_t(date.size()), BigEndian32(dateAt));  // DateTimeOriginal
     exif.Add(0x927C, kUndefined, uint32_t(makerNoteSize), BigEndian32(noteAt));
     ifd1.Add(0x0103, kShort, 1, BigEndian16(6) + BigEndian16(0));
     ifd1.Add(0x0201, kLong, 1, BigEndian32(thumbAt));
@@ -145,7 +146,8 @@ private:
     std::string path_;
 };
 
-void ProbeAndBuildPage(benchmark::State& state, const std::string& prefix, bool moreImageTypes = false) {
+void ProbeAndBuildPage(benchmark::State& state, const std::string& prefix, bool moreImageTypes = false,
+                       int32_t pageStyle = 0, int32_t sortOrder = 0) {
     const int files = int(state.range(0));
     Folder folder(files, prefix, moreImageTypes);
     ChGetImgSize probe;
@@ -164,6 +166,8 @@ void ProbeAndBuildPage(benchmark::State& state, const std::string& prefix, bool 
     GenerationOptions options;
     options.DisplayFileSize = options.DisplayDateTime = options.DisplayTime = options.ImageInfo = true;
     options.MoreImageTypes = moreImageTypes;
+    options.PageStyle = pageStyle;
+    options.SortOrder = sortOrder;
     RunView view;
     FolderListWriter writer(options, view);
     writer.SetSelectedFolder(folder.path());
@@ -188,6 +192,16 @@ BENCHMARK(BM_ProbeAndBuildPageJapaneseNames)->Arg(10000)->Unit(benchmark::kMilli
 // motion photo's video or padding after its JPEG part.
 void BM_ProbeAndBuildPageMoreImageTypes(benchmark::State& state) { ProbeAndBuildPage(state, "file", true); }
 BENCHMARK(BM_ProbeAndBuildPageMoreImageTypes)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// The gallery page (PageStyle=1) over the same mix.
+void BM_ProbeAndBuildPageGallery(benchmark::State& state) { ProbeAndBuildPage(state, "file", false, 1); }
+BENCHMARK(BM_ProbeAndBuildPageGallery)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// By the date each photo was taken (SortOrder=1): the camera photos' Exif
+// IFD is read for DateTimeOriginal, and every file is probed before the
+// page is laid out.
+void BM_ProbeAndBuildPageByDateTaken(benchmark::State& state) { ProbeAndBuildPage(state, "file", false, 0, 1); }
+BENCHMARK(BM_ProbeAndBuildPageByDateTaken)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 }  // namespace
 

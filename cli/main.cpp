@@ -50,6 +50,7 @@ int RunFolder(const CliOptions& cli, const GenerationOptions& options, TProfile&
               CliLanguage language) {
     TerminalView view(!cli.quiet && isatty(STDERR_FILENO), language, cli.quiet ? PageLines::Off : PageLines::On);
     FolderListWriter writer(options, view);
+    writer.SetPageLanguage(language == CliLanguage::English ? "en" : "ja");
     view.CatchInterrupt(writer.AbortCommand());
     if (cli.jobs > 0) writer.SetReducedImageJobs(cli.jobs);
     RunDriver driver(options, writer, view, profile);

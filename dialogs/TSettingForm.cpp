@@ -1,6 +1,7 @@
 #include "dialogs/TSettingForm.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -44,6 +45,13 @@ QLineEdit* MakeEdit(QWidget* parent, int left, int top, int width, int height) {
     return edit;
 }
 
+QComboBox* MakeChoice(QWidget* parent, std::initializer_list<QString> entries, int left, int top, int width,
+                      int height) {
+    auto* choice = Place(new QComboBox, parent, left, top, width, height);
+    for (const QString& entry : entries) choice->addItem(entry);
+    return choice;
+}
+
 QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int top, int width, int height) {
     return Place(new QPushButton(caption), parent, left, top, width, height);
 }
@@ -62,7 +70,7 @@ TSettingForm::TSettingForm(GenerationOptions& options, TProfile& profile, QWidge
 void TSettingForm::BuildLayout() {
     setWindowTitle(tr("作成条件設定"));
     setFont(JapaneseFont(JapaneseFace::PGothic, 12));
-    setFixedSize(393, 317);
+    setFixedSize(393, 365);
 
     Label1 = MakeLabel(this, tr("HTMLﾘｽﾄ名"), 8, 12, 62, 12);
     Edit1 = MakeEdit(this, 88, 8, 121, 20);
@@ -91,12 +99,17 @@ void TSettingForm::BuildLayout() {
     CheckBox13 = MakeCheckBox(GroupBox2, tr("なめらかに縮小(&M)"), 196, 20, 170, 17);
     CheckBox14 = MakeCheckBox(GroupBox2, tr("PNG/WebPも対象(&W)"), 8, 40, 170, 17);
     CheckBox15 = MakeCheckBox(GroupBox2, tr("動画も対象(&V)"), 196, 40, 170, 17);
+    GroupBox3 = Place(new TGroupBox(tr("ﾘｽﾄの形式")), this, 8, 298, 377, 46);
+    Label6 = MakeLabel(GroupBox3, tr("ﾍﾟｰｼﾞ"), 8, 22, 40, 12);
+    ComboBox1 = MakeChoice(GroupBox3, {tr("表"), tr("ｷﾞｬﾗﾘｰ")}, 52, 18, 120, 20);
+    Label7 = MakeLabel(GroupBox3, tr("並び順"), 196, 22, 44, 12);
+    ComboBox2 = MakeChoice(GroupBox3, {tr("ﾌｧｲﾙ名"), tr("撮影日時"), tr("ﾌｧｲﾙ日時")}, 244, 18, 120, 20);
     BitBtn3 = MakeButton(this, tr("作成開始"), 312, 8, 75, 25);
     BitBtn1 = MakeButton(this, tr("設定のみ(&1)"), 312, 36, 75, 25);
     BitBtn2 = MakeButton(this, tr("ｷｬﾝｾﾙ"), 312, 64, 75, 25);
     BitBtn3->setDefault(true);
 
-    StatusBar1 = Place(new QStatusBar, this, 0, 298, 393, 19);
+    StatusBar1 = Place(new QStatusBar, this, 0, 346, 393, 19);
     StatusBar1->setSizeGripEnabled(false);
     statusText_ = new QLabel;
     StatusBar1->addWidget(statusText_, 1);
@@ -106,7 +119,8 @@ void TSettingForm::BuildLayout() {
     const std::vector<QWidget*> tabOrder = {Edit1,     Edit3,     Edit2,      CheckBox1,  CheckBox9, Edit4,
                                             Edit5,     CheckBox7, CheckBox6,  CheckBox5,  CheckBox2, CheckBox8,
                                             CheckBox3, CheckBox4, CheckBox10, CheckBox11, BitBtn3,   BitBtn1,
-                                            BitBtn2,   CheckBox12, CheckBox13, CheckBox14, CheckBox15};
+                                            BitBtn2,   CheckBox12, CheckBox13, CheckBox14, CheckBox15,
+                                            ComboBox1, ComboBox2};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Edit1->setFocus();
 
@@ -131,6 +145,8 @@ void TSettingForm::BuildLayout() {
         {"SmoothReduce", nullptr, CheckBox13},
         {"MoreImageTypes", nullptr, CheckBox14},
         {"ListVideos", nullptr, CheckBox15},
+        {"PageStyle", nullptr, nullptr, ComboBox1},
+        {"SortOrder", nullptr, nullptr, ComboBox2},
     };
 
     // The hinted check boxes (CheckBox1MouseMove ... CheckBox9MouseMove).
@@ -151,6 +167,8 @@ void TSettingForm::BuildLayout() {
         {CheckBox13, QT_TR_NOOP("縮小画像を画素の平均で作成します。ﾓｱﾚが出にくくなります。")},
         {CheckBox14, QT_TR_NOOP("PNGとWebPの画像もﾘｽﾄに加えます。")},
         {CheckBox15, QT_TR_NOOP("MP4/MOV/WebMの動画もﾘｽﾄに加えます(縮小画像の作成時のみ)。")},
+        {ComboBox1, QT_TR_NOOP("ｷﾞｬﾗﾘｰはｽﾏｰﾄﾌｫﾝでも見やすく、大きなﾌｫﾙﾀﾞでも軽いﾍﾟｰｼﾞです。")},
+        {ComboBox2, QT_TR_NOOP("撮影日時はﾃﾞｼﾞｶﾒ写真の情報(EXIF)、無い時はﾌｧｲﾙ日時です。")},
     };
     setMouseTracking(true);
     for (QWidget* control : findChildren<QWidget*>()) {
@@ -194,7 +212,11 @@ void TSettingForm::FormCreate() {
                 binding->edit->setText(QString::fromStdString(options_.*field.text));
                 break;
             case OptionType::Number:
-                binding->edit->setText(QString::number(options_.*field.number));
+                if (binding->choice != nullptr) {
+                    binding->choice->setCurrentIndex(ClampToRange(field, options_.*field.number));
+                } else {
+                    binding->edit->setText(QString::number(options_.*field.number));
+                }
                 break;
             case OptionType::Switch:
                 binding->box->setChecked(options_.*field.flag);
@@ -243,9 +265,12 @@ void TSettingForm::Store() {
             case OptionType::Number: {
                 // Read by the leading-number rule, then moved into the
                 // condition's range (the option table's).
-                const int32_t value = ClampToRange(field, EditBoxNumber(binding->edit->text().toStdString()));
+                const int32_t value =
+                    binding->choice != nullptr
+                        ? ClampToRange(field, binding->choice->currentIndex())
+                        : ClampToRange(field, EditBoxNumber(binding->edit->text().toStdString()));
                 options_.*field.number = value;
-                profile_.SetValue(value);
+                if (!LeavesEntryOut(options_, field, profile_)) profile_.SetValue(value);
                 break;
             }
             case OptionType::Switch: {

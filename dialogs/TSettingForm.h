@@ -13,6 +13,7 @@
 #include "profile/TProfile.h"
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -79,6 +80,12 @@ public:
     QCheckBox* CheckBox13;  // SmoothReduce
     QCheckBox* CheckBox14;  // MoreImageTypes
     QCheckBox* CheckBox15;  // ListVideos
+    // The page's style and order, a group below.
+    QGroupBox* GroupBox3;
+    QLabel* Label6;
+    QComboBox* ComboBox1;  // PageStyle
+    QLabel* Label7;
+    QComboBox* ComboBox2;  // SortOrder
     QPushButton* BitBtn3;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
@@ -89,11 +96,13 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    // The control of one option field; exactly one of the two is set.
+    // The control of one option field; exactly one of the three is set.
+    // A choice box's entries stand for the numbers 0, 1, 2, ... in order.
     struct Binding {
         const char* field;
         QLineEdit* edit;
         QCheckBox* box;
+        QComboBox* choice = nullptr;
     };
     // The hint the status bar shows while the mouse is over a control;
     // every control without one empties the bar.

@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "listgen/FitImageSize.h"
@@ -27,6 +29,9 @@ constexpr std::string_view kFrameHead[] = {
     "<body>",
 };
 constexpr std::string_view kFolderLine = "Folder Name: ";
+// How every gallery page of this tool begins, and the line that names it.
+constexpr std::string_view kGalleryStart = "<!DOCTYPE html>\n";
+constexpr std::string_view kGalleryGenerator = "<meta name=\"generator\" content=\"htmlimglist\">";
 }  // namespace
 
 // One recognised image of the folder, as its cell needs it.
@@ -75,10 +80,8 @@ void FolderListWriter::SetReducedImageJobs(int jobs) {
 ProbeOptions FolderListWriter::Listed() const {
     // The conditions are read as each file is probed: the window changes
     // them in place between runs of the same writer.
-    ProbeOptions listed;
-    listed.moreImageTypes = options_.MoreImageTypes;
-    listed.videos = options_.ListVideos;
-    return listed;
+    return ProbeOptions{.moreImageTypes = options_.MoreImageTypes, .dateTaken = options_.SortOrder == 1,
+                        .videos = options_.ListVideos};
 }
 
 const FolderListWriter::CellPlan& FolderListWriter::PlanAt(std::size_t index) {
@@ -153,6 +156,47 @@ void FolderListWriter::FillAhead() {
         if (p.image && p.copy.plan == CopyPlan::Make) reducedImages_->Prefetch(CopyRequest(ahead_));
         ++ahead_;
     }
+}
+
+void FolderListWriter::SortFiles() {
+    // Every file is probed now, in name order, so that its date is known.
+    struct Key {
+        std::string date;  // "YYYY:MM:DD HH:MM:SS", local time
+        int64_t time = 0;  // nanoseconds
+        std::size_t index = 0;
+    };
+    std::vector<Key> keys(files_.size());
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        const CellPlan& plan = PlanAt(i);
+        keys[i].index = i;
+        keys[i].time = files_[i].mtimeNs;
+        if (options_.SortOrder != 1) continue;
+        // The date taken; a file without one by its own time, read the same
+        // way (the camera's clock is local time too).
+        if (plan.image && !plan.image->header.dateTaken.empty()) {
+            keys[i].date = plan.image->header.dateTaken;
+        } else {
+            struct tm local {};
+            const time_t t = files_[i].mtime;
+            localtime_r(&t, &local);
+            keys[i].date = Format("%04d:%02d:%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+        }
+    }
+    // Ties keep the order by name the listing gave.
+    std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        return options_.SortOrder == 1 ? a.date < b.date : a.time < b.time;
+    });
+    std::vector<DirEntry> files;
+    std::vector<CellPlan> plans;
+    files.reserve(files_.size());
+    plans.reserve(plans_.size());
+    for (const Key& key : keys) {
+        files.push_back(std::move(files_[key.index]));
+        plans.push_back(std::move(plans_[key.index]));
+    }
+    files_ = std::move(files);
+    plans_ = std::move(plans);
 }
 
 void FolderListWriter::Insert(LineEntry* before, std::string_view text) {
@@ -271,18 +315,26 @@ FolderListWriter::CellContent FolderListWriter::ContentOf(const Image& image, Co
 
 bool FolderListWriter::AddCell(const Image& image) {
     const CellPlan& plan = image.plan;
-    const ImageHeader& header = plan.image->header;
-    const std::string& name = image.file.name;
     const std::string sizeText = FormatThousands(image.file.size);
-    view_.ShowStatus(name, plan.shownWidth, plan.shownHeight, sizeText);
-    const std::string displayName = LowerAscii(name);
-    view_.ShowTitle(displayName);
+    view_.ShowStatus(image.file.name, plan.shownWidth, plan.shownHeight, sizeText);
+    view_.ShowTitle(LowerAscii(image.file.name));
 
     const CopyResult copy = page_.reduced ? SettleCopy(image) : CopyResult::Shown;
     if (copy == CopyResult::Dropped) return false;
     ++counts_.cells;
     const CellContent content = ContentOf(image, copy);
+    if (Gallery()) {
+        AddGalleryCell(image, content);
+    } else {
+        AddTableCell(image, content);
+    }
+    ++state_.ImageNumber;
+    return true;
+}
 
+void FolderListWriter::AddTableCell(const Image& image, const CellContent& content) {
+    const ImageHeader& header = image.plan.image->header;
+    const std::string displayName = LowerAscii(image.file.name);
     if (state_.ColumnIndex == 0) {
         Insert(state_.TableEndEntry, "<tr>");
         state_.RowEntry = lines_.InsertLine(state_.TableEndEntry, "</tr>");
@@ -305,9 +357,9 @@ bool FolderListWriter::AddCell(const Image& image) {
     Insert(row, "<br><a href=\"" + PageHref(content.href) + "\">" + PageText(displayName) + "</a>");
 
     if (options_.DisplayImageSize) {
-        Insert(row, Format("<br>(%dx%d)", plan.shownWidth, plan.shownHeight));
+        Insert(row, Format("<br>(%dx%d)", image.plan.shownWidth, image.plan.shownHeight));
     }
-    if (options_.DisplayFileSize) Insert(row, "<br>" + sizeText + "Byte");
+    if (options_.DisplayFileSize) Insert(row, "<br>" + FormatThousands(image.file.size) + "Byte");
     if (options_.DisplayDateTime) {
         const FileDateTime& d = state_.FileDate;
         std::string line = Format("<br>%d/%d/%d", d.year, d.month, d.day);
@@ -316,11 +368,68 @@ bool FolderListWriter::AddCell(const Image& image) {
     }
     Insert(row, "</center>");
     Insert(row, "</td>");
-    ++state_.ImageNumber;
 
     ++state_.ColumnIndex;
     if (state_.ColumnIndex >= page_.columns) state_.ColumnIndex = 0;
-    return true;
+}
+
+void FolderListWriter::StartGallery() {
+    gallery_ = GalleryDocument{};
+    gallery_.lang = pageLanguage_;
+    const std::string folderName = NameAfterLastSeparator(selectedFolder_);
+    gallery_.title = folderName;
+    if (selectedFolder_.find('/') != std::string::npos) gallery_.folderLine = std::string(kFolderLine) + folderName;
+    gallery_.cellWidth = page_.maxSize;
+    gallery_.maxColumns = page_.columns;
+    // The series links as the table page has them, and between the two
+    // lists of a reduced run, each way.
+    if (options_.NextPrevIndex) {
+        const int64_t n = LeadingNumber(folderName);
+        const bool twoLevel = options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList && !page_.reduced;
+        auto link = [&](long long number, const char* text) {
+            const std::string folder = Format("%05lld", number);
+            gallery_.links.push_back(
+                {twoLevel ? std::vector<std::string>{"..", "..", folder, folder, options_.HTMLListName}
+                          : std::vector<std::string>{"..", folder, options_.HTMLListName},
+                 text});
+        };
+        if (n > 0) link(n - 1, "Prev");
+        link(n + 1, "Next");
+    }
+    if (options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList) {
+        if (page_.reduced) {
+            gallery_.links.push_back({{folderName, options_.HTMLListName}, "Large"});
+        } else {
+            gallery_.links.push_back({{"..", options_.HTMLListName}, "Small"});
+        }
+    }
+}
+
+void FolderListWriter::AddGalleryCell(const Image& image, const CellContent& content) {
+    const CellPlan& plan = image.plan;
+    const ImageHeader& header = plan.image->header;
+    GalleryCell cell;
+    cell.name = image.file.name;
+    cell.href = content.href;
+    cell.src = content.src;
+    // A picture browsers cannot show opens in the viewer as its copy.
+    if (plan.image->format->WithoutCopies()) cell.view = content.src;
+    cell.width = content.fit.width;
+    cell.height = content.fit.height;
+    cell.info.push_back(Format("(%d)", state_.ImageNumber));
+    if (options_.ImageInfo) {
+        cell.info.push_back(header.typeText);
+        if (header.animated) cell.info.push_back("Animation");
+    }
+    if (options_.DisplayImageSize) cell.info.push_back(Format("%dx%d", plan.shownWidth, plan.shownHeight));
+    if (options_.DisplayFileSize) cell.info.push_back(FormatThousands(image.file.size) + "Byte");
+    if (options_.DisplayDateTime) {
+        const FileDateTime& d = state_.FileDate;
+        std::string date = Format("%d/%d/%d", d.year, d.month, d.day);
+        if (options_.DisplayTime) date += Format(" %02d:%02d:%02d", d.hour, d.minute, d.second);
+        cell.info.push_back(date);
+    }
+    gallery_.cells.push_back(std::move(cell));
 }
 
 namespace {
@@ -348,12 +457,21 @@ std::optional<Refusal> OwnerOfPage(FileProbeSource& file, const std::string& fol
     };
     std::string_view text;
     const Refusal foreign{PageObstacle::ForeignFile, "a file this tool did not write is in the way"};
+    const Refusal other{PageObstacle::OtherFolderPage, "the page of another folder is in the way"};
+    // A gallery page: its generator line, then its title, the folder's name.
+    if (head.starts_with(kGalleryStart)) {
+        const std::size_t generator = head.find(kGalleryGenerator);
+        const std::size_t title = head.find("<title>");
+        if (generator == std::string::npos || title == std::string::npos || title < generator) return foreign;
+        const std::string expected = "<title>" + GalleryText(folderName) + "</title>";
+        return head.compare(title, expected.size(), expected) == 0 ? std::nullopt : std::optional(other);
+    }
     for (std::string_view expected : kFrameHead) {
         if (!line(text) || text != expected) return foreign;
     }
     if (!line(text) || text.substr(0, kFolderLine.size()) != kFolderLine) return foreign;
     if (text.substr(kFolderLine.size()) == PageText(folderName)) return std::nullopt;
-    return Refusal{PageObstacle::OtherFolderPage, "the page of another folder is in the way"};
+    return other;
 }
 
 }  // namespace
@@ -411,6 +529,7 @@ ListResult FolderListWriter::MakeList(const PageSpec& page) {
     }
     plans_.assign(files_.size(), CellPlan{});
     ahead_ = 0;
+    if (options_.SortOrder != 0) SortFiles();
     if (const auto refusal = RefusalAt(result.pagePath)) {
         result.status = PageStatus::Refused;
         result.obstacle = refusal->obstacle;
@@ -424,8 +543,12 @@ ListResult FolderListWriter::MakeList(const PageSpec& page) {
     // minute on, no write of ours can still be using it.
     RemoveStaleTemporaryFiles(reduced ? state_.ParentFolder : selectedFolder_, kStaleTemporaryAge);
 
-    LayFrame();
-    AddFolderLines();
+    if (Gallery()) {
+        StartGallery();
+    } else {
+        LayFrame();
+        AddFolderLines();
+    }
 
     const int32_t count = int32_t(std::min<std::size_t>(files_.size(), INT32_MAX));
     view_.StartGauge(count);
@@ -455,7 +578,8 @@ ListResult FolderListWriter::MakeList(const PageSpec& page) {
     view_.SetGaugeProgress(index);
 
     errno = 0;
-    const bool saved = pageSaver_ ? pageSaver_(result.pagePath, lines_.Text()) : lines_.SaveLines(result.pagePath);
+    const std::string text = Gallery() ? WriteGalleryPage(gallery_) : lines_.Text();
+    const bool saved = pageSaver_ ? pageSaver_(result.pagePath, text) : WriteFileAtomically(result.pagePath, text);
     result.status = saved ? PageStatus::Saved : PageStatus::NotSaved;
     if (!saved) result.why = errno != 0 ? std::strerror(errno) : "the page could not be written";
     result.aborted = state_.AbortRequested;
@@ -464,6 +588,7 @@ ListResult FolderListWriter::MakeList(const PageSpec& page) {
     result.copiesKept = counts_.copiesKept;
     result.copiesNotMade = counts_.copiesNotMade;
     lines_.ClearLines();
+    gallery_ = GalleryDocument{};
     files_.clear();
     plans_.clear();
     state_.TableEntry = state_.TableEndEntry = state_.RowEntry = state_.BottomEntry = nullptr;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "listgen/FitImageSize.h"
+#include "listgen/GalleryPage.h"
 #include "listgen/GenerationOptions.h"
 #include "listgen/LineListStr.h"
 #include "listgen/ListResult.h"
@@ -74,6 +75,10 @@ public:
     void SetReducedImageMaker(ReducedImageMaker* maker);
     // Worker threads of the default pipeline (at least 1).
     void SetReducedImageJobs(int jobs);
+
+    // The language of the run's messages, "ja" or "en": a gallery page
+    // (PageStyle=1) is written in it.
+    void SetPageLanguage(std::string language) { pageLanguage_ = std::move(language); }
 
     // Writes one page. Full-size mode puts it into the selected folder;
     // reduced mode puts it, and a reduced copy of every image, into the
@@ -137,9 +142,16 @@ private:
     // made; called at the cell, in page order.
     CopyResult SettleCopy(const Image& image);
     CellContent ContentOf(const Image& image, CopyResult copy) const;
+    void AddTableCell(const Image& image, const CellContent& content);
+    void AddGalleryCell(const Image& image, const CellContent& content);
 
     ProbeOptions Listed() const;
     const CellPlan& PlanAt(std::size_t index);
+    // Puts the files in the order SortOrder asks for (by name they are
+    // already), probing every one of them first.
+    void SortFiles();
+    bool Gallery() const { return options_.PageStyle == 1; }
+    void StartGallery();
     void FillAhead();
     void LayFrame();
     void AddFolderLines();
@@ -172,6 +184,8 @@ private:
         int32_t cells = 0, copiesMade = 0, copiesKept = 0, copiesNotMade = 0;
     } counts_;
     TLineListStr lines_;
+    GalleryDocument gallery_;
+    std::string pageLanguage_ = "ja";
     PageSaver pageSaver_;
     std::atomic<bool> abortCommand_{false};
 };

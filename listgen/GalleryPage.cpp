@@ -84,7 +84,7 @@ const std::string& ScriptHash() {
 void AppendHead(std::string& out, const GalleryDocument& document, const std::string& style) {
     out += "<!DOCTYPE html>\n<html lang=\"";
     AppendText(out, document.lang);
-    out += "\">\n<head>\n<meta charset=\"utf-8\">\n"
+    out += "\">\n<head>\n<meta charset=\"utf-8\">\n<meta name=\"generator\" content=\"htmlimglist\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
            // Only the page's own style and script, its images and videos:
            // nothing from elsewhere, no plug-ins, no forms, no other base.

@@ -26,8 +26,11 @@ OptionField Switch(const char* name, const char* def, bool G::*m, const char* me
 OptionField AddedSwitch(const char* name, const char* def, bool G::*m, const char* meaning) {
     return {name, OptionType::Switch, def, nullptr, nullptr, m, true, 0, 1, meaning};
 }
+OptionField AddedChoice(const char* name, const char* def, int32_t G::*m, int32_t maximum, const char* meaning) {
+    return {name, OptionType::Number, def, nullptr, m, nullptr, true, 0, maximum, meaning};
+}
 
-const std::array<OptionField, 20> kFields = {
+const std::array<OptionField, 22> kFields = {
     Text("HTMLListName", "index.html", &G::HTMLListName,
          "file name of every page (not empty, `.` or `..`, no `/`)"),
     Number("MaxPixel", "200", &G::MaxPixel, kMaxPixelLimit, "longest side of each image in the main list"),
@@ -55,6 +58,10 @@ const std::array<OptionField, 20> kFields = {
     AddedSwitch("MoreImageTypes", "0", &G::MoreImageTypes,
                 "list PNG and WebP images too (recognised by their bytes), and JPEGs whose trailing data their "
                 "own metadata declares (motion photos) or that is only padding"),
+    AddedChoice("PageStyle", "0", &G::PageStyle, 1,
+                "0 the table page; 1 a gallery page for phones and large folders (HTML5, UTF-8, with a viewer)"),
+    AddedChoice("SortOrder", "0", &G::SortOrder, 2,
+                "0 by name; 1 by the date a photo was taken (its EXIF date, else its file time); 2 by file time"),
     AddedSwitch("ListVideos", "0", &G::ListVideos,
                 "list MP4, MOV and WebM videos too (recognised by their bytes), each shown by a reduced copy of one "
                 "frame; only with `MakeSmallImage`"),

@@ -9,7 +9,8 @@
 #     its value, its meaning, its default and the values it takes;
 #     @MAN_DATE@ and @VERSION@ are filled in too.
 #   cmake -DMODE=completion -DTABLE=... -DTEMPLATE=x.bash.in -DOUTPUT=x.bash -P ...
-#     the bash completion: @CONDITION_NAMES@ and @SWITCH_NAMES@.
+#     the bash completion: @CONDITION_NAMES@, @SWITCH_NAMES@ and
+#     @CHOICE_VALUES@ (the numbers a choice among a few takes).
 #   cmake -DMODE=check -DTABLE=... -DREADME=... -P ...
 #     fails unless the README's table has exactly the table's conditions, in
 #     its order, with its defaults and meanings (the test
@@ -146,15 +147,24 @@ if(MODE STREQUAL "man")
 elseif(MODE STREQUAL "completion")
   set(CONDITION_NAMES "")
   set(SWITCH_NAMES "")
+  set(CHOICE_VALUES "")
   foreach(name IN LISTS names)
     string(APPEND CONDITION_NAMES " ${name}")
     if(type_${name} STREQUAL "switch")
       string(APPEND SWITCH_NAMES " ${name}")
+    elseif(type_${name} STREQUAL "number" AND values_${name} MATCHES "^0\\.\\.([1-9])$")
+      # A choice among a few numbers: "Name:0,1,2".
+      set(choice "${name}:0")
+      foreach(value RANGE 1 ${CMAKE_MATCH_1})
+        string(APPEND choice ",${value}")
+      endforeach()
+      string(APPEND CHOICE_VALUES " ${choice}")
     endif()
   endforeach()
   string(STRIP "${CONDITION_NAMES}" CONDITION_NAMES)
   string(STRIP "${SWITCH_NAMES}" SWITCH_NAMES)
-  write_from_template(CONDITION_NAMES SWITCH_NAMES)
+  string(STRIP "${CHOICE_VALUES}" CHOICE_VALUES)
+  write_from_template(CONDITION_NAMES SWITCH_NAMES CHOICE_VALUES)
 elseif(MODE STREQUAL "check")
   read_readme()
   set(problems "")

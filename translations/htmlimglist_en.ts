@@ -397,6 +397,46 @@ The nearest values in range are used.</translation>
         <source>MP4/MOV/WebMの動画もﾘｽﾄに加えます(縮小画像の作成時のみ)。</source>
         <translation>Lists MP4, MOV and WebM videos too (with reduced images only).</translation>
     </message>
+    <message>
+        <source>ﾘｽﾄの形式</source>
+        <translation>List style</translation>
+    </message>
+    <message>
+        <source>ﾍﾟｰｼﾞ</source>
+        <translation>Page</translation>
+    </message>
+    <message>
+        <source>表</source>
+        <translation>Table</translation>
+    </message>
+    <message>
+        <source>ｷﾞｬﾗﾘｰ</source>
+        <translation>Gallery</translation>
+    </message>
+    <message>
+        <source>並び順</source>
+        <translation>Order</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ名</source>
+        <translation>File name</translation>
+    </message>
+    <message>
+        <source>撮影日時</source>
+        <translation>Date taken</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ日時</source>
+        <translation>File date</translation>
+    </message>
+    <message>
+        <source>ｷﾞｬﾗﾘｰはｽﾏｰﾄﾌｫﾝでも見やすく、大きなﾌｫﾙﾀﾞでも軽いﾍﾟｰｼﾞです。</source>
+        <translation>A gallery reads well on a phone and stays light for large folders.</translation>
+    </message>
+    <message>
+        <source>撮影日時はﾃﾞｼﾞｶﾒ写真の情報(EXIF)、無い時はﾌｧｲﾙ日時です。</source>
+        <translation>Date taken is the photo&apos;s own date (EXIF), else its file date.</translation>
+    </message>
 </context>
 <context>
     <name>Tool</name>

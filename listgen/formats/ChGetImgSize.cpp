@@ -74,7 +74,7 @@ struct JpegWalk {
 // ends there with false. The first APP1 that carries Exif data gives the
 // orientation; later ones are ignored.
 bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32_t& height, int& orientation,
-                     JpegWalk& walk) {
+                     std::string* dateTaken, JpegWalk& walk) {
     unsigned char soi[2];
     if (!cursor.SeekTo(0) || !cursor.ReadExactly(soi, 2) || std::memcmp(soi, kStartOfImage, 2) != 0) return false;
     jpegType[0] = '\0';
@@ -98,8 +98,10 @@ bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32
                 if (marker[1] == 0xE1 && !exifSeen && dataLength >= kExifIdentifierLength &&
                     IsExifSegment(std::span(head + 2, 8))) {
                     exifSeen = true;
-                    orientation = ReadExifOrientation(cursor.Source(), at + 2, uint64_t(dataLength),
-                                                      ExifLayout::AfterIdentifier);
+                    ExifFacts facts = ReadExifFacts(cursor.Source(), at + 2, uint64_t(dataLength),
+                                                    ExifLayout::AfterIdentifier, dateTaken != nullptr);
+                    orientation = facts.orientation;
+                    if (dateTaken != nullptr) *dateTaken = std::move(facts.dateTaken);
                 }
                 if (marker[1] == 0xE1 && walk.wantXmp && walk.xmpAt < 0 &&
                     dataLength >= int32_t(kXmpIdentifierLength) && std::memcmp(head + 2, kXmpIdentifier, 8) == 0) {
@@ -179,7 +181,9 @@ bool ChGetImgSize::GetJpegSize(ProbeSource& source, int32_t& width, int32_t& hei
     if (!ended && !AcceptDeclaredTrailers) return false;
     JpegWalk walk;
     walk.wantXmp = !ended;
-    if (!ScanJpegMarkers(cursor, JpegType, width, height, Orientation, walk)) return false;
+    DateTaken.clear();
+    if (!ScanJpegMarkers(cursor, JpegType, width, height, Orientation, ReadDateTaken ? &DateTaken : nullptr, walk))
+        return false;
     return ended || TrailerIsAccountedFor(source, walk);
 }
 

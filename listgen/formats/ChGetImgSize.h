@@ -33,6 +33,10 @@ public:
     // or 0xFF padding (see JpegTrailer.h). Off: the file's last two bytes
     // must be FF D9.
     bool AcceptDeclaredTrailers = false;
+    // With ReadDateTaken, a JPEG's DateTimeOriginal from the same Exif
+    // segment ("YYYY:MM:DD HH:MM:SS"; empty when it has none).
+    bool ReadDateTaken = false;
+    std::string DateTaken;
 
     // Each returns true when the file is of its kind, with width and height
     // (each 0 to 65535, as the two formats store them) set. A file that is not regular or cannot be read gives

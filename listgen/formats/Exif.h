@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "listgen/formats/ProbeSource.h"
 
@@ -44,6 +45,17 @@ ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, s
 // holds it.
 ExifOrientationLook LookForTiffOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength);
 
+// The date a photo was taken (tag 0x9003, DateTimeOriginal, in the Exif IFD
+// that IFD0's tag 0x8769 points to), as the camera wrote it:
+// "YYYY:MM:DD HH:MM:SS", local time. Empty when there is none, or it is not
+// a date of that shape (all zeros, blanks, cut short).
+struct ExifDateLook {
+    std::string dateTaken;
+    bool settled = true;  // false: the answer lies in bytes past the ones given
+};
+ExifDateLook LookForExifDateTaken(std::span<const uint8_t> firstPart, std::size_t dataLength);
+ExifDateLook LookForTiffDateTaken(std::span<const uint8_t> firstPart, std::size_t dataLength);
+
 // Where the TIFF header of an EXIF block lies.
 enum class ExifLayout {
     AfterIdentifier,  // after "Exif\0\0", as in a JPEG's APP1 segment
@@ -56,5 +68,13 @@ enum class ExifLayout {
 // beyond, the block up to 64 KiB (a JPEG segment's most). 1 when the block is
 // damaged, cut short by the file's end, or IFD0 lies past 64 KiB.
 int ReadExifOrientation(ProbeSource& source, int64_t at, uint64_t length, ExifLayout layout);
+
+// The orientation and, when asked for, the date taken, from one read of the
+// block (two when what is asked lies past its first KiB).
+struct ExifFacts {
+    int orientation = 1;
+    std::string dateTaken;
+};
+ExifFacts ReadExifFacts(ProbeSource& source, int64_t at, uint64_t length, ExifLayout layout, bool wantDate);
 
 }  // namespace htmlimglist

@@ -35,6 +35,9 @@ struct ProbeOptions {
     // MoreImageTypes: the formats of that group, and JPEGs whose bytes after
     // the end-of-image marker the file itself accounts for.
     bool moreImageTypes = false;
+    // Read the date a photo was taken where the format's EXIF data has it
+    // (for SortOrder=1; it costs a look past IFD0).
+    bool dateTaken = false;
     // ListVideos: MP4, MOV and WebM files.
     bool videos = false;
 
@@ -48,7 +51,7 @@ struct ProbeOptions {
     }
     // Everything the registry knows, as the checks of what a page may
     // replace ask for it.
-    static ProbeOptions Everything() { return ProbeOptions{true, true}; }
+    static ProbeOptions Everything() { return ProbeOptions{true, false, true}; }
 };
 
 // What a header probe reads.
@@ -64,6 +67,9 @@ struct ImageHeader {
     std::string typeText;
     // The "Animation" mark: a looping GIF, an animated PNG or WebP.
     bool animated = false;
+    // When asked for: the date the photo was taken, "YYYY:MM:DD HH:MM:SS"
+    // as its EXIF data gives it; empty when there is none.
+    std::string dateTaken;
     // A video: the "Video" mark instead, and its duration in milliseconds
     // (-1 for a picture, and for a video whose container gives none).
     bool video = false;

@@ -329,9 +329,11 @@ constexpr unsigned char kJpegEnd[2] = {0xFF, 0xD9};
 bool ProbeJpeg(ProbeSource& source, const ProbeOptions& options, ImageHeader& header) {
     ChGetImgSize probe;
     probe.AcceptDeclaredTrailers = options.moreImageTypes;
+    probe.ReadDateTaken = options.dateTaken;
     if (!probe.GetJpegSize(source, header.width, header.height)) return false;
     header.typeText = probe.JpegType;
     header.orientation = probe.Orientation;
+    header.dateTaken = std::move(probe.DateTaken);
     return true;
 }
 

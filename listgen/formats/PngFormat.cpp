@@ -49,7 +49,7 @@ bool SaneDepth(uint8_t depth, uint8_t colourType) {
     }
 }
 
-bool ProbePng(ProbeSource& source, ImageHeader& header) {
+bool ProbePng(ProbeSource& source, const ProbeOptions& options, ImageHeader& header) {
     const int64_t size = source.Size();
     uint8_t head[sizeof kSignature + kChunkHeader + kIhdrLength];
     if (size < int64_t(sizeof head) + kChunkCrc) return false;
@@ -79,7 +79,9 @@ bool ProbePng(ProbeSource& source, ImageHeader& header) {
         if (std::memcmp(type, "acTL", 4) == 0) animated = true;
         if (std::memcmp(type, "eXIf", 4) == 0 && !exifSeen) {
             exifSeen = true;
-            orientation = ReadExifOrientation(source, at + kChunkHeader, length, ExifLayout::Bare);
+            ExifFacts facts = ReadExifFacts(source, at + kChunkHeader, length, ExifLayout::Bare, options.dateTaken);
+            orientation = facts.orientation;
+            header.dateTaken = std::move(facts.dateTaken);
         }
         at += kChunkHeader + int64_t(length) + kChunkCrc;
     }
@@ -306,8 +308,6 @@ bool DecodePng(const DecodeInput& input, const ReduceTarget& target, const Decod
     return ok;
 }
 
-bool ProbeAsPng(ProbeSource& source, const ProbeOptions&, ImageHeader& header) { return ProbePng(source, header); }
-
 // A PNG signature that the probe refused: the file is damaged or cut short.
 std::optional<NotListedReason> SniffPng(ProbeSource& source) {
     uint8_t signature[sizeof kSignature];
@@ -320,7 +320,7 @@ std::optional<NotListedReason> SniffPng(ProbeSource& source) {
 }  // namespace
 
 const ImageFormat& PngFormat() {
-    static const FunctionEntry entry({ImageKind::Png, FormatGroup::MoreImageTypes, ProbeAsPng, SniffPng, DecodePng});
+    static const FunctionEntry entry({ImageKind::Png, FormatGroup::MoreImageTypes, ProbePng, SniffPng, DecodePng});
     return entry;
 }
 

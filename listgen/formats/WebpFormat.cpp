@@ -106,19 +106,20 @@ bool ReadVp8l(ProbeSource& source, const Chunk& chunk, ImageHeader& header) {
 }
 
 // Walks the chunks after VP8X to the first EXIF chunk. A length that runs
-// past the end stops the walk: the orientation is then left at 1, as for a
-// damaged EXIF chunk, and the picture itself stays listed.
-int FindExifOrientation(ProbeSource& source, int64_t at, int64_t end) {
+// past the end stops the walk: the orientation is then left at 1 and no date
+// is known, as for a damaged EXIF chunk, and the picture itself stays listed.
+ExifFacts FindExif(ProbeSource& source, int64_t at, int64_t end, bool wantDate) {
     for (int walked = 0; walked < kMaxChunksWalked; ++walked) {
         Chunk chunk;
-        if (!ReadChunk(source, at, end, chunk)) return 1;
-        if (Is(chunk, "EXIF")) return ReadExifOrientation(source, chunk.payloadAt, uint64_t(chunk.size), ExifLayout::EitherForm);
+        if (!ReadChunk(source, at, end, chunk)) break;
+        if (Is(chunk, "EXIF"))
+            return ReadExifFacts(source, chunk.payloadAt, uint64_t(chunk.size), ExifLayout::EitherForm, wantDate);
         at = chunk.payloadAt + chunk.size + (chunk.size & 1);
     }
-    return 1;
+    return {};
 }
 
-bool ReadVp8x(ProbeSource& source, const Chunk& chunk, int64_t end, ImageHeader& header) {
+bool ReadVp8x(ProbeSource& source, const Chunk& chunk, int64_t end, bool wantDate, ImageHeader& header) {
     uint8_t payload[kVp8xPayloadSize];
     // libwebp takes a VP8X chunk of exactly this size only.
     if (chunk.size != kVp8xPayloadSize || !ReadExactly(source, chunk.payloadAt, payload, sizeof payload)) return false;
@@ -126,11 +127,15 @@ bool ReadVp8x(ProbeSource& source, const Chunk& chunk, int64_t end, ImageHeader&
     header.width = int32_t(LittleEndian24(payload + 4)) + 1;
     header.height = int32_t(LittleEndian24(payload + 7)) + 1;
     header.animated = (flags & kAnimationFlag) != 0;
-    if ((flags & kExifFlag) != 0) header.orientation = FindExifOrientation(source, chunk.payloadAt + chunk.size, end);
+    if ((flags & kExifFlag) != 0) {
+        ExifFacts facts = FindExif(source, chunk.payloadAt + chunk.size, end, wantDate);
+        header.orientation = facts.orientation;
+        header.dateTaken = std::move(facts.dateTaken);
+    }
     return true;
 }
 
-bool ProbeWebp(ProbeSource& source, ImageHeader& header) {
+bool ProbeWebp(ProbeSource& source, const ProbeOptions& options, ImageHeader& header) {
     uint8_t riff[kRiffHeaderSize];
     if (!ReadExactly(source, 0, riff, sizeof riff)) return false;
     if (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WEBP", 4) != 0) return false;
@@ -145,7 +150,7 @@ bool ProbeWebp(ProbeSource& source, ImageHeader& header) {
     } else if (Is(first, "VP8L")) {
         ok = ReadVp8l(source, first, header);
     } else if (Is(first, "VP8X")) {
-        ok = ReadVp8x(source, first, end, header);
+        ok = ReadVp8x(source, first, end, options.dateTaken, header);
     }
     header.typeText = "WebP";
     return ok;
@@ -382,8 +387,6 @@ bool DecodeWebp(const DecodeInput& input, const ReduceTarget& target, const Deco
     return DecodeBytes(bytes, target, control, out, r);
 }
 
-bool ProbeAsWebp(ProbeSource& source, const ProbeOptions&, ImageHeader& header) { return ProbeWebp(source, header); }
-
 // A RIFF WEBP header that the probe refused: the file is damaged or cut
 // short.
 std::optional<NotListedReason> SniffWebp(ProbeSource& source) {
@@ -398,7 +401,7 @@ std::optional<NotListedReason> SniffWebp(ProbeSource& source) {
 
 const ImageFormat& WebpFormat() {
     static const FunctionEntry entry(
-        {ImageKind::Webp, FormatGroup::MoreImageTypes, ProbeAsWebp, SniffWebp, DecodeWebp});
+        {ImageKind::Webp, FormatGroup::MoreImageTypes, ProbeWebp, SniffWebp, DecodeWebp});
     return entry;
 }
 

@@ -107,6 +107,9 @@ expect "htmlimglist-cli --set MakeSmallImage=" "0 1"
 expect "htmlimglist-cli --set AutoRotate=1" "1"
 expect "htmlimglist-cli --set=ZoomImage=" "0 1"
 expect "htmlimglist-cli --set MaxPixel=" ""
+# The numbers of a choice among a few.
+expect "htmlimglist-cli --set SortOrder=" "0 1 2"
+expect "htmlimglist-cli --set pagestyle=" "0 1"
 expect "htmlimglist-cli --set HTMLListName=" ""
 # Files for --settings, folders for FOLDER, nothing for a number.
 expect "htmlimglist-cli --settings " "a.INI album albums b.txt"

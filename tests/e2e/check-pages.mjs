@@ -15,6 +15,7 @@
 //     loaded (a type listed only with MoreImageTypes, say).
 import { chromium } from 'playwright-core';
 import fs from 'node:fs';
+import { baseName, fileUrlBytes, readNames } from './file-names.mjs';
 import path from 'node:path';
 import os from 'node:os';
 
@@ -33,31 +34,9 @@ for (;;) {
   args.splice(0, 2);
 }
 const [namesFile, ...pages] = args;
-const names = [];
-for (let data = fs.readFileSync(namesFile), at; (at = data.indexOf(0)) >= 0; data = data.subarray(at + 1)) {
-  names.push(Buffer.from(data.subarray(0, at)));
-}
+const names = readNames(namesFile);
 const onDisk = new Set(names.map((n) => n.toString('hex')));
 
-// The bytes a file URL's path names: percent-encoded bytes decoded one by one
-// (a browser serialises every other byte of a path as ASCII). Null for any
-// URL that is not a local file.
-function fileUrlBytes(href) {
-  const url = new URL(href);
-  if (url.protocol !== 'file:' || url.host !== '') return null;
-  const p = url.pathname;
-  const bytes = [];
-  for (let i = 0; i < p.length; i++) {
-    if (p[i] === '%' && /^[0-9A-Fa-f]{2}$/.test(p.slice(i + 1, i + 3))) {
-      bytes.push(parseInt(p.slice(i + 1, i + 3), 16));
-      i += 2;
-    } else {
-      bytes.push(...Buffer.from(p[i]));
-    }
-  }
-  return Buffer.from(bytes);
-}
-const baseName = (bytes) => bytes.subarray(bytes.lastIndexOf(0x2f) + 1);
 
 // Well-formed UTF-8 as its characters, every other byte through `stray`.
 function decodeName(bytes, stray) {

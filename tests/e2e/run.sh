@@ -94,4 +94,17 @@ fi
 printf '%s\0' "${names[@]}" "$portrait" "$webp" "$png" "${extra[@]}" > "$work/gallery-names.bin"
 "$makegallery" --link "Prev=../plain/index.html" --out "$gallery/index.html" "$gallery"
 "$makegallery" --lang en --cell 120 --columns 4 --out "$gallery/en.html" "$gallery"
-node "$here/check-gallery.mjs" "$work/gallery-names.bin" "$gallery/index.html" "$gallery/en.html"
+# Gallery pages as the tool writes them (PageStyle=1): a folder's page in
+# Japanese, and in English a reduced series with its lists of full-size
+# images, whose links lead from one list to the other.
+cp -r "$work/series/00001/00001" "$work/styled"
+rm "$work/styled/index.html"  # the page of 00001: not this folder's to replace
+"$cli" -q "${more[@]}" --set PageStyle=1 --set DisplayFileSize=1 --set ImageInfo=1 -- "$work/styled"
+mkdir -p "$work/gseries"
+cp -r "$work/series/00001" "$work/series/00002" "$work/gseries/"
+find "$work/gseries" -maxdepth 2 -name index.html -delete
+find "$work/gseries" -maxdepth 2 -type f ! -path '*/0000?/0000?/*' -delete
+HTMLIMGLIST_LANG=en "$cli" -q "${more[@]}" --set PageStyle=1 --set ContinueMaked=1 --set MakeSmallImage=1 \
+    --set NextPrevIndex=1 -- "$work/gseries/00001/00001" 2>/dev/null
+node "$here/check-gallery.mjs" "$work/gallery-names.bin" "$gallery/index.html" "$gallery/en.html" \
+    "$work/styled/index.html" "$work/gseries/00001/index.html" "$work/gseries/00001/00001/index.html"

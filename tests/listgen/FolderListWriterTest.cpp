@@ -12,6 +12,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Directory.h"
+#include "platform/Text.h"
 
 #include "support/Fixtures.h"
 #include "support/PngFixtures.h"
@@ -630,6 +631,50 @@ TEST_F(FolderListWriterTest, APageReplacesOnlyAPageWrittenForItsFolder) {
             EXPECT_TRUE(IsSymbolicLink(page));
         } else if (c.refused) {
             EXPECT_EQ(ReadFile(page), c.bytes);
+        }
+    }
+}
+
+// SortOrder, on both page styles: by the date a photo was taken (its EXIF
+// date, or its file time read as local time), or by file time; ties stay in
+// name order, and numbers follow the order shown.
+TEST_F(FolderListWriterTest, SortOrderByDateTakenOrFileTime) {
+    const std::string folder = dir.Make("sorted");
+    const struct {
+        const char* name;
+        const char* dateTaken;  // "": no EXIF date
+        int year;               // the file's time: 1 January of this year, noon
+    } files[] = {
+        {"a.jpg", "", 2021},
+        {"b.jpg", "2020:06:01 10:00:00", 2022},
+        {"c.jpg", "2019:06:01 10:00:00", 2023},
+        {"d.jpg", "2020:06:01 10:00:00", 2022},
+        {"e.jpg", "", 2018},
+    };
+    for (const auto& f : files) {
+        ExifRecipe exif;
+        exif.dateTaken = f.dateTaken;
+        WriteFile(folder + "/" + f.name, InsertAfterSoi(SmallJpeg(40, 30), ExifApp1(exif)));
+        SetLocalMtime(folder + "/" + f.name, f.year, 1, 1, 12, 0, 0);
+    }
+    const struct {
+        int sortOrder;
+        const char* order;
+    } cases[] = {{0, "abcde"}, {1, "ecbda"}, {2, "eabdc"}};
+    for (const auto& c : cases) {
+        for (int style : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "SortOrder " << c.sortOrder << ", PageStyle " << style);
+            options.SortOrder = c.sortOrder;
+            options.PageStyle = style;
+            const std::string page = Run(folder);
+            std::size_t at = 0;
+            for (int n = 1; n <= 5; ++n) {
+                const std::string name = std::string(1, c.order[n - 1]) + ".jpg";
+                const std::string cell = style == 0 ? Format("(%d) \r\n<br><img SRC=\"%s\"", n, name.c_str())
+                                                    : Format("<li id=\"%d\"><a href=\"%s\"", n, name.c_str());
+                at = page.find(cell, at);
+                ASSERT_NE(at, std::string::npos) << cell << "\nin\n" << page;
+            }
         }
     }
 }

@@ -17,7 +17,7 @@ TEST(GenerationOptionsTest, TableListsTheFieldsInOrderWithTheirDefaults) {
                          "DisplayImageSize", "DisplayFileSize", "ZoomImage", "ContinueMaked", "ImageSurelyCreate",
                          "ImageInfo", "MakeSmallImageAndOrgImageList", "SubImageColmn", "SubImageMaxSize",
                          "DisplayDateTime", "DisplayTime", "AutoRotate", "SmoothReduce", "MoreImageTypes",
-                         "ListVideos"}));
+                         "PageStyle", "SortOrder", "ListVideos"}));
     // The first sixteen are the original conditions; every later one is
     // marked as added, which keeps old settings files as they are.
     for (std::size_t i = 0; i < OptionFields().size(); ++i) EXPECT_EQ(OptionFields()[i].added, i >= 16) << i;
@@ -45,6 +45,8 @@ TEST(GenerationOptionsTest, SetFromText) {
         {"MaxPixel", "+640", true, "640"},     {"MaxPixel", "12abc", false, "200"},
         {"MaxPixel", "", false, "200"},        {"MaxPixel", " 5", false, "200"},
         {"MaxPixel", "2147483648", false, "200"}, {"MaxPixel", "0x10", false, "200"},
+        {"PageStyle", "1", true, "1"},         {"PageStyle", "2", false, "0", "from 0 to 1"},
+        {"SortOrder", "2", true, "2"},         {"SortOrder", "-1", false, "0", "from 0 to 2"},
         {"DisplayFileSize", "1", true, "1"},   {"DisplayImageSize", "0", true, "0"},
         {"ZoomImage", "-1", true, "1"},        {"ZoomImage", "Yes", true, "1"},
         {"DisplayImageSize", "off", true, "0"}, {"ZoomImage", "maybe", false, "0"},

@@ -78,7 +78,9 @@ std::string ExifData(const ExifRecipe& recipe) {
     std::string tiff = (be ? "MM" : "II") + Tiff16(be, 42) +
                        Tiff32(be, recipe.ifd0Offset < 0 ? ifd0 : uint32_t(recipe.ifd0Offset));
     tiff += std::string(recipe.gapBeforeIfd0, '\0');
-    tiff += Tiff16(be, uint32_t(recipe.entryCount < 0 ? recipe.entries : recipe.entryCount));
+    const bool exifIfd = !recipe.dateTaken.empty();
+    const int entries = recipe.entries + (exifIfd ? 1 : 0);
+    tiff += Tiff16(be, uint32_t(recipe.entryCount < 0 ? entries : recipe.entryCount));
     for (int i = 0; i < recipe.entries; ++i) {
         if (i == recipe.tagIndex) {
             tiff += Tiff16(be, 0x0112) + Tiff16(be, uint32_t(recipe.type)) + Tiff32(be, recipe.count);
@@ -92,8 +94,19 @@ std::string ExifData(const ExifRecipe& recipe) {
             tiff += Tiff16(be, tag) + Tiff16(be, 2) + Tiff32(be, 4) + std::string("Cam\0", 4);
         }
     }
+    // The Exif IFD: one entry, DateTimeOriginal, whose 20 ASCII bytes follow it.
+    const uint32_t exifIfdAt =
+        ifd0 + 2 + 12 * uint32_t(entries) + 4 + uint32_t(recipe.trailing + recipe.gapBeforeExifIfd);
+    if (exifIfd) tiff += Tiff16(be, 0x8769) + Tiff16(be, 4) + Tiff32(be, 1) + Tiff32(be, exifIfdAt);
     tiff += Tiff32(be, recipe.nextIfd);
     tiff += std::string(recipe.trailing, '\x5A');
+    if (exifIfd) {
+        tiff += std::string(recipe.gapBeforeExifIfd, '\0');
+        std::string date = recipe.dateTaken;
+        date.resize(20, '\0');
+        tiff += Tiff16(be, 1) + Tiff16(be, 0x9003) + Tiff16(be, 2) + Tiff32(be, 20) + Tiff32(be, exifIfdAt + 18) +
+                Tiff32(be, 0) + date;
+    }
     return recipe.identifier + tiff;
 }
 

@@ -47,6 +47,10 @@ struct ExifRecipe {
     int64_t entryCount = -1;     // written entry count; -1: entries
     uint32_t nextIfd = 0;        // IFD0's link to the next IFD (0: none)
     std::size_t trailing = 0;    // bytes after IFD0, like a camera's sub-IFDs and thumbnail
+    // DateTimeOriginal, in an Exif IFD after the trailing bytes (and this
+    // gap) that a last IFD0 entry points to; empty: no Exif IFD.
+    std::string dateTaken{};
+    std::size_t gapBeforeExifIfd = 0;
     std::string identifier = std::string("Exif\0\0", 6);
 };
 std::string ExifData(const ExifRecipe& recipe);

@@ -117,5 +117,39 @@ TEST(ExifTest, CutBlocksCountAsUprightUntilIfd0IsWhole) {
     }
 }
 
+// The date a photo was taken, read with its orientation from one block:
+// through IFD0's pointer to the Exif IFD, also where that lies past the first
+// KiB; nothing for a block without it, a date of no date, or a cut block.
+TEST(ExifTest, DateTakenThroughTheExifIfd) {
+    const struct {
+        const char* what;
+        ExifRecipe recipe;
+        std::size_t cutTo;  // 0: whole
+        const char* date;
+        int orientation;
+    } cases[] = {
+        {"little-endian", {.orientation = 6, .dateTaken = "2024:05:01 12:34:56"}, 0, "2024:05:01 12:34:56", 6},
+        {"big-endian", {.bigEndian = true, .orientation = 3, .dateTaken = "1999:12:31 23:59:59"}, 0,
+         "1999:12:31 23:59:59", 3},
+        {"no Exif IFD", {.orientation = 8}, 0, "", 8},
+        {"a date of zeros", {.dateTaken = "0000:00:00 00:00:00"}, 0, "", 1},
+        {"blanks", {.dateTaken = "    :  :     :  :  "}, 0, "", 1},
+        {"past the first KiB", {.orientation = 6, .dateTaken = "2020:02:02 02:02:02", .gapBeforeExifIfd = 3000}, 0,
+         "2020:02:02 02:02:02", 6},
+        {"cut inside the date", {.orientation = 6, .dateTaken = "2020:02:02 02:02:02"}, 10, "", 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string data = ExifData(c.recipe);
+        if (c.cutTo != 0) data.resize(data.size() - c.cutTo);
+        MemoryProbeSource source(data);
+        const ExifFacts facts = ReadExifFacts(source, 0, data.size(), ExifLayout::AfterIdentifier, true);
+        EXPECT_EQ(facts.dateTaken, c.date);
+        EXPECT_EQ(facts.orientation, c.orientation);
+        EXPECT_EQ(ReadExifFacts(source, 0, data.size(), ExifLayout::AfterIdentifier, false).dateTaken, "")
+            << "read only when asked";
+    }
+}
+
 }  // namespace
 }  // namespace htmlimglist
