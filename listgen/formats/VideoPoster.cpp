@@ -64,6 +64,10 @@ constexpr int kMaxSkips = 8;
 // Bytes a decode holds per pixel of the frame, asked of the run's shared
 // budget.
 constexpr int kHeldBytesPerPixel = 6;
+// The RGB frame's rows start on this boundary, and the bytes after its last
+// row that the conversion may write to.
+constexpr std::size_t kRowAlignment = 64;
+constexpr std::size_t kConversionSlack = 1024;
 // Bytes and time FFmpeg may spend on working out a stream whose container
 // leaves its size out.
 constexpr int64_t kStreamInfoBytes = 1 << 20;
@@ -211,9 +215,10 @@ AVStream* ChooseStream(AVFormatContext& format) {
 }
 
 int StreamOrientation(const AVStream& stream) {
-    const uint8_t* data = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
-    if (data == nullptr) return kOrientationAsStored;
+    std::size_t size = 0;
     int32_t matrix[9];
+    const uint8_t* data = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (data == nullptr || size < sizeof matrix) return kOrientationAsStored;
     std::memcpy(matrix, data, sizeof matrix);
     return OrientationOfMatrix(matrix[0], matrix[1], matrix[3], matrix[4]);
 }
@@ -276,8 +281,11 @@ bool DecodePacket(AVCodecContext& codec, const AVPacket& packet, AVFrame& frame,
     return true;
 }
 
-// The frame as RGB, three bytes a pixel, row after row.
-bool ToRgb(const AVFrame& frame, std::vector<uint8_t>& rgb, DecodeReport& report) {
+// The frame as RGB, three bytes a pixel, a row every `stride` bytes.
+// libswscale's vector code writes whole blocks of pixels, past the end of a
+// row and of the last one: each row starts on a 64-byte boundary and the
+// buffer ends with room to spare.
+bool ToRgb(const AVFrame& frame, std::vector<uint8_t>& rgb, std::size_t& stride, DecodeReport& report) {
     const auto format = AVPixelFormat(frame.format);
     std::unique_ptr<SwsContext, ScalerDeleter> scaler(sws_getContext(
         frame.width, frame.height, format, frame.width, frame.height, AV_PIX_FMT_RGB24, SWS_BICUBIC, nullptr,
@@ -287,9 +295,9 @@ bool ToRgb(const AVFrame& frame, std::vector<uint8_t>& rgb, DecodeReport& report
     sws_setColorspaceDetails(scaler.get(), sws_getCoefficients(frame.colorspace),
                              frame.color_range == AVCOL_RANGE_JPEG ? 1 : 0, sws_getCoefficients(SWS_CS_DEFAULT), 1,
                              0, 1 << 16, 1 << 16);
-    const std::size_t stride = std::size_t(frame.width) * 3;
+    stride = (std::size_t(frame.width) * 3 + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
     try {
-        rgb.assign(stride * std::size_t(frame.height), 0);
+        rgb.assign(stride * std::size_t(frame.height) + kConversionSlack, 0);
     } catch (const std::bad_alloc&) {
         return Fail(report, "out of memory");
     }
@@ -405,7 +413,8 @@ bool DecodeVideoPoster(const DecodeInput& input, const ReduceTarget& target, con
         return false;
 
     std::vector<uint8_t> rgb;
-    if (!ToRgb(*frame, rgb, report)) return false;
+    std::size_t stride = 0;
+    if (!ToRgb(*frame, rgb, stride, report)) return false;
     const int width = frame->width, height = frame->height;
     frame.reset();
     ReduceTarget turned = target;
@@ -418,7 +427,7 @@ bool DecodeVideoPoster(const DecodeInput& input, const ReduceTarget& target, con
             report.aborted = true;
             return Fail(report, "aborted");
         }
-        reducer.Take(rgb.data() + std::size_t(y) * std::size_t(width) * 3, CopyRgb);
+        reducer.Take(rgb.data() + std::size_t(y) * stride, CopyRgb);
     }
     if (control.Cancelled()) {
         report.aborted = true;
