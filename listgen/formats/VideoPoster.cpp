@@ -42,6 +42,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 #include <libswscale/swscale.h>
 }
 
@@ -64,6 +65,10 @@ constexpr int kMaxSkips = 8;
 // Bytes a decode holds per pixel of the frame, asked of the run's shared
 // budget.
 constexpr int kHeldBytesPerPixel = 6;
+// The largest single block FFmpeg's libraries may allocate: room for a
+// plane of the largest frame at 16 bits a sample, far below what a damaged
+// file can make them ask for.
+constexpr std::size_t kMaxFfmpegAllocation = std::size_t(256) << 20;
 // The RGB frame's rows start on this boundary, and the bytes after its last
 // row that the conversion may write to.
 constexpr std::size_t kRowAlignment = 64;
@@ -190,11 +195,16 @@ std::string AvError(int code) {
     return text;
 }
 
-void QuietenFfmpeg() {
-    // The libraries write their complaints about damaged files to stderr;
-    // a run reports by its own means.
+void SetUpFfmpeg() {
     static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+    std::call_once(once, [] {
+        // The libraries write their complaints about damaged files to
+        // stderr; a run reports by its own means.
+        av_log_set_level(AV_LOG_QUIET);
+        // A small file may claim tables of billions of entries, which the
+        // demuxers allocate before they find the file too short for them.
+        av_max_alloc(kMaxFfmpegAllocation);
+    });
 }
 
 // The first video stream that is not a cover picture; the others are
@@ -312,7 +322,7 @@ bool ToRgb(const AVFrame& frame, std::vector<uint8_t>& rgb, std::size_t& stride,
 
 bool DecodeVideoPoster(const DecodeInput& input, const ReduceTarget& target, const DecodeControl& control,
                        const VideoPosterBounds& bounds, Bitmap& out, DecodeReport& report) {
-    QuietenFfmpeg();
+    SetUpFfmpeg();
     if (control.Cancelled()) {
         report.aborted = true;
         return Fail(report, "aborted");
