@@ -12,7 +12,8 @@
 #
 #   bench/peers.sh [BUILD_DIR]     (default: build; needs the benchmark tools,
 #                                   which it installs: libvips-tools,
-#                                   imagemagick, time)
+#                                   imagemagick, time; and ffmpeg, which
+#                                   install-deps installs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -118,3 +119,6 @@ fi
 
 # --- PNG screenshots (MoreImageTypes) -------------------------------------------
 bench/peers-png.sh "$build"
+
+# --- Videos (ListVideos) ---------------------------------------------------------
+bench/peers-video.sh "$build"
