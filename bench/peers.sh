@@ -5,7 +5,9 @@
 #     nearest pixel and SmoothReduce=1 (area average)
 #   vipsthumbnail -s 200                          (one process for all files)
 #   convert -thumbnail 200x200 -quality 75        (one process per file)
-# and a memory check of htmlimglist-cli with a 12000 x 9000 source added.
+# and a memory check of htmlimglist-cli with a 12000 x 9000 source added;
+# then animated GIFs, PNG screenshots (peers-png.sh) and HEIC and AVIF photos
+# (peers-heif.sh).
 # Prints wall and CPU seconds, peak memory and the ratios to vipsthumbnail,
 # then the PSNR of the reduced pictures against the exact area average
 # (htmlimglist-smooth-quality, when it is built).
@@ -119,6 +121,9 @@ fi
 
 # --- PNG screenshots (MoreImageTypes) -------------------------------------------
 bench/peers-png.sh "$build"
+
+# --- HEIC and AVIF photos (MoreImageTypes) ---------------------------------------
+bench/peers-heif.sh "$build"
 
 # --- Videos (ListVideos) ---------------------------------------------------------
 bench/peers-video.sh "$build"

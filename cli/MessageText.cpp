@@ -108,6 +108,8 @@ constexpr ReasonWording kReasonWordings[] = {
     {NotListedReason::NoEndMarker, "no end-of-image marker", "終了ﾏｰｶｰがありません"},
     {NotListedReason::NoSize, "no size in the header", "ﾍｯﾀﾞにｻｲｽﾞがありません"},
     {NotListedReason::Damaged, "damaged or cut short", "壊れているか途中で切れています"},
+    {NotListedReason::HeicNeedsCopies, "browsers cannot show HEIC; make reduced copies",
+     "ﾌﾞﾗｳｻﾞはHEICを表示できません; 縮小画像を作成してください"},
     {NotListedReason::VideoNeedsCopies, "videos need reduced copies", "動画には縮小画像が必要です"},
 };
 

@@ -128,12 +128,12 @@ void FolderListWriter::PlanCopyOf(std::size_t index) {
     site.height = p.fit.height;
     site.autoRotate = options_.AutoRotate;
     site.smoothReduce = options_.SmoothReduce;
+    site.colourProfile = p.image->header.colourProfile;
     site.surelyCreate = options_.ImageSurelyCreate;
     // A copy made before records existed was fitted by the stored size.
     const FittedSize stored = FitImageSize(p.image->header.width, p.image->header.height, page_.maxSize,
                                            options_.ZoomImage ? Zoom::EnlargeSmaller : Zoom::KeepSmaller);
-    site.oldWidth = stored.width;
-    site.oldHeight = stored.height;
+    site.oldWidth = stored.width, site.oldHeight = stored.height;
     p.copy = PlanCopy(site);
 }
 

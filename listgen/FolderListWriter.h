@@ -1,5 +1,5 @@
 // Makes the HTML page of one folder: every file the format registry
-// recognises (JPEG and GIF; with MoreImageTypes PNG, WebP and JPEGs with
+// recognises (JPEG and GIF; with MoreImageTypes PNG, WebP, HEIC, AVIF and JPEGs with
 // declared trailing data too) gets a cell in a bordered table, a fixed
 // number per row. Reduced copies are asked of a ReducedImageMaker.
 #pragma once

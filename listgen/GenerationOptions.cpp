@@ -56,8 +56,9 @@ const std::array<OptionField, 22> kFields = {
     AddedSwitch("SmoothReduce", "0", &G::SmoothReduce,
                 "make reduced copies by area average (smoother, no moiré) instead of the nearest pixel"),
     AddedSwitch("MoreImageTypes", "0", &G::MoreImageTypes,
-                "list PNG and WebP images too (recognised by their bytes), and JPEGs whose trailing data their "
-                "own metadata declares (motion photos) or that is only padding"),
+                "list PNG, WebP, HEIC and AVIF images too (recognised by their bytes; HEIC only with reduced "
+                "copies, since browsers cannot show it), and JPEGs whose trailing data their own metadata declares "
+                "(motion photos) or that is only padding"),
     AddedChoice("PageStyle", "0", &G::PageStyle, 1,
                 "0 the table page; 1 a gallery page for phones and large folders (HTML5, UTF-8, with a viewer)"),
     AddedChoice("SortOrder", "0", &G::SortOrder, 2,

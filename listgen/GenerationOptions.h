@@ -35,7 +35,7 @@ struct GenerationOptions {
     // Conditions added after the first sixteen; see OptionField::added.
     bool AutoRotate = true;     // photos upright by their EXIF orientation
     bool SmoothReduce = false;  // reduced copies by area average, not nearest pixel
-    bool MoreImageTypes = false;  // PNG and WebP too, and JPEGs with declared trailing data
+    bool MoreImageTypes = false;  // PNG, WebP, HEIC and AVIF too, and JPEGs with declared trailing data
     int32_t PageStyle = 0;        // 0 the table page, 1 the gallery page
     int32_t SortOrder = 0;        // 0 by name, 1 by the date a photo was taken, 2 by file time
     bool ListVideos = false;      // MP4, MOV and WebM videos, shown by poster copies

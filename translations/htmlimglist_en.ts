@@ -326,8 +326,8 @@ The nearest values in range are used.</translation>
         <translation>S&amp;mooth reduction</translation>
     </message>
     <message>
-        <source>PNG/WebPも対象(&amp;W)</source>
-        <translation>PNG and &amp;WebP too</translation>
+        <source>PNG/WebP/HEIC/AVIFも対象(&amp;W)</source>
+        <translation>PNG, &amp;WebP, HEIC and AVIF too</translation>
     </message>
     <message>
         <source>作成開始</source>
@@ -386,8 +386,8 @@ The nearest values in range are used.</translation>
         <translation>Reduces by averaging pixels: less moiré.</translation>
     </message>
     <message>
-        <source>PNGとWebPの画像もﾘｽﾄに加えます。</source>
-        <translation>Lists PNG and WebP images too.</translation>
+        <source>PNG・WebP・HEIC・AVIFの画像もﾘｽﾄに加えます。HEICは縮小画像を作成する時だけです。</source>
+        <translation>Lists PNG, WebP, HEIC and AVIF images too (HEIC only with reduced copies).</translation>
     </message>
     <message>
         <source>動画も対象(&amp;V)</source>

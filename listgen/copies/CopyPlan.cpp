@@ -41,6 +41,7 @@ std::string RecordOf(const CopySite& site) {
     record.height = site.height;
     record.autoRotate = site.autoRotate;
     record.smoothReduce = site.smoothReduce;
+    record.colourProfile = site.colourProfile;
     return FormatCopyRecord(record);
 }
 

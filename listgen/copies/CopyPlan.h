@@ -35,6 +35,9 @@ struct CopySite {
     int32_t width = 0, height = 0;
     bool autoRotate = false;
     bool smoothReduce = false;
+    // The source carries a colour profile its copy keeps: its record says so,
+    // so that a copy made before copies kept profiles is made again.
+    bool colourProfile = false;
     bool surelyCreate = false;   // ImageSurelyCreate: remake copies even when fresh
     // The size a copy made before copies carried records would have (fitted
     // by the stored size): a baseline JFIF file of this size or of the

@@ -74,7 +74,8 @@ std::string FormatCopyRecord(const CopyRecord& r) {
            " src=" + r.source +
            " size=" + std::to_string(r.sourceSize) + " mtime=" + std::to_string(r.sourceMtimeNs) +
            " fit=" + std::to_string(r.width) + "x" + std::to_string(r.height) +
-           " AutoRotate=" + (r.autoRotate ? "1" : "0") + " SmoothReduce=" + (r.smoothReduce ? "1" : "0");
+           " AutoRotate=" + (r.autoRotate ? "1" : "0") + " SmoothReduce=" + (r.smoothReduce ? "1" : "0") +
+           (r.colourProfile ? " ICC=1" : "");
 }
 
 std::optional<CopyRecord> ParseCopyRecord(std::string_view text) {
@@ -87,7 +88,8 @@ std::optional<CopyRecord> ParseCopyRecord(std::string_view text) {
         if (blank == std::string_view::npos) break;
         rest.remove_prefix(blank + 1);
     }
-    if (tokens.size() != 8 || tokens[0] != std::to_string(kCopyRecordVersion)) return std::nullopt;
+    if ((tokens.size() != 8 && tokens.size() != 9) || tokens[0] != std::to_string(kCopyRecordVersion))
+        return std::nullopt;
 
     CopyRecord r;
     std::string_view value, fit;
@@ -108,6 +110,7 @@ std::optional<CopyRecord> ParseCopyRecord(std::string_view text) {
     r.height = int32_t(h);
     if (!Flag(tokens[6], "AutoRotate", r.autoRotate) || !Flag(tokens[7], "SmoothReduce", r.smoothReduce))
         return std::nullopt;
+    if (tokens.size() == 9 && !Flag(tokens[8], "ICC", r.colourProfile)) return std::nullopt;
     // Only the exact form a record is written in counts.
     if (FormatCopyRecord(r) != text) return std::nullopt;
     return r;

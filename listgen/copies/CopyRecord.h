@@ -4,7 +4,8 @@
 //   htmlimglist 2 dir=00001 src=IMG_0001.jpg size=3145728
 //       mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0
 //
-// (one line, fields separated by single blanks). "2" is the format version;
+// (one line, fields separated by single blanks), followed by " ICC=1" when
+// the copy carries its source's colour profile. "2" is the format version;
 // dir is the name of the source's folder (the copies of several folders
 // share their parent, so two folders may each hold an IMG_0001.jpg); src is
 // the source's file name. Both are written with every byte outside "!" to
@@ -12,7 +13,9 @@
 // first part and a hash of the whole name after "~". Then come the source's
 // size in bytes and modification time in nanoseconds, the copy's size, and
 // every condition that changes a copy's pixels. Version 1, written before,
-// had no dir.
+// had no dir. A copy of a source without a profile has no ICC field; one of
+// a source with a profile that was made before copies kept profiles lacks
+// it, so its record no longer matches and it is made again, once.
 //
 // A copy is fresh while its record equals the one its source and the run's
 // conditions give now; any other record means a stale copy, made from another
@@ -45,6 +48,7 @@ struct CopyRecord {
     int32_t height = 0;
     bool autoRotate = false;
     bool smoothReduce = false;
+    bool colourProfile = false;  // the copy carries its source's ICC profile
 
     bool operator==(const CopyRecord&) const = default;
 };

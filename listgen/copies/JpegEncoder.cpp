@@ -8,7 +8,7 @@ namespace htmlimglist {
 namespace {
 
 bool Encode(jpeg_compress_struct& codec, LibjpegTrap& trap, const Bitmap& picture, int quality,
-            std::string_view comment) {
+            std::string_view comment, std::string_view colourProfile) {
     if (setjmp(trap.jump) != 0) return false;
     codec.image_width = JDIMENSION(picture.Width());
     codec.image_height = JDIMENSION(picture.Height());
@@ -21,6 +21,10 @@ bool Encode(jpeg_compress_struct& codec, LibjpegTrap& trap, const Bitmap& pictur
         jpeg_write_marker(&codec, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()),
                           static_cast<unsigned>(comment.size()));
     }
+    if (!colourProfile.empty()) {
+        jpeg_write_icc_profile(&codec, reinterpret_cast<const JOCTET*>(colourProfile.data()),
+                               static_cast<unsigned>(colourProfile.size()));
+    }
     while (codec.next_scanline < codec.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(picture.Row(int(codec.next_scanline)));
         jpeg_write_scanlines(&codec, &row, 1);
@@ -31,7 +35,8 @@ bool Encode(jpeg_compress_struct& codec, LibjpegTrap& trap, const Bitmap& pictur
 
 }  // namespace
 
-bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out, std::string_view comment) {
+bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out, std::string_view comment,
+                std::string_view colourProfile) {
     out.clear();
     if (picture.Empty()) return false;
     LibjpegTrap trap;
@@ -42,7 +47,7 @@ bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out, std::strin
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&codec, &buffer, &size);
-    const bool ok = Encode(codec, trap, picture, quality, comment);
+    const bool ok = Encode(codec, trap, picture, quality, comment, colourProfile);
     jpeg_destroy_compress(&codec);
     if (ok && buffer != nullptr) out.assign(reinterpret_cast<const char*>(buffer), size);
     std::free(buffer);

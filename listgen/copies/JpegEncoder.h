@@ -14,7 +14,10 @@ inline constexpr int kCopyQuality = 75;
 // Baseline JFIF from the bitmap: RGB input, three components, libjpeg's
 // defaults with the given quality and baseline tables forced. A comment,
 // when given, goes into one COM segment right after the JFIF APP0 segment;
-// the rest of the file is the same as without it.
-bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out, std::string_view comment = {});
+// an ICC profile, when given, into APP2 "ICC_PROFILE" segments after it (as
+// many as it needs, 65519 bytes of profile each). The rest of the file is
+// the same as without them.
+bool EncodeJpeg(const Bitmap& picture, int quality, std::string& out, std::string_view comment = {},
+                std::string_view colourProfile = {});
 
 }  // namespace htmlimglist

@@ -1,6 +1,7 @@
 #include "listgen/formats/ChGetImgSize.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstdio>
 #include <cstring>
 #include <span>
@@ -49,6 +50,11 @@ constexpr char kLoopExtension2[] = "\x21\xFF\x0B" "ANIMEXTS1.0";
 constexpr int kLoopExtensionLength = 14;
 constexpr int kGifSearchBytes = 1024;
 constexpr int32_t kExifIdentifierLength = 6;  // "Exif\0\0"
+// An APP2 segment holding part of an ICC profile: the identifier, the part's
+// number and the count of parts, then the part.
+constexpr unsigned char kIccIdentifier[] = "ICC_PROFILE";  // with its NUL
+constexpr std::size_t kIccIdentifierLength = sizeof kIccIdentifier;
+constexpr int64_t kIccPartHeader = kIccIdentifierLength + 2;
 // With AcceptDeclaredTrailers, the bytes after the end-of-image marker are
 // checked by reading at most this much at the start of the file (the XMP
 // packet) and at its end.
@@ -61,12 +67,61 @@ bool LastTwoBytesAre(Cursor& cursor, const unsigned char (&expected)[2]) {
 
 // What the marker walk found besides the header fields, for the check of
 // bytes after the end-of-image marker.
+// The parts of an ICC profile in APP2 segments, each with its number and
+// the count of parts. libjpeg puts them together only when every number from
+// 1 to the count is there once and they hold some bytes; so does this.
+struct IccParts {
+    int count = 0;
+    std::bitset<256> seen;
+    int64_t bytes = 0;
+    bool broken = false;
+
+    void Add(int number, int total, int64_t partBytes) {
+        if (total == 0 || number == 0 || number > total || (count != 0 && total != count) || seen[number]) {
+            broken = true;
+            return;
+        }
+        count = total;
+        seen.set(std::size_t(number));
+        bytes += partBytes;
+    }
+    int64_t ProfileBytes() const { return !broken && count > 0 && int(seen.count()) == count ? bytes : 0; }
+};
+
+// Segments walked after the frame header up to the first scan, for profile
+// parts written there.
+constexpr int kMaxSegmentsAfterFrame = 64;
+
 struct JpegWalk {
+    IccParts icc;           // APP2 ICC_PROFILE segments before the first scan
     bool wantXmp = false;   // look for the XMP segment
     int64_t xmpAt = -1;     // where the first XMP packet starts, -1: none
     int64_t xmpLength = 0;  // its length up to the end of its segment
     int64_t frameEnd = 0;   // just past the frame header's fields that were read
 };
+
+// At an APP2 segment's length field: counts its ICC profile part, if it
+// holds one, and leaves the cursor where it was.
+bool CountIccPart(Cursor& cursor, IccParts& icc) {
+    const int64_t at = cursor.Position();
+    unsigned char head[2 + kIccPartHeader];  // length, identifier, number, count
+    if (!cursor.ReadExactly(head, sizeof head)) return false;
+    const int64_t dataLength = int64_t(BigEndian16(head)) - 2;
+    if (dataLength >= kIccPartHeader && std::memcmp(head + 2, kIccIdentifier, kIccIdentifierLength) == 0)
+        icc.Add(head[2 + kIccIdentifierLength], head[3 + kIccIdentifierLength], dataLength - kIccPartHeader);
+    return cursor.SeekTo(at);
+}
+
+// After the frame header, up to the first scan: libjpeg reads profile parts
+// there too. Anything unexpected ends the walk; the probe's answer stands.
+void CountIccPartsBeforeScan(Cursor& cursor, JpegWalk& walk) {
+    for (int walked = 0; walked < kMaxSegmentsAfterFrame; ++walked) {
+        unsigned char marker[2], length[2];
+        if (!cursor.ReadExactly(marker, 2) || marker[0] != 0xFF || marker[1] == 0xDA) return;
+        if (marker[1] == 0xE2 && !CountIccPart(cursor, walk.icc)) return;
+        if (!cursor.ReadExactly(length, 2) || BigEndian16(length) < 2 || !cursor.Skip(BigEndian16(length) - 2)) return;
+    }
+}
 
 // Walks the segments from SOI to the first SOF0/SOF1/SOF2. Every other marker
 // (SOI, RSTn and the other frame headers included) is taken to carry a length,
@@ -115,6 +170,9 @@ bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32
                 if (!cursor.SeekTo(at)) return false;
                 break;
             }
+            case 0xE2:  // APP2: perhaps a part of an ICC profile
+                if (!CountIccPart(cursor, walk.icc)) return false;
+                break;
             case 0xC0:  // SOF0 baseline
             case 0xC1:  // SOF1 extended sequential
             case 0xC2: {  // SOF2 progressive
@@ -125,6 +183,7 @@ bool ScanJpegMarkers(Cursor& cursor, char (&jpegType)[20], int32_t& width, int32
                 width = int32_t(BigEndian16(frame + 5));
                 if (marker[1] == 0xC1) std::strcat(jpegType, "1");
                 if (marker[1] == 0xC2) std::strcat(jpegType, "2");
+                if (cursor.SeekTo(walk.frameEnd - 7 + int64_t(BigEndian16(frame)))) CountIccPartsBeforeScan(cursor, walk);
                 return true;
             }
             default:
@@ -176,6 +235,7 @@ bool TrailerIsAccountedFor(ProbeSource& source, const JpegWalk& walk) {
 bool ChGetImgSize::GetJpegSize(ProbeSource& source, int32_t& width, int32_t& height) {
     AnimationId[0] = '\0';
     Orientation = 1;
+    IccProfileBytes = 0;
     Cursor cursor(source);
     const bool ended = LastTwoBytesAre(cursor, kEndOfImage);
     if (!ended && !AcceptDeclaredTrailers) return false;
@@ -184,6 +244,7 @@ bool ChGetImgSize::GetJpegSize(ProbeSource& source, int32_t& width, int32_t& hei
     DateTaken.clear();
     if (!ScanJpegMarkers(cursor, JpegType, width, height, Orientation, ReadDateTaken ? &DateTaken : nullptr, walk))
         return false;
+    IccProfileBytes = walk.icc.ProfileBytes();
     return ended || TrailerIsAccountedFor(source, walk);
 }
 

@@ -26,6 +26,11 @@ public:
     // first APP1 segment that carries Exif data. 1 when there is none, when
     // that block is damaged, and for GIF.
     int Orientation = 1;
+    // Bytes of ICC profile a JPEG's APP2 "ICC_PROFILE" segments before its
+    // first scan hold, all parts together, when the parts are whole (each
+    // number from 1 to their count once, as libjpeg needs them); 0 for none,
+    // for parts missing, and for GIF.
+    int64_t IccProfileBytes = 0;
     // With MoreImageTypes: a JPEG whose JPEG part still ends with its
     // end-of-image marker is recognised although more bytes follow, when
     // its own metadata declares them (a motion photo's video or a gain map

@@ -10,6 +10,8 @@ const ImageFormat& JpegFormat();
 const ImageFormat& GifFormat();
 const ImageFormat& PngFormat();
 const ImageFormat& WebpFormat();
+const ImageFormat& HeicFormat();
+const ImageFormat& AvifFormat();
 const ImageFormat& VideoFormat();
 
 // An entry made of its format's functions.

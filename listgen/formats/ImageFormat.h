@@ -19,9 +19,8 @@
 namespace htmlimglist {
 
 // The formats, numbered as a run has always counted them (JPEG kind 1, GIF
-// kind 2). Videos are 7: 5 and 6 are kept for the still-image formats of
-// ISO files.
-enum class ImageKind : int { Jpeg = 1, Gif = 2, Png = 3, Webp = 4, Video = 7 };
+// kind 2).
+enum class ImageKind : int { Jpeg = 1, Gif = 2, Png = 3, Webp = 4, Heic = 5, Avif = 6, Video = 7 };
 
 // The condition under which a run lists a format's files.
 enum class FormatGroup {
@@ -63,10 +62,15 @@ struct ImageHeader {
     int orientation = 1;
     // The type text a cell shows: the last APP0/APP1 identifier of a JPEG
     // with "1" or "2" for its process, the six signature bytes of a GIF,
-    // "PNG", "WebP", "MP4", "MOV" or "WebM".
+    // "PNG", "WebP", "HEIC", "AVIF", "MP4", "MOV" or "WebM".
     std::string typeText;
-    // The "Animation" mark: a looping GIF, an animated PNG or WebP.
+    // The "Animation" mark: a looping GIF, an animated PNG or WebP, a HEIF
+    // image sequence or a HEIF file of several pictures.
     bool animated = false;
+    // The file carries a colour profile its reduced copy keeps: an ICC
+    // profile of at most kMaxColourProfileBytes, or a HEIF colour
+    // description with wide-gamut primaries (see DecodeReport).
+    bool colourProfile = false;
     // When asked for: the date the photo was taken, "YYYY:MM:DD HH:MM:SS"
     // as its EXIF data gives it; empty when there is none.
     std::string dateTaken;
@@ -76,11 +80,16 @@ struct ImageHeader {
     int64_t durationMs = -1;
 };
 
+// ICC profiles larger than this are not copied (a real one is a few KiB; a
+// camera's with lookup tables, some hundred).
+inline constexpr int64_t kMaxColourProfileBytes = 1024 * 1024;
+
 // Why a file that begins like an image got no cell.
 enum class NotListedReason {
-    NoEndMarker,  // its last bytes are not the end marker: cut short, or bytes follow it
-    NoSize,       // its header gives no size the probe reads (another JPEG process, say)
-    Damaged,      // its signature is right but what follows is not (a cut or damaged PNG, say)
+    NoEndMarker,      // its last bytes are not the end marker: cut short, or bytes follow it
+    NoSize,           // its header gives no size the probe reads (another JPEG process, say)
+    Damaged,          // its signature is right but what follows is not (a cut or damaged PNG, say)
+    HeicNeedsCopies,  // browsers cannot show it; listed only with reduced copies
     VideoNeedsCopies,  // a video, in a run without reduced copies: its cell shows a poster copy
 };
 
@@ -98,6 +107,12 @@ struct DecodeReport {
     bool aborted = false;    // the cancel flag stopped the decode
     bool overLimit = false;  // refused for its size: too many pixels, or more memory than the decodes may share
     std::string error;       // why a decode failed
+    // The source's ICC profile, unchanged, for the copy to carry: from a
+    // JPEG's APP2 ICC_PROFILE segments, PNG's iCCP (inflated), WebP's ICCP,
+    // HEIF's colr (prof, rICC; for nclx with P3 or BT.2020 primaries the
+    // matching profile). Empty when there is none, or it is over
+    // kMaxColourProfileBytes.
+    std::string colourProfile;
 };
 
 // What bounds a decode.

@@ -33,6 +33,8 @@ constexpr int64_t kMaxSourcePixels = int64_t(1) << 30;
 // 999 nearly empty scans took 26 s before).
 constexpr int kMaxScans = 1000;
 constexpr int64_t kMaxScanPixels = int64_t(1) << 33;
+// APP2, where an ICC profile is kept (in parts of up to 65519 bytes).
+constexpr int kIccMarker = JPEG_APP0 + 2;
 // Working memory libjpeg may take for one decode (progressive sources keep
 // all their coefficients); what it keeps is also taken from the budget the
 // decodes running at once share.
@@ -233,6 +235,15 @@ struct DecodeScratch {
 bool DecodeBody(jpeg_decompress_struct& codec, LibjpegTrap& trap, const ReduceTarget& target,
                 const DecodeControl& control, DecodeScratch& scratch, Bitmap& out, DecodeReport& report) {
     jpeg_read_header(&codec, TRUE);
+    // The ICC profile, its parts put together in order (libjpeg checks
+    // their numbers); the copy carries it unchanged.
+    JOCTET* profile = nullptr;
+    unsigned int profileLength = 0;
+    if (jpeg_read_icc_profile(&codec, &profile, &profileLength)) {
+        if (profileLength <= kMaxColourProfileBytes)
+            report.colourProfile.assign(reinterpret_cast<const char*>(profile), profileLength);
+        std::free(profile);
+    }
     report.sourceWidth = int(codec.image_width);
     report.sourceHeight = int(codec.image_height);
     const int64_t W = codec.image_width, H = codec.image_height;
@@ -308,6 +319,7 @@ bool DecodeJpeg(const DecodeInput& input, const ReduceTarget& target, const Deco
     codec.err = &trap.manager;
     jpeg_create_decompress(&codec);
     codec.progress = &watch.manager;
+    jpeg_save_markers(&codec, kIccMarker, 0xFFFF);
     if (file != nullptr) {
         AttachFileSource(codec, file);
     } else {
@@ -333,6 +345,7 @@ bool ProbeJpeg(ProbeSource& source, const ProbeOptions& options, ImageHeader& he
     if (!probe.GetJpegSize(source, header.width, header.height)) return false;
     header.typeText = probe.JpegType;
     header.orientation = probe.Orientation;
+    header.colourProfile = probe.IccProfileBytes > 0 && probe.IccProfileBytes <= kMaxColourProfileBytes;
     header.dateTaken = std::move(probe.DateTaken);
     return true;
 }

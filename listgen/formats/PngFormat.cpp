@@ -64,7 +64,7 @@ bool ProbePng(ProbeSource& source, const ProbeOptions& options, ImageHeader& hea
 
     bool animated = false;
     int orientation = 1;
-    bool exifSeen = false;
+    bool exifSeen = false, profile = false;
     int64_t at = int64_t(sizeof head) + kChunkCrc;
     for (int walked = 0; walked < kMaxChunksWalked; ++walked) {
         uint8_t chunk[kChunkHeader];
@@ -77,6 +77,8 @@ bool ProbePng(ProbeSource& source, const ProbeOptions& options, ImageHeader& hea
         // An end before any picture data: nothing to show.
         if (std::memcmp(type, "IEND", 4) == 0) return false;
         if (std::memcmp(type, "acTL", 4) == 0) animated = true;
+        // The profile, deflated: a name, its compression method, the data.
+        if (std::memcmp(type, "iCCP", 4) == 0) profile = length <= kMaxColourProfileBytes;
         if (std::memcmp(type, "eXIf", 4) == 0 && !exifSeen) {
             exifSeen = true;
             ExifFacts facts = ReadExifFacts(source, at + kChunkHeader, length, ExifLayout::Bare, options.dateTaken);
@@ -89,6 +91,7 @@ bool ProbePng(ProbeSource& source, const ProbeOptions& options, ImageHeader& hea
     header.height = int32_t(height);
     header.animated = animated;
     header.orientation = orientation;
+    header.colourProfile = profile;
     header.typeText = "PNG";
     return true;
 }
@@ -205,6 +208,15 @@ bool FeedRows(png_structp png, PngTrap& trap, int64_t H, std::size_t rowBytes, i
 bool DecodeBody(png_structp png, png_infop info, PngTrap& trap, const ReduceTarget& target,
                 const DecodeControl& control, PngScratch& scratch, DecodeReport& report) {
     png_read_info(png, info);
+    // libpng inflates the profile and checks its header; one that does not
+    // pass, or inflates past the chunk limit, is dropped with a warning.
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep profile = nullptr;
+    png_uint_32 profileLength = 0;
+    if (png_get_iCCP(png, info, &name, &compression, &profile, &profileLength) != 0 && profile != nullptr &&
+        profileLength <= kMaxColourProfileBytes)
+        report.colourProfile.assign(reinterpret_cast<const char*>(profile), profileLength);
     const int64_t W = png_get_image_width(png, info), H = png_get_image_height(png, info);
     report.sourceWidth = int(W);
     report.sourceHeight = int(H);
@@ -272,8 +284,11 @@ bool DecodeFrom(PngSource& source, const ReduceTarget& target, const DecodeContr
     // the decode; the IDAT CRCs already guard the same bytes.
     png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
     // Only the chunks that make the picture are read (IHDR, PLTE, tRNS,
-    // IDAT, IEND); text, colour profiles, gamma and the rest are stepped over.
+    // IDAT, IEND), and the colour profile a copy carries (iCCP); text,
+    // gamma and the rest are stepped over.
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    static constexpr png_byte kProfileChunk[] = "iCCP";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_AS_DEFAULT, kProfileChunk, 1);
 
     bool ok = false;
     try {

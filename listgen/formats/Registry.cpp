@@ -12,8 +12,9 @@ std::span<const ImageFormat* const> ImageFormats() {
     // JPEG before GIF: a file is probed as a JPEG first, then as a GIF.
     // Videos last: every picture format has had its say before a file is
     // taken for a video.
-    static const std::array<const ImageFormat*, 5> formats = {&JpegFormat(), &GifFormat(), &PngFormat(),
-                                                              &WebpFormat(), &VideoFormat()};
+    static const std::array<const ImageFormat*, 7> formats = {&JpegFormat(), &GifFormat(),  &PngFormat(),
+                                                              &WebpFormat(), &HeicFormat(), &AvifFormat(),
+                                                              &VideoFormat()};
     return formats;
 }
 

@@ -48,6 +48,7 @@ constexpr uint8_t kVp8StartCode[3] = {0x9D, 0x01, 0x2A};
 constexpr uint8_t kVp8lSignature = 0x2F;
 // VP8X flags (first byte of its payload).
 constexpr uint8_t kAnimationFlag = 0x02;
+constexpr uint8_t kIccFlag = 0x20;
 constexpr uint8_t kExifFlag = 0x08;
 // Chunks walked after VP8X in search of the EXIF chunk, which writers put
 // after the picture (after every frame of an animation). Each costs one
@@ -127,6 +128,10 @@ bool ReadVp8x(ProbeSource& source, const Chunk& chunk, int64_t end, bool wantDat
     header.width = int32_t(LittleEndian24(payload + 4)) + 1;
     header.height = int32_t(LittleEndian24(payload + 7)) + 1;
     header.animated = (flags & kAnimationFlag) != 0;
+    // The ICCP chunk comes right after VP8X.
+    Chunk profile;
+    header.colourProfile = (flags & kIccFlag) != 0 && ReadChunk(source, chunk.payloadAt + chunk.size, end, profile) &&
+                           Is(profile, "ICCP") && profile.size <= kMaxColourProfileBytes;
     if ((flags & kExifFlag) != 0) {
         ExifFacts facts = FindExif(source, chunk.payloadAt + chunk.size, end, wantDate);
         header.orientation = facts.orientation;
@@ -295,6 +300,18 @@ bool FindFirstFrame(const WebPData& whole, std::unique_ptr<WebPDemuxer, DemuxDel
     return true;
 }
 
+// The ICC profile of an extended file: the payload of its ICCP chunk, which
+// comes right after VP8X.
+std::string_view ColourProfileOf(std::string_view bytes) {
+    MemoryProbeSource source(bytes);
+    Chunk vp8x, profile;
+    if (!ReadChunk(source, kRiffHeaderSize, int64_t(bytes.size()), vp8x) || !Is(vp8x, "VP8X") ||
+        !ReadChunk(source, vp8x.payloadAt + vp8x.size + (vp8x.size & 1), int64_t(bytes.size()), profile) ||
+        !Is(profile, "ICCP") || profile.size > kMaxColourProfileBytes)
+        return {};
+    return bytes.substr(std::size_t(profile.payloadAt), std::size_t(profile.size));
+}
+
 bool DecodeBytes(std::string_view bytes, const ReduceTarget& target, const DecodeControl& control, Bitmap& out,
                  DecodeReport& r) {
     if (Cancelled(control, r)) return false;
@@ -325,6 +342,7 @@ bool DecodeBytes(std::string_view bytes, const ReduceTarget& target, const Decod
     if (!control.Reserve(frameFeatures.format == 2 ? 2 * pixelBytes : pixelBytes, lease, r)) return false;
     std::vector<uint8_t> rgba;
     if (!DecodeFrame(frame, control, rgba, r)) return false;
+    r.colourProfile = ColourProfileOf(bytes);
     return Reduce(frame, rgba, features.width, features.height, target, control, out, r);
 }
 

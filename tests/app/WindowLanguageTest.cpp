@@ -56,7 +56,7 @@ TEST(WindowLanguageTest, CaptionsAndMessagesAreInTheLanguageOfTheEnvironment) {
         {settings.Label2->text(), "表示/縮小画像最大ﾋﾟｸｾﾙ数", "Longest side in pixels"},
         {settings.CheckBox1->text(), "縮小画像の作成(&S)", "Make &small copies"},
         {settings.GroupBox1->title(), "ﾘｽﾄ内表示", "In the list"},
-        {settings.CheckBox14->text(), "PNG/WebPも対象(&W)", "PNG and &WebP too"},
+        {settings.CheckBox14->text(), "PNG/WebP/HEIC/AVIFも対象(&W)", "PNG, &WebP, HEIC and AVIF too"},
         {settings.BitBtn2->text(), "ｷｬﾝｾﾙ", "Cancel"},
         {about.windowTitle(), "ﾊﾞｰｼﾞｮﾝ情報", "About"},
         {about.Label1->text(), "HTML画像ﾘｽﾄ作成ﾂｰﾙ", "HTML Image List Maker"},

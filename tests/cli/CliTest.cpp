@@ -130,6 +130,12 @@ TEST(CliTest, PagesAndFilesNotListedAreReportedInTheRunsLanguage) {
          "(-v names them all)"},
         {NotListedText(NotListedReason::NoSize, seven, true, CliLanguage::Japanese),
          "画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが7個あります(ﾍｯﾀﾞにｻｲｽﾞがありません):"},
+        {NotListedText(NotListedReason::HeicNeedsCopies, {"IMG_0001.HEIC"}, false, CliLanguage::English),
+         "1 file looks like an image but was not listed (browsers cannot show HEIC; make reduced copies): "
+         "IMG_0001.HEIC"},
+        {NotListedText(NotListedReason::HeicNeedsCopies, {"IMG_0001.HEIC"}, false, CliLanguage::Japanese),
+         "画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが1個あります(ﾌﾞﾗｳｻﾞはHEICを表示できません; 縮小画像を作成してください): "
+         "IMG_0001.HEIC"},
         {NotListedText(NotListedReason::VideoNeedsCopies, {"clip.mp4"}, false, CliLanguage::English),
          "1 file looks like an image but was not listed (videos need reduced copies): clip.mp4"},
         {NotListedText(NotListedReason::VideoNeedsCopies, {"clip.mp4"}, false, CliLanguage::Japanese),

@@ -13,6 +13,8 @@
 # every page must show upright, a lossy WebP and a PNG with alpha (listed with
 # MoreImageTypes), which every page must show loaded.
 #
+# Then a HEIC in Display P3 (see check-colour.mjs).
+#
 # Then the gallery page: htmlimglist-make-gallery (from the same build) writes
 # one in Japanese and one in English over a copy of the same folder, with a
 # short video and its poster, a Live video beside a still, and a copy the
@@ -75,6 +77,16 @@ pages=("$work/plain/index.html")
 for n in 00001 00002; do pages+=("$work/series/$n/index.html" "$work/series/$n/$n/index.html"); done
 pages+=("$(dirname "$trip")/index.html" "$trip/index.html")
 node "$here/check-pages.mjs" --upright "$portrait:300x400" --shown "$webp" --shown "$png" "$work/names.bin" "${pages[@]}"
+
+# Colours: a HEIC in Display P3 (given by numbers) gets a reduced copy with
+# a P3 profile, which Chromium must show otherwise than the same copy
+# without it.
+makep3="$(dirname "$cli")/htmlimglist-make-p3"
+[ -x "$makep3" ] || { echo "e2e: $makep3 is not built" >&2; exit 2; }
+mkdir -p "$work/colour/pictures"
+"$makep3" "$work/colour/pictures/red.heic" 200 40 40
+"$cli" -q "${more[@]}" --set MakeSmallImage=1 -- "$work/colour/pictures"
+node "$here/check-colour.mjs" "$work/colour/red.heic" 200 40 40
 
 # The viewer's script as a file first: a syntax error shows here with its line.
 node --check "$here/../../listgen/gallery/gallery.js"

@@ -28,6 +28,12 @@ TEST(CopyRecordTest, WrittenAndReadBack) {
     EXPECT_FALSE(RecordedFolder("htmlimglist 1 src=IMG_0001.jpg size=3145728 mtime=1700000000123456789 "
                                 "fit=200x150 AutoRotate=1 SmoothReduce=0"));
 
+    // A copy that carries its source's colour profile says so at the end.
+    CopyRecord withProfile = Sample();
+    withProfile.colourProfile = true;
+    EXPECT_EQ(FormatCopyRecord(withProfile), text + " ICC=1");
+    EXPECT_EQ(ParseCopyRecord(text + " ICC=1"), withProfile);
+
     // Anything but the exact form is no record of ours.
     const std::string broken[] = {
         "",
@@ -42,6 +48,9 @@ TEST(CopyRecordTest, WrittenAndReadBack) {
         "htmlimglist 2 dir=00001 size=3145728 src=IMG_0001.jpg mtime=1700000000123456789 fit=200x150 AutoRotate=1 SmoothReduce=0",
         "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=99999999999999999999 mtime=1 fit=200x150 AutoRotate=1 SmoothReduce=0",
         "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=1 mtime=1 fit=200x9999999999 AutoRotate=1 SmoothReduce=0",
+        "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=1 mtime=1 fit=200x150 AutoRotate=1 SmoothReduce=0 ICC=0",
+        "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=1 mtime=1 fit=200x150 AutoRotate=1 SmoothReduce=0 ICC=1 ICC=1",
+        "htmlimglist 2 dir=00001 src=IMG_0001.jpg size=1 mtime=1 fit=200x150 AutoRotate=1 ICC=1 SmoothReduce=0",
     };
     for (const std::string& text : broken) EXPECT_FALSE(ParseCopyRecord(text).has_value()) << text;
 }

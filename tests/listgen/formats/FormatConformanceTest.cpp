@@ -13,6 +13,7 @@
 #include "gif/GifBuilder.h"
 #include "listgen/formats/Registry.h"
 #include "support/Decoding.h"
+#include "support/HeifFixtures.h"
 #include "support/JpegFixtures.h"
 #include "support/PngFixtures.h"
 #include "support/TempDir.h"
@@ -56,6 +57,10 @@ std::vector<Sample> Samples() {
         {"lossy WebP", ImageKind::Webp, MakeWebp({66, 44}), 66, 44},
         {"lossless WebP with alpha", ImageKind::Webp, MakeWebp({66, 44, true, true}), 66, 44},
         {"animated WebP", ImageKind::Webp, MakeWebp({66, 44, false, false, 80, 0, false, 3}), 66, 44},
+        // An odd size: the encoder pads the coded picture and crops it back with clap.
+        {"HEIC", ImageKind::Heic, MakeHeif({67, 45}), 67, 45},
+        {"10-bit HEIC with alpha", ImageKind::Heic, MakeHeif({64, 48, false, true, 10}), 64, 48},
+        {"AVIF", ImageKind::Avif, MakeHeif({66, 44, true}), 66, 44},
         // A video's size is its displayed one: the turned MOV's too.
         {"H.264 MP4", ImageKind::Video, Clip({}), 64, 48},
         {"H.264 MOV turned a quarter", ImageKind::Video, Clip({.container = "mov", .rotate = 90}), 48, 64},
