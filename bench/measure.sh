@@ -9,10 +9,11 @@ measure() {  # measure LABEL COMMAND... -> "LABEL wall cpu maxrss_kB"
     echo "$label $wall $(echo "$user + $sys" | bc) $rss"
 }
 
-print_rows() {  # print_rows TITLE ROW... (the first row is the peer the others are compared with)
+print_rows() {  # print_rows TITLE ROW... (the first row is the peer the others are compared with,
+               # named by PEER_NAME, vips unless set)
     local title=$1; shift
     local peer; peer=$(echo "$1" | awk '{print $2}')
-    printf '%-30s %8s %8s %10s %10s\n' "$title" wall_s cpu_s peak_MB wall/vips
+    printf '%-30s %8s %8s %10s %10s\n' "$title" wall_s cpu_s peak_MB "wall/${PEER_NAME:-vips}"
     local row label wall cpu rss
     for row in "$@"; do
         read -r label wall cpu rss <<< "$row"

@@ -6,15 +6,16 @@
 #   vipsthumbnail -s 200                          (one process for all files)
 #   convert -thumbnail 200x200 -quality 75        (one process per file)
 # and a memory check of htmlimglist-cli with a 12000 x 9000 source added;
-# then animated GIFs, PNG screenshots (peers-png.sh) and HEIC and AVIF photos
-# (peers-heif.sh).
+# then animated GIFs, PNG screenshots (peers-png.sh), HEIC and AVIF photos
+# (peers-heif.sh) and videos' poster copies against ffmpeg (peers-video.sh).
 # Prints wall and CPU seconds, peak memory and the ratios to vipsthumbnail,
 # then the PSNR of the reduced pictures against the exact area average
 # (htmlimglist-smooth-quality, when it is built).
 #
 #   bench/peers.sh [BUILD_DIR]     (default: build; needs the benchmark tools,
 #                                   which it installs: libvips-tools,
-#                                   imagemagick, time)
+#                                   imagemagick, time; and ffmpeg, which
+#                                   install-deps installs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -123,3 +124,6 @@ bench/peers-png.sh "$build"
 
 # --- HEIC and AVIF photos (MoreImageTypes) ---------------------------------------
 bench/peers-heif.sh "$build"
+
+# --- Videos (ListVideos) ---------------------------------------------------------
+bench/peers-video.sh "$build"

@@ -33,6 +33,8 @@ std::string UsageText() {
         "Writes an HTML catalogue page of the images in FOLDER: JPEG and GIF, and\n"
         "with MoreImageTypes PNG, WebP, HEIC and AVIF too, each recognised by its\n"
         "bytes (HEIC only with MakeSmallImage, through its reduced copy).\n"
+        "With ListVideos and MakeSmallImage, MP4, MOV and WebM videos are listed\n"
+        "too, each by a reduced copy of one frame.\n"
         "Several folders are several runs, one after another in the order given;\n"
         "the exit status is the worst of them and Ctrl+C stops them all.\n"
         "With MakeSmallImage on, reduced copies and their page go into FOLDER's\n"

@@ -110,6 +110,7 @@ constexpr ReasonWording kReasonWordings[] = {
     {NotListedReason::Damaged, "damaged or cut short", "壊れているか途中で切れています"},
     {NotListedReason::HeicNeedsCopies, "browsers cannot show HEIC; make reduced copies",
      "ﾌﾞﾗｳｻﾞはHEICを表示できません; 縮小画像を作成してください"},
+    {NotListedReason::VideoNeedsCopies, "videos need reduced copies", "動画には縮小画像が必要です"},
 };
 
 }  // namespace

@@ -70,7 +70,7 @@ TSettingForm::TSettingForm(GenerationOptions& options, TProfile& profile, QWidge
 void TSettingForm::BuildLayout() {
     setWindowTitle(tr("作成条件設定"));
     setFont(JapaneseFont(JapaneseFace::PGothic, 12));
-    setFixedSize(393, 365);
+    setFixedSize(393, 385);
 
     Label1 = MakeLabel(this, tr("HTMLﾘｽﾄ名"), 8, 12, 62, 12);
     Edit1 = MakeEdit(this, 88, 8, 121, 20);
@@ -94,11 +94,12 @@ void TSettingForm::BuildLayout() {
     CheckBox4 = MakeCheckBox(GroupBox1, tr("ﾌｧｲﾙｻｲｽﾞの表示(&F)"), 8, 72, 128, 17);
     CheckBox10 = MakeCheckBox(GroupBox1, tr("ﾌｧｲﾙ日時の表示(&D)"), 8, 92, 128, 17);
     CheckBox11 = MakeCheckBox(GroupBox1, tr("ﾌｧｲﾙ時刻も表示(&T)"), 8, 112, 125, 17);
-    GroupBox2 = Place(new TGroupBox(tr("画像の処理")), this, 8, 230, 377, 66);
+    GroupBox2 = Place(new TGroupBox(tr("画像の処理")), this, 8, 230, 377, 86);
     CheckBox12 = MakeCheckBox(GroupBox2, tr("写真の向きを補正(&R)"), 8, 20, 170, 17);
     CheckBox13 = MakeCheckBox(GroupBox2, tr("なめらかに縮小(&M)"), 196, 20, 170, 17);
     CheckBox14 = MakeCheckBox(GroupBox2, tr("PNG/WebP/HEIC/AVIFも対象(&W)"), 8, 40, 360, 17);
-    GroupBox3 = Place(new TGroupBox(tr("ﾘｽﾄの形式")), this, 8, 298, 377, 46);
+    CheckBox15 = MakeCheckBox(GroupBox2, tr("動画も対象(&V)"), 8, 60, 360, 17);
+    GroupBox3 = Place(new TGroupBox(tr("ﾘｽﾄの形式")), this, 8, 318, 377, 46);
     Label6 = MakeLabel(GroupBox3, tr("ﾍﾟｰｼﾞ"), 8, 22, 40, 12);
     ComboBox1 = MakeChoice(GroupBox3, {tr("表"), tr("ｷﾞｬﾗﾘｰ")}, 52, 18, 120, 20);
     Label7 = MakeLabel(GroupBox3, tr("並び順"), 196, 22, 44, 12);
@@ -108,7 +109,7 @@ void TSettingForm::BuildLayout() {
     BitBtn2 = MakeButton(this, tr("ｷｬﾝｾﾙ"), 312, 64, 75, 25);
     BitBtn3->setDefault(true);
 
-    StatusBar1 = Place(new QStatusBar, this, 0, 346, 393, 19);
+    StatusBar1 = Place(new QStatusBar, this, 0, 366, 393, 19);
     StatusBar1->setSizeGripEnabled(false);
     statusText_ = new QLabel;
     StatusBar1->addWidget(statusText_, 1);
@@ -118,8 +119,8 @@ void TSettingForm::BuildLayout() {
     const std::vector<QWidget*> tabOrder = {Edit1,     Edit3,     Edit2,      CheckBox1,  CheckBox9, Edit4,
                                             Edit5,     CheckBox7, CheckBox6,  CheckBox5,  CheckBox2, CheckBox8,
                                             CheckBox3, CheckBox4, CheckBox10, CheckBox11, BitBtn3,   BitBtn1,
-                                            BitBtn2,   CheckBox12, CheckBox13, CheckBox14, ComboBox1,
-                                            ComboBox2};
+                                            BitBtn2,   CheckBox12, CheckBox13, CheckBox14, CheckBox15,
+                                            ComboBox1, ComboBox2};
     for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
     Edit1->setFocus();
 
@@ -143,6 +144,7 @@ void TSettingForm::BuildLayout() {
         {"AutoRotate", nullptr, CheckBox12},
         {"SmoothReduce", nullptr, CheckBox13},
         {"MoreImageTypes", nullptr, CheckBox14},
+        {"ListVideos", nullptr, CheckBox15},
         {"PageStyle", nullptr, nullptr, ComboBox1},
         {"SortOrder", nullptr, nullptr, ComboBox2},
     };
@@ -164,6 +166,7 @@ void TSettingForm::BuildLayout() {
         {CheckBox12, QT_TR_NOOP("ﾃﾞｼﾞｶﾒ写真の向き情報(EXIF)に従って正しい向きで表示します。")},
         {CheckBox13, QT_TR_NOOP("縮小画像を画素の平均で作成します。ﾓｱﾚが出にくくなります。")},
         {CheckBox14, QT_TR_NOOP("PNG・WebP・HEIC・AVIFの画像もﾘｽﾄに加えます。HEICは縮小画像を作成する時だけです。")},
+        {CheckBox15, QT_TR_NOOP("MP4/MOV/WebMの動画もﾘｽﾄに加えます(縮小画像の作成時のみ)。")},
         {ComboBox1, QT_TR_NOOP("ｷﾞｬﾗﾘｰはｽﾏｰﾄﾌｫﾝでも見やすく、大きなﾌｫﾙﾀﾞでも軽いﾍﾟｰｼﾞです。")},
         {ComboBox2, QT_TR_NOOP("撮影日時はﾃﾞｼﾞｶﾒ写真の情報(EXIF)、無い時はﾌｧｲﾙ日時です。")},
     };

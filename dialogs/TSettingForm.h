@@ -79,6 +79,7 @@ public:
     QCheckBox* CheckBox12;  // AutoRotate
     QCheckBox* CheckBox13;  // SmoothReduce
     QCheckBox* CheckBox14;  // MoreImageTypes
+    QCheckBox* CheckBox15;  // ListVideos
     // The page's style and order, a group below.
     QGroupBox* GroupBox3;
     QLabel* Label6;

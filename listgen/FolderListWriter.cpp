@@ -67,10 +67,8 @@ void FolderListWriter::SetReducedImageJobs(int jobs) {
 ProbeOptions FolderListWriter::Listed() const {
     // The conditions are read as each file is probed: the window changes
     // them in place between runs of the same writer.
-    ProbeOptions listed;
-    listed.moreImageTypes = options_.MoreImageTypes;
-    listed.dateTaken = options_.SortOrder == 1;
-    return listed;
+    return ProbeOptions{.moreImageTypes = options_.MoreImageTypes, .dateTaken = options_.SortOrder == 1,
+                        .videos = options_.ListVideos};
 }
 
 const FolderListWriter::CellPlan& FolderListWriter::PlanAt(std::size_t index) {

@@ -30,7 +30,7 @@ OptionField AddedChoice(const char* name, const char* def, int32_t G::*m, int32_
     return {name, OptionType::Number, def, nullptr, m, nullptr, true, 0, maximum, meaning};
 }
 
-const std::array<OptionField, 21> kFields = {
+const std::array<OptionField, 22> kFields = {
     Text("HTMLListName", "index.html", &G::HTMLListName,
          "file name of every page (not empty, `.` or `..`, no `/`)"),
     Number("MaxPixel", "200", &G::MaxPixel, kMaxPixelLimit, "longest side of each image in the main list"),
@@ -63,6 +63,9 @@ const std::array<OptionField, 21> kFields = {
                 "0 the table page; 1 a gallery page for phones and large folders (HTML5, UTF-8, with a viewer)"),
     AddedChoice("SortOrder", "0", &G::SortOrder, 2,
                 "0 by name; 1 by the date a photo was taken (its EXIF date, else its file time); 2 by file time"),
+    AddedSwitch("ListVideos", "0", &G::ListVideos,
+                "list MP4, MOV and WebM videos too (recognised by their bytes), each shown by a reduced copy of one "
+                "frame; only with `MakeSmallImage`"),
 };
 
 }  // namespace

@@ -38,6 +38,7 @@ struct GenerationOptions {
     bool MoreImageTypes = false;  // PNG, WebP, HEIC and AVIF too, and JPEGs with declared trailing data
     int32_t PageStyle = 0;        // 0 the table page, 1 the gallery page
     int32_t SortOrder = 0;        // 0 by name, 1 by the date a photo was taken, 2 by file time
+    bool ListVideos = false;      // MP4, MOV and WebM videos, shown by poster copies
 
     bool operator==(const GenerationOptions&) const = default;
 };

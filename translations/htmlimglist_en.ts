@@ -390,6 +390,14 @@ The nearest values in range are used.</translation>
         <translation>Lists PNG, WebP, HEIC and AVIF images too (HEIC only with reduced copies).</translation>
     </message>
     <message>
+        <source>動画も対象(&amp;V)</source>
+        <translation>Vid&amp;eos too</translation>
+    </message>
+    <message>
+        <source>MP4/MOV/WebMの動画もﾘｽﾄに加えます(縮小画像の作成時のみ)。</source>
+        <translation>Lists MP4, MOV and WebM videos too (with reduced images only).</translation>
+    </message>
+    <message>
         <source>ﾘｽﾄの形式</source>
         <translation>List style</translation>
     </message>

@@ -12,6 +12,7 @@ const ImageFormat& PngFormat();
 const ImageFormat& WebpFormat();
 const ImageFormat& HeicFormat();
 const ImageFormat& AvifFormat();
+const ImageFormat& VideoFormat();
 
 // An entry made of its format's functions.
 struct FormatFunctions {

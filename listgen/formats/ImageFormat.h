@@ -20,12 +20,13 @@ namespace htmlimglist {
 
 // The formats, numbered as a run has always counted them (JPEG kind 1, GIF
 // kind 2).
-enum class ImageKind : int { Jpeg = 1, Gif = 2, Png = 3, Webp = 4, Heic = 5, Avif = 6 };
+enum class ImageKind : int { Jpeg = 1, Gif = 2, Png = 3, Webp = 4, Heic = 5, Avif = 6, Video = 7 };
 
 // The condition under which a run lists a format's files.
 enum class FormatGroup {
     Always,          // JPEG and GIF
     MoreImageTypes,  // the condition of that name
+    Videos,          // ListVideos
 };
 
 // What a probe is asked to recognise.
@@ -36,23 +37,32 @@ struct ProbeOptions {
     // Read the date a photo was taken where the format's EXIF data has it
     // (for SortOrder=1; it costs a look past IFD0).
     bool dateTaken = false;
+    // ListVideos: MP4, MOV and WebM files.
+    bool videos = false;
 
-    bool Lists(FormatGroup group) const { return group == FormatGroup::Always || moreImageTypes; }
+    bool Lists(FormatGroup group) const {
+        switch (group) {
+            case FormatGroup::Always: return true;
+            case FormatGroup::MoreImageTypes: return moreImageTypes;
+            case FormatGroup::Videos: return videos;
+        }
+        return false;
+    }
     // Everything the registry knows, as the checks of what a page may
     // replace ask for it.
-    static ProbeOptions Everything() { return ProbeOptions{true, false}; }
+    static ProbeOptions Everything() { return ProbeOptions{true, false, true}; }
 };
 
 // What a header probe reads.
 struct ImageHeader {
-    int32_t width = 0;   // as stored
+    int32_t width = 0;   // as stored; a video's as displayed, its rotation and pixel shape applied
     int32_t height = 0;
     // EXIF orientation (1 to 8) that turns the stored picture upright; 1
     // without EXIF data.
     int orientation = 1;
     // The type text a cell shows: the last APP0/APP1 identifier of a JPEG
     // with "1" or "2" for its process, the six signature bytes of a GIF,
-    // "PNG", "WebP", "HEIC", "AVIF".
+    // "PNG", "WebP", "HEIC", "AVIF", "MP4", "MOV" or "WebM".
     std::string typeText;
     // The "Animation" mark: a looping GIF, an animated PNG or WebP, a HEIF
     // image sequence or a HEIF file of several pictures.
@@ -64,6 +74,10 @@ struct ImageHeader {
     // When asked for: the date the photo was taken, "YYYY:MM:DD HH:MM:SS"
     // as its EXIF data gives it; empty when there is none.
     std::string dateTaken;
+    // A video: the "Video" mark instead, and its duration in milliseconds
+    // (-1 for a picture, and for a video whose container gives none).
+    bool video = false;
+    int64_t durationMs = -1;
 };
 
 // ICC profiles larger than this are not copied (a real one is a few KiB; a
@@ -76,6 +90,7 @@ enum class NotListedReason {
     NoSize,           // its header gives no size the probe reads (another JPEG process, say)
     Damaged,          // its signature is right but what follows is not (a cut or damaged PNG, say)
     HeicNeedsCopies,  // browsers cannot show it; listed only with reduced copies
+    VideoNeedsCopies,  // a video, in a run without reduced copies: its cell shows a poster copy
 };
 
 // Where a decoder reads from: a file (read as a stream, so that a large

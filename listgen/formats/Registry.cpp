@@ -10,8 +10,11 @@ namespace htmlimglist {
 
 std::span<const ImageFormat* const> ImageFormats() {
     // JPEG before GIF: a file is probed as a JPEG first, then as a GIF.
-    static const std::array<const ImageFormat*, 6> formats = {&JpegFormat(), &GifFormat(), &PngFormat(),
-                                                              &WebpFormat(), &HeicFormat(), &AvifFormat()};
+    // Videos last: every picture format has had its say before a file is
+    // taken for a video.
+    static const std::array<const ImageFormat*, 7> formats = {&JpegFormat(), &GifFormat(),  &PngFormat(),
+                                                              &WebpFormat(), &HeicFormat(), &AvifFormat(),
+                                                              &VideoFormat()};
     return formats;
 }
 

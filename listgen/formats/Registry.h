@@ -12,7 +12,7 @@
 namespace htmlimglist {
 
 // Every format, in the order files are probed: JPEG, then GIF, then the
-// others.
+// others, videos last.
 std::span<const ImageFormat* const> ImageFormats();
 
 const ImageFormat& FormatOf(ImageKind kind);

@@ -47,6 +47,11 @@ inline PixelPlace StoredPlace(int orientation, int64_t x, int64_t y, int64_t upr
     }
 }
 
+// The one orientation that does what turning by first, then turning the
+// result by then, does: a picture that carries its own turn (a video's
+// display matrix) and is turned again by the caller's.
+int ComposeOrientations(int first, int then);
+
 // The stored picture turned upright. Meant for reduced pictures only: a
 // full-size source is never turned as a whole.
 Bitmap TurnUpright(const Bitmap& stored, int orientation);

@@ -136,6 +136,10 @@ TEST(CliTest, PagesAndFilesNotListedAreReportedInTheRunsLanguage) {
         {NotListedText(NotListedReason::HeicNeedsCopies, {"IMG_0001.HEIC"}, false, CliLanguage::Japanese),
          "画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが1個あります(ﾌﾞﾗｳｻﾞはHEICを表示できません; 縮小画像を作成してください): "
          "IMG_0001.HEIC"},
+        {NotListedText(NotListedReason::VideoNeedsCopies, {"clip.mp4"}, false, CliLanguage::English),
+         "1 file looks like an image but was not listed (videos need reduced copies): clip.mp4"},
+        {NotListedText(NotListedReason::VideoNeedsCopies, {"clip.mp4"}, false, CliLanguage::Japanese),
+         "画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが1個あります(動画には縮小画像が必要です): clip.mp4"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.shown, c.expected);
 }

@@ -66,7 +66,7 @@ void MoveMouseOver(QWidget* widget) {
 TEST_F(SettingFormTest, OpensWithTheRecordAndGreysTheDependentControls) {
     TSettingForm form(options, profile, nullptr);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("作成条件設定"));
-    EXPECT_EQ(form.size(), QSize(393, 365));
+    EXPECT_EQ(form.size(), QSize(393, 385));
     EXPECT_EQ(form.Edit1->text(), QStringLiteral("index.html"));
     EXPECT_EQ(form.Edit3->text(), QStringLiteral("6"));
     EXPECT_EQ(form.Edit2->text(), QStringLiteral("200"));
@@ -250,6 +250,7 @@ TEST_F(SettingFormTest, MouseOverControlsSetsOrClearsTheStatusBar) {
     const std::vector<QWidget*> hinted = {form.CheckBox1, form.CheckBox2, form.CheckBox3,  form.CheckBox4,
                                           form.CheckBox5, form.CheckBox6, form.CheckBox7,  form.CheckBox8,
                                           form.CheckBox9, form.CheckBox12, form.CheckBox13, form.CheckBox14,
+                                          form.CheckBox15,
                                           form.ComboBox1, form.ComboBox2};
     int unhinted = 0;
     for (QWidget* control : form.findChildren<QWidget*>()) {
@@ -292,7 +293,7 @@ TEST_F(SettingFormTest, EveryCaptionShowsWholeInBothLanguagesAndTheLayoutStays) 
         ASSERT_TRUE(InstallUiLanguage(language));
         TSettingForm form(options, profile, nullptr);
         EXPECT_EQ(test::CutCaptions(form), std::vector<std::string>());
-        EXPECT_EQ(form.size(), QSize(393, 365));
+        EXPECT_EQ(form.size(), QSize(393, 385));
         EXPECT_EQ(form.GroupBox1->geometry(), QRect(212, 92, 173, 133));
         EXPECT_EQ(form.CheckBox2->geometry(), QRect(8, 12, 137, 17));
     }
@@ -317,7 +318,7 @@ TEST_F(SettingFormTest, OpensCentredOnItsOwner) {
     QWidget owner;
     owner.setGeometry(50, 60, 300, 200);  // narrower than the dialog
     TSettingForm form(options, profile, &owner);
-    EXPECT_EQ(form.pos(), QPoint(50 + (300 - 393) / 2, 60 + (200 - 365) / 2));
+    EXPECT_EQ(form.pos(), QPoint(50 + (300 - 393) / 2, 60 + (200 - 385) / 2));
     EXPECT_LT(form.pos().x(), owner.pos().x());
 }
 

@@ -17,7 +17,7 @@ TEST(GenerationOptionsTest, TableListsTheFieldsInOrderWithTheirDefaults) {
                          "DisplayImageSize", "DisplayFileSize", "ZoomImage", "ContinueMaked", "ImageSurelyCreate",
                          "ImageInfo", "MakeSmallImageAndOrgImageList", "SubImageColmn", "SubImageMaxSize",
                          "DisplayDateTime", "DisplayTime", "AutoRotate", "SmoothReduce", "MoreImageTypes",
-                         "PageStyle", "SortOrder"}));
+                         "PageStyle", "SortOrder", "ListVideos"}));
     // The first sixteen are the original conditions; every later one is
     // marked as added, which keeps old settings files as they are.
     for (std::size_t i = 0; i < OptionFields().size(); ++i) EXPECT_EQ(OptionFields()[i].added, i >= 16) << i;

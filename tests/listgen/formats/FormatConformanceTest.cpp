@@ -17,6 +17,7 @@
 #include "support/JpegFixtures.h"
 #include "support/PngFixtures.h"
 #include "support/TempDir.h"
+#include "support/VideoFixtures.h"
 #include "support/WebpFixtures.h"
 
 namespace htmlimglist {
@@ -60,6 +61,10 @@ std::vector<Sample> Samples() {
         {"HEIC", ImageKind::Heic, MakeHeif({67, 45}), 67, 45},
         {"10-bit HEIC with alpha", ImageKind::Heic, MakeHeif({64, 48, false, true, 10}), 64, 48},
         {"AVIF", ImageKind::Avif, MakeHeif({66, 44, true}), 66, 44},
+        // A video's size is its displayed one: the turned MOV's too.
+        {"H.264 MP4", ImageKind::Video, Clip({}), 64, 48},
+        {"H.264 MOV turned a quarter", ImageKind::Video, Clip({.container = "mov", .rotate = 90}), 48, 64},
+        {"VP9 WebM", ImageKind::Video, Clip({.codec = "vp9", .container = "webm"}), 64, 48},
     };
 }
 
@@ -193,13 +198,15 @@ INSTANTIATE_TEST_SUITE_P(EveryFormat, FormatConformanceTest, testing::Range<std:
                          });
 
 // Every format has its entry, found by its kind, and the registry probes in
-// the order a run always has: JPEG first, then GIF.
+// the order a run always has: JPEG first, then GIF; videos last.
 TEST(FormatRegistryTest, EveryKindHasItsEntryAndJpegComesFirst) {
     ASSERT_GE(ImageFormats().size(), 4u);
     EXPECT_EQ(ImageFormats()[0]->Kind(), ImageKind::Jpeg);
     EXPECT_EQ(ImageFormats()[1]->Kind(), ImageKind::Gif);
+    // Videos last: every picture format has had its say first.
+    EXPECT_EQ(ImageFormats().back()->Kind(), ImageKind::Video);
     for (const ImageFormat* format : ImageFormats()) EXPECT_EQ(&FormatOf(format->Kind()), format);
-    // Without MoreImageTypes only JPEG and GIF are listed.
+    // Without MoreImageTypes and ListVideos only JPEG and GIF are listed.
     for (const Sample& s : Samples()) {
         MemoryProbeSource source(s.bytes);
         const bool always = s.kind == ImageKind::Jpeg || s.kind == ImageKind::Gif;

@@ -12,6 +12,7 @@
 #include "support/Decoding.h"
 #include "support/JpegFixtures.h"
 #include "support/PngFixtures.h"
+#include "support/VideoFixtures.h"
 
 namespace htmlimglist {
 namespace {
@@ -42,7 +43,7 @@ TEST(MemoryBudgetTest, WaitsForTheOthersAndRefusesWhatIsMoreThanAllOfIt) {
 }
 
 // Decodes that hold a whole picture take it from the budget: a progressive
-// JPEG its coefficients, an interlaced PNG its rows. One that needs more than
+// JPEG its coefficients, an interlaced PNG its rows, a video its frame. One that needs more than
 // the whole budget is refused for its size, and reports so.
 TEST(MemoryBudgetTest, DecodesThatHoldAWholePictureAskTheBudget) {
     const struct {
@@ -53,6 +54,7 @@ TEST(MemoryBudgetTest, DecodesThatHoldAWholePictureAskTheBudget) {
     } cases[] = {
         {"progressive JPEG", ImageKind::Jpeg, MakeJpeg({320, 240, Chroma::S444, JpegColor::Rgb, true}), 3 * 320 * 240 * 2},
         {"interlaced PNG", ImageKind::Png, MakePng({320, 240, PngColour::Rgb, 8, true}), 3 * 320 * 240},
+        {"video", ImageKind::Video, Clip({}), 3 * 64 * 48},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

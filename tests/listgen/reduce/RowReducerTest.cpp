@@ -49,6 +49,21 @@ TEST(RowReducerTest, RowsGiveTheUprightPictureNearestOrAveraged) {
     }
 }
 
+// A picture that carries its own turn (a video's display matrix) and is
+// turned again: one orientation does both, for each of the 64 pairs.
+TEST(RowReducerTest, ComposedOrientationsTurnAsBothInTurn) {
+    Bitmap stored(5, 3);
+    for (int y = 0; y < stored.Height(); ++y)
+        for (int x = 0; x < 3 * stored.Width(); ++x) stored.Row(y)[x] = uint8_t(16 * y + x);
+    for (int first = 1; first <= 8; ++first) {
+        for (int then = 1; then <= 8; ++then) {
+            EXPECT_TRUE(test::SamePixels(TurnUpright(stored, ComposeOrientations(first, then)),
+                                         TurnUpright(TurnUpright(stored, first), then)))
+                << first << " then " << then;
+        }
+    }
+}
+
 // The DCT scale is chosen from the sizes alone; the sizes it promises are
 // the ones libjpeg then decodes to.
 TEST(RowReducerTest, TheDctScaleIsTheSmallestThatKeepsTwiceTheCopysSize) {
