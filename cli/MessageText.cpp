@@ -84,6 +84,7 @@ std::string PageWrittenText(const ListResult& result, CliLanguage language) {
             text += Format(", 縮小画像 作成%d 既存%d 未作成%d", int(result.copiesMade), int(result.copiesKept),
                            int(result.copiesNotMade));
         }
+        if (result.livePaired > 0) text += Format(", Live動画%d", int(result.livePaired));
         return text;
     }
     std::string text = Format("Page written: %s: %d %s", path.c_str(), int(result.cells),
@@ -91,6 +92,9 @@ std::string PageWrittenText(const ListResult& result, CliLanguage language) {
     if (copies) {
         text += Format(", reduced copies: %d made, %d kept, %d not made", int(result.copiesMade),
                        int(result.copiesKept), int(result.copiesNotMade));
+    }
+    if (result.livePaired > 0) {
+        text += Format(", %d %s as Live", int(result.livePaired), result.livePaired == 1 ? "video" : "videos");
     }
     return text;
 }

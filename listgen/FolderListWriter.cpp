@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <vector>
 
 #include "listgen/FitImageSize.h"
@@ -19,14 +20,9 @@
 namespace htmlimglist {
 namespace {
 constexpr std::chrono::seconds kStaleTemporaryAge{60};
+
 }  // namespace
 
-// One recognised image of the folder, as its cell needs it.
-struct FolderListWriter::Image {
-    std::size_t index;
-    const DirEntry& file;
-    const CellPlan& plan;
-};
 
 // Shows what the reduced image maker does on the run's view: each copy as
 // the preview, and a copy that could not be saved as a message.
@@ -187,52 +183,41 @@ void FolderListWriter::SortFiles() {
     plans_ = std::move(plans);
 }
 
+namespace {
+
+// A video this short beside a still of its base name is the still's Live
+// Photo (an iPhone's are about three seconds).
+constexpr int64_t kLivePhotoMs = 4000;
+
+// The name without its last extension, ASCII letters lower-cased.
+std::string BaseName(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return LowerAscii(dot == std::string::npos || dot == 0 ? name : name.substr(0, dot));
+}
+
+}  // namespace
+
+void FolderListWriter::PairLivePhotos() {
+    std::map<std::string, std::size_t> stills;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        const CellPlan& plan = PlanAt(i);
+        if (plan.image && !plan.image->header.video) stills.emplace(BaseName(files_[i].name), i);
+    }
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        CellPlan& plan = plans_[i];
+        if (!plan.image || !plan.image->header.video) continue;
+        const int64_t duration = plan.image->header.durationMs;
+        const auto still = stills.find(BaseName(files_[i].name));
+        if (duration < 0 || duration >= kLivePhotoMs || still == stills.end()) continue;
+        plans_[still->second].live = files_[i].name;
+        plan.image.reset();
+        ++counts_.livePaired;
+    }
+}
+
 void FolderListWriter::Insert(LineEntry* before, std::string_view text) {
     // A line that cannot be added for want of memory is simply missing.
     lines_.InsertLine(before, text);
-}
-
-void FolderListWriter::LayFrame() {
-    lines_.ClearLines();
-    LineEntry* last = nullptr;
-    auto append = [&](std::string_view text) {
-        LineEntry* added = lines_.AppendLine(text, last);
-        if (added != nullptr) last = added;
-        return added;
-    };
-    for (std::string_view line : kTablePageFrame) append(line);
-    state_.TableEntry = append("<table BORDER CELLSPACING=0 CELLPADDING=0 >");
-    state_.TableEndEntry = append("</table>");
-    state_.BottomEntry = append("&nbsp;");
-    append("</body>");
-    append("</html>");
-    state_.ColumnIndex = 0;
-}
-
-void FolderListWriter::AddFolderLines() {
-    const bool reduced = page_.reduced;
-    const std::string folderName = NameAfterLastSeparator(selectedFolder_);
-    if (selectedFolder_.find('/') != std::string::npos) {
-        Insert(state_.TableEntry, std::string(kFolderLine) + PageText(folderName));
-    }
-    if (!options_.NextPrevIndex) return;
-
-    const int64_t n = LeadingNumber(folderName);
-    const bool twoLevel = options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList && !reduced;
-    auto link = [&](long long number, const char* text) {
-        const std::string folder = Format("%05lld", number);
-        const std::string href = twoLevel ? PageHref({"..", "..", folder, folder, options_.HTMLListName})
-                                          : PageHref({"..", folder, options_.HTMLListName});
-        return "<a href=\"" + href + "\">" + text + "</a>";
-    };
-    std::string line = "<br>";
-    if (n > 0) line += link(n - 1, "Prev") + " / ";
-    line += link(n + 1, "Next");
-    if (options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList && reduced) {
-        line += " / <a href=\"" + PageHref({folderName, options_.HTMLListName}) + "\">Large</a>";
-    }
-    Insert(state_.TableEntry, line);
-    Insert(state_.BottomEntry, line);
 }
 
 FolderListWriter::CopyResult FolderListWriter::SettleCopy(const Image& image) {
@@ -298,6 +283,10 @@ FolderListWriter::CellContent FolderListWriter::ContentOf(const Image& image, Co
     }
     // A reduced list links each copy to its full-size image in the folder.
     content.href = page_.reduced ? std::vector<std::string>{state_.SubFolderName, name} : std::vector<std::string>{name};
+    if (!plan.live.empty()) {
+        content.live = page_.reduced ? std::vector<std::string>{state_.SubFolderName, plan.live}
+                                     : std::vector<std::string>{plan.live};
+    }
     return content;
 }
 
@@ -318,106 +307,6 @@ bool FolderListWriter::AddCell(const Image& image) {
     }
     ++state_.ImageNumber;
     return true;
-}
-
-void FolderListWriter::AddTableCell(const Image& image, const CellContent& content) {
-    const ImageHeader& header = image.plan.image->header;
-    const std::string displayName = LowerAscii(image.file.name);
-    if (state_.ColumnIndex == 0) {
-        Insert(state_.TableEndEntry, "<tr>");
-        state_.RowEntry = lines_.InsertLine(state_.TableEndEntry, "</tr>");
-    }
-    LineEntry* row = state_.RowEntry;
-    Insert(row, "<td>");
-    Insert(row, "<center>");
-    std::string number = Format("(%d) ", state_.ImageNumber);
-    if (options_.ImageInfo) number += EscapeHtmlText(header.typeText);
-    Insert(row, number);
-    if (options_.ImageInfo && header.animated) Insert(row, "<br>Animation");
-
-    const std::string src = PageHref(content.src);
-    if (content.sized) {
-        Insert(row, Format("<br><img SRC=\"%s\" NOSAVE height=%d width=%d>", src.c_str(), content.fit.height,
-                           content.fit.width));
-    } else {
-        Insert(row, "<br><img SRC=\"" + src + "\" NOSAVE>");
-    }
-    Insert(row, "<br><a href=\"" + PageHref(content.href) + "\">" + PageText(displayName) + "</a>");
-
-    if (options_.DisplayImageSize) {
-        Insert(row, Format("<br>(%dx%d)", image.plan.shownWidth, image.plan.shownHeight));
-    }
-    if (options_.DisplayFileSize) Insert(row, "<br>" + FormatThousands(image.file.size) + "Byte");
-    if (options_.DisplayDateTime) {
-        const FileDateTime& d = state_.FileDate;
-        std::string line = Format("<br>%d/%d/%d", d.year, d.month, d.day);
-        if (options_.DisplayTime) line += Format("<br>%02d:%02d:%02d", d.hour, d.minute, d.second);
-        Insert(row, line);
-    }
-    Insert(row, "</center>");
-    Insert(row, "</td>");
-
-    ++state_.ColumnIndex;
-    if (state_.ColumnIndex >= page_.columns) state_.ColumnIndex = 0;
-}
-
-void FolderListWriter::StartGallery() {
-    gallery_ = GalleryDocument{};
-    gallery_.lang = pageLanguage_;
-    const std::string folderName = NameAfterLastSeparator(selectedFolder_);
-    gallery_.title = folderName;
-    if (selectedFolder_.find('/') != std::string::npos) gallery_.folderLine = std::string(kFolderLine) + folderName;
-    gallery_.cellWidth = page_.maxSize;
-    gallery_.maxColumns = page_.columns;
-    // The series links as the table page has them, and between the two
-    // lists of a reduced run, each way.
-    if (options_.NextPrevIndex) {
-        const int64_t n = LeadingNumber(folderName);
-        const bool twoLevel = options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList && !page_.reduced;
-        auto link = [&](long long number, const char* text) {
-            const std::string folder = Format("%05lld", number);
-            gallery_.links.push_back(
-                {twoLevel ? std::vector<std::string>{"..", "..", folder, folder, options_.HTMLListName}
-                          : std::vector<std::string>{"..", folder, options_.HTMLListName},
-                 text});
-        };
-        if (n > 0) link(n - 1, "Prev");
-        link(n + 1, "Next");
-    }
-    if (options_.MakeSmallImage && options_.MakeSmallImageAndOrgImageList) {
-        if (page_.reduced) {
-            gallery_.links.push_back({{folderName, options_.HTMLListName}, "Large"});
-        } else {
-            gallery_.links.push_back({{"..", options_.HTMLListName}, "Small"});
-        }
-    }
-}
-
-void FolderListWriter::AddGalleryCell(const Image& image, const CellContent& content) {
-    const CellPlan& plan = image.plan;
-    const ImageHeader& header = plan.image->header;
-    GalleryCell cell;
-    cell.name = image.file.name;
-    cell.href = content.href;
-    cell.src = content.src;
-    // A picture browsers cannot show opens in the viewer as its copy.
-    if (plan.image->format->WithoutCopies()) cell.view = content.src;
-    cell.width = content.fit.width;
-    cell.height = content.fit.height;
-    cell.info.push_back(Format("(%d)", state_.ImageNumber));
-    if (options_.ImageInfo) {
-        cell.info.push_back(header.typeText);
-        if (header.animated) cell.info.push_back("Animation");
-    }
-    if (options_.DisplayImageSize) cell.info.push_back(Format("%dx%d", plan.shownWidth, plan.shownHeight));
-    if (options_.DisplayFileSize) cell.info.push_back(FormatThousands(image.file.size) + "Byte");
-    if (options_.DisplayDateTime) {
-        const FileDateTime& d = state_.FileDate;
-        std::string date = Format("%d/%d/%d", d.year, d.month, d.day);
-        if (options_.DisplayTime) date += Format(" %02d:%02d:%02d", d.hour, d.minute, d.second);
-        cell.info.push_back(date);
-    }
-    gallery_.cells.push_back(std::move(cell));
 }
 
 std::optional<FolderListWriter::PageRefusal> FolderListWriter::RefusalAt(const std::string& pagePath) {
@@ -478,6 +367,7 @@ ListResult FolderListWriter::MakeList(const PageSpec& page) {
     plans_.assign(files_.size(), CellPlan{});
     ahead_ = 0;
     if (options_.SortOrder != 0) SortFiles();
+    if (options_.ListVideos) PairLivePhotos();
     if (const auto refusal = RefusalAt(result.pagePath)) {
         result.status = PageStatus::Refused;
         result.obstacle = refusal->obstacle;
@@ -535,6 +425,7 @@ ListResult FolderListWriter::MakeList(const PageSpec& page) {
     result.copiesMade = counts_.copiesMade;
     result.copiesKept = counts_.copiesKept;
     result.copiesNotMade = counts_.copiesNotMade;
+    result.livePaired = counts_.livePaired;
     lines_.ClearLines();
     gallery_ = GalleryDocument{};
     files_.clear();

@@ -121,8 +121,14 @@ private:
         int32_t shownHeight = 0;
         FittedSize fit;                    // the size on the page and of the reduced copy
         PlannedCopy copy;                  // reduced lists: what happens at the copy's path
+        std::string live;                  // a still's Live Photo video, linked from its cell
     };
-    struct Image;
+    // One recognised image of the folder, as its cell needs it.
+    struct Image {
+        std::size_t index;
+        const DirEntry& file;
+        const CellPlan& plan;
+    };
     class CopyReporter;
     // What became of a cell's copy, as the cell needs to know.
     enum class CopyResult {
@@ -137,6 +143,7 @@ private:
         FittedSize fit;
         bool sized = false;
         std::vector<std::string> href;
+        std::vector<std::string> live;  // a Live Photo's video; empty: none
     };
     // Makes the cell's copy when it is due, reporting what is kept or not
     // made; called at the cell, in page order.
@@ -150,6 +157,9 @@ private:
     // Puts the files in the order SortOrder asks for (by name they are
     // already), probing every one of them first.
     void SortFiles();
+    // Gives each listed still the short video of its base name (a Live
+    // Photo's), which then gets no cell of its own.
+    void PairLivePhotos();
     bool Gallery() const { return options_.PageStyle == 1; }
     void StartGallery();
     void FillAhead();
@@ -181,7 +191,7 @@ private:
     std::string selectedFolder_;
     RunState state_;
     struct PageCounts {
-        int32_t cells = 0, copiesMade = 0, copiesKept = 0, copiesNotMade = 0;
+        int32_t cells = 0, copiesMade = 0, copiesKept = 0, copiesNotMade = 0, livePaired = 0;
     } counts_;
     TLineListStr lines_;
     GalleryDocument gallery_;

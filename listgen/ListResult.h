@@ -38,6 +38,8 @@ struct ListResult {
     int32_t copiesMade = 0;
     int32_t copiesKept = 0;
     int32_t copiesNotMade = 0;
+    // Short videos shown as the Live link of the still of their name.
+    int32_t livePaired = 0;
 
     bool saved() const { return status == PageStatus::Saved; }
 };

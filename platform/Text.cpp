@@ -35,6 +35,12 @@ std::string FormatThousands(int64_t value) {
     return value < 0 ? "-" + out : out;
 }
 
+std::string FormatDuration(int64_t milliseconds) {
+    const long long seconds = milliseconds / 1000;
+    if (seconds >= 3600) return Format("%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return Format("%lld:%02lld", seconds / 60, seconds % 60);
+}
+
 int32_t LeadingNumber(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;

@@ -15,6 +15,9 @@ std::string LowerAscii(std::string_view s);
 
 // Whole number with digits grouped in threes by ",": 1234567 -> "1,234,567".
 std::string FormatThousands(int64_t value);
+// A length of time as players show it, the seconds cut off: m:ss, or
+// h:mm:ss from an hour on ("0:42", "1:02:05").
+std::string FormatDuration(int64_t milliseconds);
 
 // Reads a number from the leading characters of text the way the folder
 // numbering does: leading blanks, an optional sign, then digits up to the

@@ -109,6 +109,7 @@ TEST(CliTest, PagesAndFilesNotListedAreReportedInTheRunsLanguage) {
     reduced.copiesMade = 9;
     reduced.copiesKept = 2;
     reduced.copiesNotMade = 1;
+    reduced.livePaired = 3;
     const std::vector<std::string> seven = {"a", "b", "c", "d", "e", "f", "g"};
     const struct {
         std::string shown, expected;
@@ -116,9 +117,9 @@ TEST(CliTest, PagesAndFilesNotListedAreReportedInTheRunsLanguage) {
         {PageWrittenText(full, CliLanguage::Japanese), "ﾘｽﾄを作成しました. /a/\\x1b.html: 1ｾﾙ"},
         {PageWrittenText(full, CliLanguage::English), "Page written: /a/\\x1b.html: 1 cell"},
         {PageWrittenText(reduced, CliLanguage::Japanese),
-         "ﾘｽﾄを作成しました. /index.html: 12ｾﾙ, 縮小画像 作成9 既存2 未作成1"},
+         "ﾘｽﾄを作成しました. /index.html: 12ｾﾙ, 縮小画像 作成9 既存2 未作成1, Live動画3"},
         {PageWrittenText(reduced, CliLanguage::English),
-         "Page written: /index.html: 12 cells, reduced copies: 9 made, 2 kept, 1 not made"},
+         "Page written: /index.html: 12 cells, reduced copies: 9 made, 2 kept, 1 not made, 3 videos as Live"},
         {NotListedText(NotListedReason::NoEndMarker, {"cut.jpg"}, false, CliLanguage::Japanese),
          "画像に見えるがﾘｽﾄしなかったﾌｧｲﾙが1個あります(終了ﾏｰｶｰがありません): cut.jpg"},
         {NotListedText(NotListedReason::NoEndMarker, {"cut.jpg"}, false, CliLanguage::English),

@@ -13,6 +13,8 @@
 //     whose copy must itself be upright); each kind must occur.
 //   --shown NAME (repeatable): every page must show an image named NAME,
 //     loaded (a type listed only with MoreImageTypes, say).
+//   --live NAME: a link reading "Live" leads to the video NAME (the Live
+//     Photo of a still), and every page that lists videos has one.
 import { chromium } from 'playwright-core';
 import fs from 'node:fs';
 import { baseName, fileUrlBytes, readNames } from './file-names.mjs';
@@ -22,12 +24,15 @@ import os from 'node:os';
 const args = process.argv.slice(2);
 let upright = null;
 const shown = [];
+let live = null;
 for (;;) {
   if (args[0] === '--upright') {
     const [, name, w, h] = args[1].match(/^(.*):(\d+)x(\d+)$/);
     upright = { name: Buffer.from(name), aspect: Number(h) / Number(w), sized: 0, unsized: 0 };
   } else if (args[0] === '--shown') {
     shown.push(Buffer.from(args[1]));
+  } else if (args[0] === '--live') {
+    live = Buffer.from(args[1]);
   } else {
     break;
   }
@@ -142,6 +147,13 @@ for (const pagePath of pages) {
       }
     }
   }
+  if (live) {
+    const isVideo = (l) => /\.(mp4|mov|webm)$/i.test(l.href);
+    if (report.links.some((l) => isVideo(l) && l.text !== 'Live')) {
+      checks++;
+      if (!report.links.some((l) => l.text === 'Live')) fail(pagePath, 'lists videos but links no Live video');
+    }
+  }
   for (const [index, link] of report.links.entries()) {
     checks++;
     const target = fileUrlBytes(link.href);
@@ -156,7 +168,9 @@ for (const pagePath of pages) {
       if (!isNavigation) {
         const name = baseName(target);
         if (!onDisk.has(name.toString('hex'))) fail(pagePath, `link ${printable(target)} names none of the files`);
-        if (link.text !== displayName(name)) {
+        if (link.text === 'Live' && live) {
+          if (!name.equals(live)) fail(pagePath, `"Live" leads to ${printable(name)}, not to ${printable(live)}`);
+        } else if (link.text !== displayName(name)) {
           fail(pagePath, `name reads ${JSON.stringify(link.text)}, not as ${printable(name)} on disk`);
         }
       }

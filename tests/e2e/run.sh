@@ -13,13 +13,15 @@
 # every page must show upright, a lossy WebP and a PNG with alpha (listed with
 # MoreImageTypes), which every page must show loaded.
 #
+# Each folder holds videos too (ListVideos): a WebM of its own, shown by its
+# poster copy in the reduced lists, and a short MP4 beside "my photo.jpg",
+# its Live Photo, linked from that photo's cell; and a HEIC, which browsers
+# cannot show, shown by its copy.
+#
 # Then a HEIC in Display P3 (see check-colour.mjs).
 #
-# Then the gallery page: htmlimglist-make-gallery (from the same build) writes
-# one in Japanese and one in English over a copy of the same folder, with a
-# short video and its poster, a Live video beside a still, and a copy the
-# viewer shows in place of one image, and check-gallery.mjs checks them (the
-# video rows need ffmpeg; without it they are left out).
+# Then gallery pages (PageStyle=1) of the same folders, in Japanese and in
+# English, checked by check-gallery.mjs.
 #   tests/e2e/run.sh CLI_PATH
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,6 +32,11 @@ makecorpus="$(dirname "$cli")/htmlimglist-makecorpus"
 portrait=portrait0001.JPG  # the name makecorpus gives its first file with the prefix "portrait"
 webp=lossy0001.webp        # ... with --webp and the prefix "lossy"
 png=alpha0001.png          # ... with --png-alpha and the prefix "alpha"
+heic=red.heic              # made by htmlimglist-make-p3
+webm=clip.webm
+live="my photo.mp4"        # the Live Photo of "my photo.jpg"
+makep3="$(dirname "$cli")/htmlimglist-make-p3"
+[ -x "$makep3" ] || { echo "e2e: $makep3 is not built" >&2; exit 2; }
 
 if [ ! -d "$here/node_modules/playwright-core" ] || [ ! -d "$here/node_modules/axe-core" ]; then
     (cd "$here" && npm install --no-audit --no-fund --silent)
@@ -45,7 +52,7 @@ names=(
     "javascript:alert(1).jpg" "C:photo.jpg" " lead.jpg" "trail .jpg" $'caf\xe9.jpg' $'new\nline.jpg'
 )
 # NUL-separated: names may hold a newline and bytes that are not UTF-8.
-printf '%s\0' "${names[@]}" "$portrait" "$webp" "$png" > "$work/names.bin"
+printf '%s\0' "${names[@]}" "$portrait" "$webp" "$png" "$heic" "$webm" "$live" > "$work/names.bin"
 for n in 00001 00002; do
     folder="$work/series/$n/$n"
     mkdir -p "$folder"
@@ -61,14 +68,16 @@ for n in 00001 00002; do
     "$makecorpus" --orientation 6 "$folder" 1 400 300 90 portrait
     "$makecorpus" --webp "$folder" 1 320 240 75 lossy
     "$makecorpus" --png-alpha "$folder" 1 240 320 90 alpha
+    "$makep3" "$folder/$heic" 200 40 40
+    ffmpeg -loglevel error -f lavfi -i testsrc=size=320x240:rate=10 -t 1 -c:v libvpx-vp9 -b:v 200k "$folder/$webm"
+    ffmpeg -loglevel error -f lavfi -i testsrc=size=320x240:rate=10 -t 2 -c:v libx264 -pix_fmt yuv420p "$folder/$live"
 done
 cp -r "$work/series/00001/00001" "$work/plain"
-cp -r "$work/series/00001/00001" "$work/gallery"
 trip="$work/series/Trip: Kyoto/Trip: Kyoto"
 mkdir -p "$(dirname "$trip")"
 cp -r "$work/series/00001/00001" "$trip"
 
-more=(--set MoreImageTypes=1)
+more=(--set MoreImageTypes=1 --set ListVideos=1)
 "$cli" -q "${more[@]}" --set NextPrevIndex=1 --set DisplayFileSize=1 --set ImageInfo=1 -- "$work/plain"
 "$cli" -q "${more[@]}" --set ContinueMaked=1 --set MakeSmallImage=1 --set NextPrevIndex=1 -- "$work/series/00001/00001" 2>/dev/null
 "$cli" -q "${more[@]}" --set MakeSmallImage=1 --set NextPrevIndex=1 -- "$trip"
@@ -76,13 +85,11 @@ more=(--set MoreImageTypes=1)
 pages=("$work/plain/index.html")
 for n in 00001 00002; do pages+=("$work/series/$n/index.html" "$work/series/$n/$n/index.html"); done
 pages+=("$(dirname "$trip")/index.html" "$trip/index.html")
-node "$here/check-pages.mjs" --upright "$portrait:300x400" --shown "$webp" --shown "$png" "$work/names.bin" "${pages[@]}"
+node "$here/check-pages.mjs" --upright "$portrait:300x400" --shown "$webp" --shown "$png" --live "$live" "$work/names.bin" "${pages[@]}"
 
 # Colours: a HEIC in Display P3 (given by numbers) gets a reduced copy with
 # a P3 profile, which Chromium must show otherwise than the same copy
 # without it.
-makep3="$(dirname "$cli")/htmlimglist-make-p3"
-[ -x "$makep3" ] || { echo "e2e: $makep3 is not built" >&2; exit 2; }
 mkdir -p "$work/colour/pictures"
 "$makep3" "$work/colour/pictures/red.heic" 200 40 40
 "$cli" -q "${more[@]}" --set MakeSmallImage=1 -- "$work/colour/pictures"
@@ -90,22 +97,6 @@ node "$here/check-colour.mjs" "$work/colour/red.heic" 200 40 40
 
 # The viewer's script as a file first: a syntax error shows here with its line.
 node --check "$here/../../listgen/gallery/gallery.js"
-makegallery="$(dirname "$cli")/htmlimglist-make-gallery"
-[ -x "$makegallery" ] || { echo "e2e: $makegallery is not built" >&2; exit 2; }
-gallery="$work/gallery"
-extra=("$png.view.jpg")
-cp "$samples/P1010002.JPG" "$gallery/$png.view.jpg"
-if command -v ffmpeg >/dev/null; then
-    ffmpeg -loglevel error -f lavfi -i testsrc=size=320x240:rate=10 -t 1 -c:v libvpx-vp9 -b:v 200k "$gallery/clip.webm"
-    ffmpeg -loglevel error -i "$gallery/clip.webm" -frames:v 1 "$gallery/clip.webm.jpg"
-    cp "$gallery/clip.webm" "$gallery/my photo.webm"
-    extra+=(clip.webm clip.webm.jpg "my photo.webm")
-else
-    echo "e2e: no ffmpeg, the gallery's video cells are left out" >&2
-fi
-printf '%s\0' "${names[@]}" "$portrait" "$webp" "$png" "${extra[@]}" > "$work/gallery-names.bin"
-"$makegallery" --link "Prev=../plain/index.html" --out "$gallery/index.html" "$gallery"
-"$makegallery" --lang en --cell 120 --columns 4 --out "$gallery/en.html" "$gallery"
 # Gallery pages as the tool writes them (PageStyle=1): a folder's page in
 # Japanese, and in English a reduced series with its lists of full-size
 # images, whose links lead from one list to the other.
@@ -118,5 +109,5 @@ find "$work/gseries" -maxdepth 2 -name index.html -delete
 find "$work/gseries" -maxdepth 2 -type f ! -path '*/0000?/0000?/*' -delete
 HTMLIMGLIST_LANG=en "$cli" -q "${more[@]}" --set PageStyle=1 --set ContinueMaked=1 --set MakeSmallImage=1 \
     --set NextPrevIndex=1 -- "$work/gseries/00001/00001" 2>/dev/null
-node "$here/check-gallery.mjs" "$work/gallery-names.bin" "$gallery/index.html" "$gallery/en.html" \
-    "$work/styled/index.html" "$work/gseries/00001/index.html" "$work/gseries/00001/00001/index.html"
+node "$here/check-gallery.mjs" "$work/names.bin" "$work/styled/index.html" "$work/gseries/00001/index.html" \
+    "$work/gseries/00001/00001/index.html"

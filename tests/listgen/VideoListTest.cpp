@@ -49,10 +49,11 @@ protected:
         FolderListWriter writer(options, view);
         writer.SetSelectedFolder(folder);
         writer.SetReducedImageJobs(2);
-        const ListResult result = writer.MakeList(reduced, 6, options.MaxPixel);
+        result = writer.MakeList(reduced, 6, options.MaxPixel);
         EXPECT_TRUE(result.saved()) << result.why;
         return ReadFile(result.pagePath);
     }
+    ListResult result;
 };
 
 TEST_F(VideoListTest, WithoutListVideosThePageIsAsIfTheyWereNotThere) {
@@ -103,6 +104,40 @@ TEST_F(VideoListTest, ReducedCopiesAreTheirPostersAtTheDisplayedSize) {
                                   {"cut.webm", NotListedReason::Damaged}}));
     const std::string full = Run(kFullSizeList);
     EXPECT_NE(full.find("<img SRC=\"../clip.mp4\""), std::string::npos) << full;
+}
+
+// A video's cell shows its poster, links to the video and draws the play
+// mark with the length ("Video" with ImageInfo); a video shorter than 4 s
+// beside a still of its base name is that still's Live link instead of a
+// cell of its own. Both page styles.
+TEST_F(VideoListTest, VideoCellsAndLivePhotos) {
+    options.ListVideos = options.MakeSmallImage = options.ImageInfo = true;
+    WriteFile(folder + "/A.mov", Clip({.frames = 20, .container = "mov"}));  // 2 s, beside a.jpg
+    WriteFile(folder + "/long.mp4", Clip({.frames = 50}));                   // 5 s
+    const struct {
+        int style;
+        std::vector<std::string> parts;
+    } cases[] = {
+        {0,
+         {"<br><a href=\"00001/a.jpg\">a.jpg</a>\r\n<br><a href=\"00001/A.mov\">Live</a>\r\n",
+          "(2) MP4\r\n<br>Video\r\n<br><img SRC=\"long.mp4\" NOSAVE>\r\n<br><a href=\"00001/long.mp4\">long.mp4</a>\r\n"
+          "<br>&#9654; 0:05\r\n"}},
+        {1,
+         {"<a href=\"00001/A.mov\">Live</a>",
+          "<li id=\"2\" class=\"v\"><a href=\"00001/long.mp4\"><img src=\"long.mp4\"",
+          "<span class=\"d\">0:05</span>", "<span>Video</span>"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "PageStyle " << c.style);
+        options.PageStyle = c.style;
+        const std::string page = Run(kReducedList);
+        for (const std::string& part : c.parts) EXPECT_NE(page.find(part), std::string::npos) << part << "\nin\n" << page;
+        EXPECT_EQ(page.find("SRC=\"A.mov\""), std::string::npos) << "no cell of its own";
+        EXPECT_EQ(page.find("src=\"A.mov\""), std::string::npos) << "no cell of its own";
+        EXPECT_EQ(result.cells, 2);
+        EXPECT_EQ(result.livePaired, 1);
+        EXPECT_FALSE(FileExists(parent + "/A.mov"));
+    }
 }
 
 }  // namespace

@@ -32,6 +32,10 @@ TEST(PathTest, TextHelpers) {
     EXPECT_EQ(FormatThousands(1234567), "1,234,567");
     EXPECT_EQ(FormatThousands(5000000000), "5,000,000,000");  // files over 4 GB keep their size
     EXPECT_EQ(FormatThousands(-1234), "-1,234");
+    for (const auto& [ms, text] : {std::pair{0, "0:00"}, {42999, "0:42"}, {3599000, "59:59"}, {3600000, "1:00:00"},
+                                   {3725000, "1:02:05"}}) {
+        EXPECT_EQ(FormatDuration(ms), text) << ms;
+    }
     EXPECT_EQ(LeadingNumber("00012"), 12);
     EXPECT_EQ(LeadingNumber("photos"), 0);
     EXPECT_EQ(LeadingNumber("  -7x"), -7);
