@@ -13,12 +13,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "HTML catalogue pages of image folders")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Turns a folder of JPEG and GIF images (optionally PNG, WebP, HEIC and AVIF too) into an
-HTML catalogue page: a bordered table with a fixed number of cells per row,
-each cell with a running number, the image scaled to a size limit, a link to
-the file and, if wanted, its pixel size, file size and date. It can also write
-reduced JPEG copies with a page that links each to its full-size image, and
-chain numbered folders with Prev and Next links.
+    "Turns a folder of JPEG and GIF images (optionally PNG, WebP, HEIC, AVIF
+and videos too) into an HTML catalogue page: a bordered table with a fixed
+number of cells per row, each cell with a running number, the image scaled to
+a size limit, a link to the file and, if wanted, its pixel size, file size and
+date, or a gallery page with a viewer. It can also write reduced JPEG copies
+with a page that links each to its full-size image, and chain numbered
+folders with Prev and Next links.
 .
 This package holds the desktop window, htmlimglist, and the command-line
 tool, htmlimglist-cli, which makes the same runs and shares its settings.")

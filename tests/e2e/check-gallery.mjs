@@ -20,7 +20,7 @@
 //   NAMES_FILE: the folder's file names, each followed by a NUL byte.
 import { chromium } from 'playwright-core';
 import fs from 'node:fs';
-import { baseName, fileUrlBytes, readNames } from './file-names.mjs';
+import { baseName, decodeName, fileUrlBytes, readNames } from './file-names.mjs';
 import path from 'node:path';
 import { createRequire } from 'node:module';
 
@@ -36,24 +36,7 @@ const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-co
 
 // How the page shows a name: well-formed UTF-8 as itself; a stray byte, a
 // control character and a C1 control as U+FFFD.
-function displayName(bytes) {
-  let out = '';
-  for (let i = 0; i < bytes.length;) {
-    const b = bytes[i];
-    const len = b < 0x80 ? 1 : (b & 0xe0) === 0xc0 ? 2 : (b & 0xf0) === 0xe0 ? 3 : (b & 0xf8) === 0xf0 ? 4 : 0;
-    let cp = [0, b, b & 0x1f, b & 0x0f, b & 0x07][len];
-    let ok = len > 0 && i + len <= bytes.length;
-    for (let k = 1; ok && k < len; k++) {
-      ok = (bytes[i + k] & 0xc0) === 0x80;
-      cp = (cp << 6) | (bytes[i + k] & 0x3f);
-    }
-    ok = ok && cp >= [0, 0, 0x80, 0x800, 0x10000][len] && cp <= 0x10ffff && !(cp >= 0xd800 && cp <= 0xdfff);
-    const control = cp < 0x20 || (cp >= 0x7f && cp <= 0x9f);
-    out += ok && !control ? String.fromCodePoint(cp) : '\uFFFD';
-    i += ok ? len : 1;
-  }
-  return out;
-}
+const displayName = (bytes) => decodeName(bytes, () => '\uFFFD').replace(/[\u0000-\u001f\u007f-\u009f]/g, '\uFFFD');
 const printable = (bytes) => JSON.stringify(bytes.toString('latin1'));
 
 const browser = await chromium.launch({

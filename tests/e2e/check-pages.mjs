@@ -17,7 +17,7 @@
 //     Photo of a still), and every page that lists videos has one.
 import { chromium } from 'playwright-core';
 import fs from 'node:fs';
-import { baseName, fileUrlBytes, readNames } from './file-names.mjs';
+import { baseName, decodeName, fileUrlBytes, readNames } from './file-names.mjs';
 import path from 'node:path';
 import os from 'node:os';
 
@@ -43,24 +43,6 @@ const names = readNames(namesFile);
 const onDisk = new Set(names.map((n) => n.toString('hex')));
 
 
-// Well-formed UTF-8 as its characters, every other byte through `stray`.
-function decodeName(bytes, stray) {
-  let out = '';
-  for (let i = 0; i < bytes.length;) {
-    const b = bytes[i];
-    const len = b < 0x80 ? 1 : (b & 0xe0) === 0xc0 ? 2 : (b & 0xf0) === 0xe0 ? 3 : (b & 0xf8) === 0xf0 ? 4 : 0;
-    let cp = [0, b, b & 0x1f, b & 0x0f, b & 0x07][len];
-    let ok = len > 0 && i + len <= bytes.length;
-    for (let k = 1; ok && k < len; k++) {
-      ok = (bytes[i + k] & 0xc0) === 0x80;
-      cp = (cp << 6) | (bytes[i + k] & 0x3f);
-    }
-    ok = ok && cp >= [0, 0, 0x80, 0x800, 0x10000][len] && cp <= 0x10ffff && !(cp >= 0xd800 && cp <= 0xdfff);
-    out += ok ? String.fromCodePoint(cp) : stray(b);
-    i += ok ? len : 1;
-  }
-  return out;
-}
 // How a page shows a file name: ASCII capitals lowered, a byte that is not
 // UTF-8 as U+FFFD.
 const displayName = (bytes) => decodeName(bytes, () => '\uFFFD').replace(/[A-Z]/g, (c) => c.toLowerCase());
