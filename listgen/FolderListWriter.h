@@ -93,7 +93,7 @@ public:
     ~FolderListWriter();
 
     // Replaces where finished pages go (tests keep them in memory); by
-    // default SaveLines writes them to their files.
+    // default each is written to its file atomically.
     using PageSaver = std::function<bool(const std::string& path, const std::string& text)>;
     void SetPageSaver(PageSaver saver) { pageSaver_ = std::move(saver); }
 

@@ -65,8 +65,6 @@ bool LastTwoBytesAre(Cursor& cursor, const unsigned char (&expected)[2]) {
     return cursor.SeekFromEnd(2) && cursor.ReadExactly(tail, 2) && std::memcmp(tail, expected, 2) == 0;
 }
 
-// What the marker walk found besides the header fields, for the check of
-// bytes after the end-of-image marker.
 // The parts of an ICC profile in APP2 segments, each with its number and
 // the count of parts. libjpeg puts them together only when every number from
 // 1 to the count is there once and they hold some bytes; so does this.
@@ -92,6 +90,9 @@ struct IccParts {
 // parts written there.
 constexpr int kMaxSegmentsAfterFrame = 64;
 
+// What the marker walk found besides the header fields: the profile's
+// parts, and for the check of bytes after the end-of-image marker, the XMP
+// packet and the frame header's end.
 struct JpegWalk {
     IccParts icc;           // APP2 ICC_PROFILE segments before the first scan
     bool wantXmp = false;   // look for the XMP segment

@@ -131,6 +131,11 @@ bool IsDateTime(std::string_view text) {
     return text.substr(0, 10) != "0000:00:00";
 }
 
+struct ExifDateLook {
+    std::string dateTaken;
+    bool settled = true;  // false: the answer lies in bytes past the ones given
+};
+
 // DateTimeOriginal, found through IFD0's pointer to the Exif IFD.
 ExifDateLook LookForDate(std::span<const uint8_t> firstPart, std::size_t dataLength, uint64_t tiffStart) {
     TiffBlock block(firstPart, dataLength, tiffStart);
@@ -165,14 +170,6 @@ ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, s
 
 ExifOrientationLook LookForTiffOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength) {
     return LookForOrientation(firstPart, dataLength, 0);
-}
-
-ExifDateLook LookForExifDateTaken(std::span<const uint8_t> firstPart, std::size_t dataLength) {
-    return LookForDate(firstPart, dataLength, kTiffStart);
-}
-
-ExifDateLook LookForTiffDateTaken(std::span<const uint8_t> firstPart, std::size_t dataLength) {
-    return LookForDate(firstPart, dataLength, 0);
 }
 
 namespace {

@@ -45,17 +45,6 @@ ExifOrientationLook LookForExifOrientation(std::span<const uint8_t> firstPart, s
 // holds it.
 ExifOrientationLook LookForTiffOrientation(std::span<const uint8_t> firstPart, std::size_t dataLength);
 
-// The date a photo was taken (tag 0x9003, DateTimeOriginal, in the Exif IFD
-// that IFD0's tag 0x8769 points to), as the camera wrote it:
-// "YYYY:MM:DD HH:MM:SS", local time. Empty when there is none, or it is not
-// a date of that shape (all zeros, blanks, cut short).
-struct ExifDateLook {
-    std::string dateTaken;
-    bool settled = true;  // false: the answer lies in bytes past the ones given
-};
-ExifDateLook LookForExifDateTaken(std::span<const uint8_t> firstPart, std::size_t dataLength);
-ExifDateLook LookForTiffDateTaken(std::span<const uint8_t> firstPart, std::size_t dataLength);
-
 // Where the TIFF header of an EXIF block lies.
 enum class ExifLayout {
     AfterIdentifier,  // after "Exif\0\0", as in a JPEG's APP1 segment
@@ -70,7 +59,11 @@ enum class ExifLayout {
 int ReadExifOrientation(ProbeSource& source, int64_t at, uint64_t length, ExifLayout layout);
 
 // The orientation and, when asked for, the date taken, from one read of the
-// block (two when what is asked lies past its first KiB).
+// block (two when what is asked lies past its first KiB). The date is
+// DateTimeOriginal (tag 0x9003, in the Exif IFD that IFD0's tag 0x8769
+// points to) as the camera wrote it: "YYYY:MM:DD HH:MM:SS", local time;
+// empty when there is none, or it is not a date of that shape (all zeros,
+// blanks, cut short).
 struct ExifFacts {
     int orientation = 1;
     std::string dateTaken;

@@ -6,14 +6,11 @@
 #include <vector>
 
 #include "listgen/formats/ByteOrder.h"
+#include "listgen/formats/ImageFormat.h"
+#include "listgen/formats/IsoBox.h"
 
 namespace htmlimglist {
 namespace {
-
-constexpr uint32_t FourCc(const char (&code)[5]) {
-    return uint32_t(uint8_t(code[0])) << 24 | uint32_t(uint8_t(code[1])) << 16 | uint32_t(uint8_t(code[2])) << 8 |
-           uint8_t(code[3]);
-}
 
 // Brands of still images and image sequences coded with HEVC, and the
 // codec-neutral ones of the image file format.
@@ -40,11 +37,7 @@ bool IsHeifBrand(uint32_t brand) {
     return OneOf(brand, kHeicBrands) || OneOf(brand, kNeutralBrands) || OneOf(brand, kAvifBrands);
 }
 
-struct Box {
-    uint32_t type = 0;
-    int64_t payload = 0;  // offset of the payload
-    int64_t end = 0;      // offset just past the box
-};
+using Box = IsoBox;
 
 // Reads box headers and payloads, counting every header against kMaxBoxes.
 class BoxWalk {
@@ -57,22 +50,8 @@ public:
     // parent's end, or the file's).
     bool Read(int64_t at, int64_t limit, Box& box) {
         if (++boxes_ > kMaxBoxes) return false;
-        uint8_t header[16];
-        if (limit - at < 8 || !Bytes(at, header, 8)) return false;
-        uint64_t size = BigEndian32(header);
-        box.type = BigEndian32(header + 4);
-        int64_t headerSize = 8;
-        if (size == 1) {
-            if (limit - at < 16 || !Bytes(at + 8, header + 8, 8)) return false;
-            size = BigEndian64(header + 8);
-            headerSize = 16;
-        } else if (size == 0) {
-            size = uint64_t(limit - at);
-        }
-        if (size < uint64_t(headerSize) || size > uint64_t(limit - at)) return false;
-        box.payload = at + headerSize;
-        box.end = at + int64_t(size);
-        return true;
+        return ReadIsoBox([&](int64_t offset, void* buffer, std::size_t n) { return Bytes(offset, buffer, n); }, at,
+                          limit, box);
     }
 
     // The whole payload, when it holds at least `least` bytes and at most
@@ -321,7 +300,7 @@ bool ReadColour(BoxWalk& walk, const std::vector<Box>& properties, const std::ve
         if (p.type != FourCc("colr") || p.end - p.payload < 4 || !walk.Bytes(p.payload, data, 4)) continue;
         const uint32_t kind = BigEndian32(data);
         const int64_t iccBytes = p.end - p.payload - 4;
-        if ((kind == FourCc("prof") || kind == FourCc("rICC")) && iccBytes > 0 && iccBytes <= kMaxIccBytes)
+        if ((kind == FourCc("prof") || kind == FourCc("rICC")) && iccBytes > 0 && iccBytes <= kMaxColourProfileBytes)
             return true;
         if (kind == FourCc("nclx") && p.end - p.payload >= 6 && walk.Bytes(p.payload + 4, data, 2))
             numbers |= OneOf(BigEndian16(data), kWideGamutPrimaries);

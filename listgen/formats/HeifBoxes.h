@@ -52,11 +52,9 @@ struct HeifHeader {
     // (not a thumbnail, auxiliary image, tile or hidden item).
     bool animated = false;
     // The primary image's colr gives an ICC profile (prof, rICC) of at most
-    // kMaxIccBytes, or an nclx description with P3 or BT.2020 primaries.
+    // kMaxColourProfileBytes, or an nclx description with P3 or BT.2020 primaries.
     bool colourProfile = false;
 };
-
-inline constexpr int64_t kMaxIccBytes = 1024 * 1024;
 
 inline constexpr int kMaxBoxes = 4096;
 inline constexpr int64_t kHeadBytes = 256 * 1024;

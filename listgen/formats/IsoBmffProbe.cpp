@@ -28,6 +28,7 @@
 #include <string_view>
 
 #include "listgen/formats/ByteOrder.h"
+#include "listgen/formats/IsoBox.h"
 #include "listgen/formats/VideoProbe.h"
 
 namespace htmlimglist {
@@ -106,14 +107,7 @@ bool IsVideoBrand(const Brand& brand) {
                        [&](std::string_view prefix) { return b.substr(0, prefix.size()) == prefix; });
 }
 
-struct Box {
-    char type[4];
-    int64_t payloadAt;
-    int64_t end;  // first byte after the box
-
-    bool Is(const char (&name)[5]) const { return std::memcmp(type, name, 4) == 0; }
-    int64_t PayloadSize() const { return end - payloadAt; }
-};
+using Box = IsoBox;
 
 // The walk's state: its reads and how many boxes it has seen.
 struct Walk {
@@ -124,22 +118,9 @@ struct Walk {
 // The box whose header starts at `at`; false when the header cannot be read,
 // the count of boxes is spent, or the box does not fit before parentEnd.
 bool ReadBox(Walk& walk, int64_t at, int64_t parentEnd, Box& box) {
-    uint8_t head[16];
-    if (++walk.boxes > kMaxBoxes || at + 8 > parentEnd || !walk.in.ReadExactly(at, head, 8)) return false;
-    std::memcpy(box.type, head + 4, 4);
-    uint64_t size = BigEndian32(head);
-    int64_t headerSize = 8;
-    if (size == 1) {
-        if (at + 16 > parentEnd || !walk.in.ReadExactly(at + 8, head + 8, 8)) return false;
-        size = BigEndian64(head + 8);
-        headerSize = 16;
-    } else if (size == 0) {
-        size = uint64_t(parentEnd - at);  // to the end of what holds it
-    }
-    if (size < uint64_t(headerSize) || size > uint64_t(parentEnd - at)) return false;
-    box.payloadAt = at + headerSize;
-    box.end = at + int64_t(size);
-    return true;
+    if (++walk.boxes > kMaxBoxes) return false;
+    return ReadIsoBox([&](int64_t offset, void* buffer, std::size_t n) { return walk.in.ReadExactly(offset, buffer, n); },
+                      at, parentEnd, box);
 }
 
 // What the first video track says, as far as it was read.
@@ -160,11 +141,11 @@ template <std::size_t N>
 bool ReadFullBox(Walk& walk, const Box& box, std::size_t version0Size, std::size_t version1Size, uint8_t& version,
                  std::array<uint8_t, N>& fields) {
     uint8_t head[4];
-    if (box.PayloadSize() < 4 || !walk.in.ReadExactly(box.payloadAt, head, 4)) return false;
+    if (box.PayloadSize() < 4 || !walk.in.ReadExactly(box.payload, head, 4)) return false;
     version = head[0];
     const std::size_t need = version == 0 ? version0Size : version1Size;
     if (version > 1 || need > N || box.PayloadSize() - 4 < int64_t(need)) return false;
-    return walk.in.ReadExactly(box.payloadAt + 4, fields.data(), need);
+    return walk.in.ReadExactly(box.payload + 4, fields.data(), need);
 }
 
 bool ReadTkhd(Walk& walk, const Box& box, Track& track) {
@@ -213,12 +194,12 @@ bool ReadStsd(Walk& walk, const Box& box, Track& track) {
     if (!ReadFullBox(walk, box, 4, 4, version, count)) return false;
     if (BigEndian32(count.data()) == 0) return true;
     Box entry;
-    if (!ReadBox(walk, box.payloadAt + 8, box.end, entry)) return false;
+    if (!ReadBox(walk, box.payload + 8, box.end, entry)) return false;
     // 6 reserved, data reference index, 16 bytes of versions and reserved,
     // then width and height.
     uint8_t visual[28];
     if (entry.PayloadSize() < int64_t(sizeof visual)) return true;  // not a visual entry
-    if (!walk.in.ReadExactly(entry.payloadAt, visual, sizeof visual)) return false;
+    if (!walk.in.ReadExactly(entry.payload, visual, sizeof visual)) return false;
     track.codedWidth = BigEndian16(visual + 24);
     track.codedHeight = BigEndian16(visual + 26);
     return true;
@@ -228,7 +209,7 @@ bool ReadStsd(Walk& walk, const Box& box, Track& track) {
 // when one does not fit or visit fails.
 template <class Visit>
 bool WalkChildren(Walk& walk, const Box& parent, int64_t skip, Visit&& visit) {
-    for (int64_t at = parent.payloadAt + skip; at < parent.end;) {
+    for (int64_t at = parent.payload + skip; at < parent.end;) {
         Box box;
         if (!ReadBox(walk, at, parent.end, box) || !visit(box)) return false;
         at = box.end;
@@ -332,7 +313,7 @@ VideoProbeResult ProbeIsoBmffVideo(ProbeSource& source, ImageHeader& header) {
     for (int64_t i = 0; i < brands; ++i) {
         Brand brand;
         // The major brand, then (after the minor version) the compatible ones.
-        if (!walk.in.ReadExactly(ftyp.payloadAt + (i == 0 ? 0 : 4 + 4 * i), brand.data(), 4)) {
+        if (!walk.in.ReadExactly(ftyp.payload + (i == 0 ? 0 : 4 + 4 * i), brand.data(), 4)) {
             return VideoProbeResult::NotThisFormat;
         }
         if (BrandIn(brand, kStillBrands)) return VideoProbeResult::NotThisFormat;

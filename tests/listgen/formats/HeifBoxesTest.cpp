@@ -252,8 +252,8 @@ TEST(HeifBoxesTest, TheColourSaysWhetherACopyCarriesAProfile) {
         {"BT.2020 primaries", {Colr(9)}, true},
         {"an ICC profile", {ColrIcc(3000)}, true},
         {"an empty ICC profile", {ColrIcc(0)}, false},
-        {"an ICC profile over 1 MiB", {ColrIcc(kMaxIccBytes + 1)}, false},
-        {"an ICC profile over 1 MiB and P3 primaries", {ColrIcc(kMaxIccBytes + 1), Colr(12)}, true},
+        {"an ICC profile over 1 MiB", {ColrIcc(kMaxColourProfileBytes + 1)}, false},
+        {"an ICC profile over 1 MiB and P3 primaries", {ColrIcc(kMaxColourProfileBytes + 1), Colr(12)}, true},
     };
     for (const auto& c : cases) {
         Recipe r;
