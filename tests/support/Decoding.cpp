@@ -1,6 +1,7 @@
 #include "support/Decoding.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace htmlimglist::test {
 
@@ -37,6 +38,14 @@ bool SamePixels(const Bitmap& a, const Bitmap& b) {
         if (!std::equal(a.Row(y), a.Row(y) + 3 * std::size_t(a.Width()), b.Row(y))) return false;
     }
     return true;
+}
+
+double Psnr(const Bitmap& a, const Bitmap& b) {
+    double squares = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int k = 0; k < 3 * a.Width(); ++k) squares += double(a.Row(y)[k] - b.Row(y)[k]) * (a.Row(y)[k] - b.Row(y)[k]);
+    if (squares == 0) return INFINITY;
+    return 10 * std::log10(255.0 * 255.0 * 3 * a.Width() * a.Height() / squares);
 }
 
 }  // namespace htmlimglist::test

@@ -26,4 +26,8 @@ bool DecodeScaled(ImageKind kind, const DecodeInput& input, int width, int heigh
 // Same size and every pixel equal.
 bool SamePixels(const Bitmap& a, const Bitmap& b);
 
+// Peak signal to noise ratio in dB of two pictures of one size (infinite for
+// equal pictures).
+double Psnr(const Bitmap& a, const Bitmap& b);
+
 }  // namespace htmlimglist::test

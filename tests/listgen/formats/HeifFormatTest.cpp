@@ -63,14 +63,6 @@ Bitmap Reference(const std::string& path) {
     return out;
 }
 
-double Psnr(const Bitmap& a, const Bitmap& b) {
-    double squares = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int k = 0; k < 3 * a.Width(); ++k) squares += double(a.Row(y)[k] - b.Row(y)[k]) * (a.Row(y)[k] - b.Row(y)[k]);
-    if (squares == 0) return INFINITY;
-    return 10 * std::log10(255.0 * 255.0 * 3 * a.Width() * a.Height() / squares);
-}
-
 struct CorpusFile {
     const char* path;  // under the shared corpus
     ImageKind kind;

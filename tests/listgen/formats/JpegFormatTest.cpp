@@ -162,15 +162,6 @@ int LargestDifference(const Bitmap& a, const Bitmap& b) {
     return largest;
 }
 
-// Peak signal to noise ratio in dB (infinite for equal pictures).
-double Psnr(const Bitmap& a, const Bitmap& b) {
-    double squares = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int k = 0; k < 3 * a.Width(); ++k) squares += double(a.Row(y)[k] - b.Row(y)[k]) * (a.Row(y)[k] - b.Row(y)[k]);
-    if (squares == 0) return INFINITY;
-    return 10 * std::log10(255.0 * 255.0 * 3 * a.Width() * a.Height() / squares);
-}
-
 // One-pixel stripes: nearest sampling makes them solid black or white, the
 // area average even grey (the decoded picture, before any encoding).
 TEST(JpegFormatTest, SmoothReductionTurnsFineStripesGrey) {
